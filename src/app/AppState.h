@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// The settings record: one field per key of the settings file. Geometry is
+// in twips; 0 means that no value is known.
+struct AppSettings {
+    QString Directory, File, Drive, Mask, FileExport, DriveExport, DirExport;
+    double FilesListH = 0, FilesListX = 0, FilesListY = 0;
+    double ID3X = 0, ID3Y = 0;
+    double PortH = 0, PortX = 0, PortY = 0;
+    double PlayW = 0, PlayH = 0, PlayX = 0, PlayY = 0;
+    double Play2W = 0, Play2H = 0, Play2X = 0, Play2Y = 0;
+    double NowPW = 0, NowPX = 0, NowPY = 0;
+    bool Sequence = false;
+    QString ExportPlaylist;
+};
+
+// Program-wide state, owned by the application and shared by reference with
+// every window.
+struct AppState {
+    AppSettings settings;
+
+    // The playlist position a list run is at; moves act on it.
+    int currentIndex = 0;
+    // What Player 1 plays or is to play, and what Player 2 holds.
+    QString playerFile;
+    QString mixerFile;
+    // A Player 1 run (list or single song) is active.
+    bool listPlaying = false;
+    // Player 1's next remote loads playerFile.
+    bool loadPending = true;
+    // The Player 1 run plays one song only.
+    bool singleSong = false;
+    // Player 2 was loaded by Play2 Song and not stopped since.
+    bool mixerCued = false;
+
+    // The text the program was started with (the command-line file).
+    QString commandLine;
+};

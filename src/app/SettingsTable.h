@@ -1,0 +1,48 @@
+#pragma once
+
+#include "AppState.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// The keys of the settings file that live in the main window rather than in
+// AppSettings, as read by a load or handed to a save.
+struct MainWindowValues {
+    std::optional<int> loop; // none: the Loop box keeps its state
+    double filesH = 0;       // outer height in twips
+    double filesX = 3000;    // left edge in twips
+    double filesY = 2500;    // top edge in twips
+    QString nowPV;           // "True" when the Now Playing window was open
+};
+
+// The 33 keys, each read and written in one fixed order.
+namespace SettingsTable {
+
+QStringList keys();
+
+// Reads every key through read(key) in table order, fills settings and
+// returns the main window's values. A key whose text does not convert keeps
+// the value its Absent rule gives.
+MainWindowValues load(const std::function<QString(const QString&)>& read, AppSettings& settings);
+
+// Writes every key through write(key, text) in table order; stops at the
+// first write that fails and returns false.
+bool save(const std::function<bool(const QString&, const QString&)>& write,
+          const AppSettings& settings, int loop, double filesH, double filesX, double filesY,
+          bool nowPlayingOpen);
+
+// The leading decimal number of a text after leading blanks; 0 when there is
+// none.
+double leadingNumber(const QString& text);
+
+// A whole number 0, 1 or 2 for the Loop box (nearest, a half to the even
+// one); none for any other text.
+std::optional<int> loopValue(const QString& text);
+
+// "True"/"False" in any letter case, or a number (0 false, others true).
+std::optional<bool> booleanValue(const QString& text);
+
+} // namespace SettingsTable

@@ -1,0 +1,621 @@
+#include "frmFiles.h"
+
+#include "AppIcon.h"
+#include "SettingsTable.h"
+#include "Twips.h"
+#include "Version.h"
+#include "platform/AppPaths.h"
+#include "platform/ProfileString.h"
+#include "playlist/PlaylistEdits.h"
+#include "playlist/PlsFormat.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace {
+
+const QString kSection = QStringLiteral("Jukora");
+
+// Design measures of the main window, in twips.
+constexpr double kOuterWidth = 9150;
+constexpr double kMinOuterHeight = 3885;
+constexpr double kDefaultLeft = 3000;
+constexpr double kDefaultTop = 2500;
+
+const QColor kBackground(0, 0, 128);
+const QColor kTintA(128, 128, 255);
+const QColor kTintB(192, 192, 255);
+const QColor kListBack(224, 224, 224);
+
+QRect designRect(int left, int top, int width, int height) {
+    return QRect(Twips::toPx(left), Twips::toPx(top), Twips::toPx(width), Twips::toPx(height));
+}
+
+QFont captionFont(bool bold = false) {
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(8.25);
+    f.setBold(bold);
+    return f;
+}
+
+} // namespace
+
+frmFiles::frmFiles(AppState& state, Platform& platform, QWidget* parent)
+    : QMainWindow(parent), m_state(state), m_platform(platform), m_rng(std::random_device{}()) {
+    setWindowTitle(QStringLiteral("Jukora - ") + Version::webSite());
+    setWindowIcon(appIcon());
+    buildControls();
+    buildMenus();
+}
+
+frmFiles::~frmFiles() = default;
+
+void frmFiles::buildControls() {
+    auto* area = new QWidget(this);
+    area->setAutoFillBackground(true);
+    QPalette pal = area->palette();
+    pal.setColor(QPalette::Window, kBackground);
+    area->setPalette(pal);
+    setCentralWidget(area);
+    resize(Twips::toPx(8910), Twips::toPx(3045));
+
+    auto button = [area](const char* name, const QString& caption, QRect r, const QColor& tint) {
+        auto* b = new QPushButton(caption, area);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(r);
+        b->setFont(captionFont());
+        QPalette p = b->palette();
+        p.setColor(QPalette::Button, tint);
+        p.setColor(QPalette::ButtonText, Qt::black);
+        b->setPalette(p);
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    btnPlay = button("btnPlay", QStringLiteral("Play List"), designRect(0, 0, 1215, 255), kTintB);
+    btnPlaysong =
+        button("btnPlaysong", QStringLiteral("Play Song"), designRect(1200, 0, 1215, 255), kTintB);
+    btnPlay2 =
+        button("btnPlay2", QStringLiteral("Play2 Song"), designRect(2400, 0, 1215, 255), kTintB);
+    btnStop = button("btnStop", QStringLiteral("Stop"), designRect(3600, 0, 1215, 255), kTintB);
+    btnSort = button("btnSort", QStringLiteral("A - Z"), designRect(4800, 0, 600, 255), kTintB);
+    cmdShuffle =
+        button("cmdShuffle", QStringLiteral("Shuffle"), designRect(5385, 0, 720, 255), kTintB);
+
+    chkLoop = new QCheckBox(area);
+    chkLoop->setObjectName(QStringLiteral("chkLoop"));
+    chkLoop->setGeometry(designRect(6240, 0, 195, 255));
+    {
+        QPalette p = chkLoop->palette();
+        p.setColor(QPalette::Window, kBackground);
+        chkLoop->setPalette(p);
+    }
+
+    lblLoop = new QLabel(QStringLiteral("Loop"), area);
+    lblLoop->setObjectName(QStringLiteral("lblLoop"));
+    lblLoop->setGeometry(designRect(6480, 15, 795, 315));
+    lblLoop->setFont(captionFont(true));
+    lblLoop->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    {
+        QPalette p = lblLoop->palette();
+        p.setColor(QPalette::WindowText, Qt::white);
+        lblLoop->setPalette(p);
+    }
+
+    Picture1 = new QLabel(area);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(designRect(7080, 0, 1695, 255));
+    Picture1->setPixmap(bannerPixmap(113, 17));
+    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Picture1->setFocusPolicy(Qt::TabFocus);
+
+    playlist = new QListView(area);
+    playlist->setObjectName(QStringLiteral("playlist"));
+    playlist->setGeometry(designRect(0, 240, 8910, 2565));
+    playlist->setModel(&m_model);
+    playlist->setUniformItemSizes(true);
+    playlist->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    playlist->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    playlist->setFont(captionFont());
+    {
+        QPalette p = playlist->palette();
+        p.setColor(QPalette::Base, kListBack);
+        p.setColor(QPalette::Text, kBackground);
+        playlist->setPalette(p);
+    }
+    playlist->installEventFilter(this);
+    playlist->viewport()->installEventFilter(this);
+    connect(playlist->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { playlist_Click(); });
+    connect(playlist, &QAbstractItemView::pressed, this, [this] { playlist_Click(); });
+    connect(playlist, &QAbstractItemView::doubleClicked, this, [this] { btnPlaysong_Click(); });
+
+    btnMoveup = button("btnMoveup", QStringLiteral("Move Up [+]"), designRect(0, 2805, 1215, 255),
+                       kTintB);
+    btnMovedown = button("btnMovedown", QStringLiteral("Move Down [-]"),
+                         designRect(1200, 2805, 1215, 255), kTintB);
+    btnDelete =
+        button("btnDelete", QStringLiteral("Remove"), designRect(2400, 2805, 1215, 255), kTintB);
+    btnClear =
+        button("btnClear", QStringLiteral("Remove All"), designRect(3600, 2805, 1215, 255), kTintB);
+    cmdDevice = button("cmdDevice", QStringLiteral("Export Media"),
+                       designRect(4800, 2805, 1350, 255), kTintA);
+    btnNowPlaying = button("btnNowPlaying", QStringLiteral("Now Playing"),
+                           designRect(6120, 2805, 1350, 255), kTintA);
+    cmdView = button("cmdView", QStringLiteral("File Browser"), designRect(7470, 2805, 1440, 255),
+                     kTintA);
+
+    QWidget* order[] = {btnPlay,   btnPlaysong, btnPlay2,      btnStop,   btnSort,
+                        cmdShuffle, chkLoop,    playlist,      btnMoveup, btnMovedown,
+                        btnDelete, btnClear,    btnNowPlaying, cmdDevice, Picture1,
+                        cmdView};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    connect(btnPlay, &QPushButton::clicked, this, [this] { btnPlay_Click(); });
+    connect(btnPlaysong, &QPushButton::clicked, this, [this] { btnPlaysong_Click(); });
+    connect(btnPlay2, &QPushButton::clicked, this, [this] { btnPlay2_Click(); });
+    connect(btnStop, &QPushButton::clicked, this, [this] { btnStop_Click(); });
+    connect(btnSort, &QPushButton::clicked, this, [this] { btnSort_Click(); });
+    connect(cmdShuffle, &QPushButton::clicked, this, [this] { cmdShuffle_Click(); });
+    connect(btnMoveup, &QPushButton::clicked, this, [this] { btnMoveup_Click(); });
+    connect(btnMovedown, &QPushButton::clicked, this, [this] { btnMovedown_Click(); });
+    connect(btnDelete, &QPushButton::clicked, this, [this] { btnDelete_Click(); });
+    connect(btnClear, &QPushButton::clicked, this, [this] { btnClear_Click(); });
+    connect(cmdDevice, &QPushButton::clicked, this, [this] { cmdDevice_Click(); });
+    connect(btnNowPlaying, &QPushButton::clicked, this, [this] { btnNowPlaying_Click(); });
+    connect(cmdView, &QPushButton::clicked, this, [this] { cmdView_Click(); });
+}
+
+void frmFiles::buildMenus() {
+    auto item = [this](QMenu* menu, const char* name, const QString& caption,
+                       const QKeySequence& shortcut, auto handler) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        if (!shortcut.isEmpty()) {
+            a->setShortcut(shortcut);
+            a->setShortcutContext(Qt::WindowShortcut);
+        }
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    auto separator = [](QMenu* menu, const char* name) {
+        menu->addSeparator()->setObjectName(QLatin1String(name));
+    };
+
+    mnuFile = menuBar()->addMenu(QStringLiteral("&Menu"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuimport = item(mnuFile, "mnuimport", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
+                     [] {});
+    mnusave = item(mnuFile, "mnusave", QStringLiteral("Export Playlist"),
+                   QKeySequence(Qt::CTRL | Qt::Key_E), [] {});
+    separator(mnuFile, "mnuspace6");
+    mnuReset = item(mnuFile, "mnuReset", QStringLiteral("&Reset Program"),
+                    QKeySequence(Qt::CTRL | Qt::Key_R), [this] { mnuReset_Click(); });
+    separator(mnuFile, "mnuspace");
+    mnuexit = item(mnuFile, "mnuexit", QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_X),
+                   [this] { mnuexit_Click(); });
+
+    // Shown only as the list's popup menu; its shortcuts work in the whole
+    // window.
+    mnuPlaylist = new QMenu(QStringLiteral("&Playlist"), this);
+    mnuPlaylist->setObjectName(QStringLiteral("mnuPlaylist"));
+    mnuplay = item(mnuPlaylist, "mnuplay", QStringLiteral("Play List From Selected Song"), {},
+                   [this] { btnPlay_Click(); });
+    mnuplaysong = item(mnuPlaylist, "mnuplaysong", QStringLiteral("Play Selected Song"), {},
+                       [this] { btnPlaysong_Click(); });
+    mnumixsong = item(mnuPlaylist, "mnumixsong", QStringLiteral("Play2 Selected Song"), {},
+                      [this] { btnPlay2_Click(); });
+    separator(mnuPlaylist, "mnuspace4");
+    mnudelsel = item(mnuPlaylist, "mnudelsel", QStringLiteral("Remove Selected"),
+                     QKeySequence(Qt::Key_Delete), [this] { btnDelete_Click(); });
+    mnuremall = item(mnuPlaylist, "mnuremall", QStringLiteral("Remove All"),
+                     QKeySequence(Qt::SHIFT | Qt::Key_Delete), [this] { btnClear_Click(); });
+    separator(mnuPlaylist, "mnuspace5");
+    mnuID3 = item(mnuPlaylist, "mnuID3", QStringLiteral("Get MP3 ID3 Information"), {}, [] {});
+    addActions(mnuPlaylist->actions());
+
+    mnucontrol = menuBar()->addMenu(QStringLiteral("&Controls"));
+    mnucontrol->setObjectName(QStringLiteral("mnucontrol"));
+    mnuplay2 = item(mnucontrol, "mnuplay2", QStringLiteral("Play List"),
+                    QKeySequence(Qt::CTRL | Qt::Key_L), [this] { btnPlay_Click(); });
+    mnuplaysong2 = item(mnucontrol, "mnuplaysong2", QStringLiteral("Play Song"),
+                        QKeySequence(Qt::CTRL | Qt::Key_P), [this] { btnPlaysong_Click(); });
+    mnustop = item(mnucontrol, "mnustop", QStringLiteral("Stop All"),
+                   QKeySequence(Qt::CTRL | Qt::Key_S), [this] { btnStop_Click(); });
+
+    mnuhelpmenu = menuBar()->addMenu(QStringLiteral("&About"));
+    mnuhelpmenu->setObjectName(QStringLiteral("mnuhelpmenu"));
+    mnuversion = item(mnuhelpmenu, "mnuversion", QStringLiteral("Version"), {}, [] {});
+    separator(mnuhelpmenu, "mnuspace2");
+    mnuweb = item(mnuhelpmenu, "mnuweb", Version::webSite(), {}, [this] { mnuweb_Click(); });
+    separator(mnuhelpmenu, "mnuspace3");
+    mnuupdates = item(mnuhelpmenu, "mnuupdates", QStringLiteral("Check for &Updates"), {},
+                      [this] { mnuupdates_Click(); });
+}
+
+void frmFiles::message(const QString& text, MsgIcon icon) {
+    m_platform.messages.show(this, Version::productName(), text, MsgButtons::Ok, icon);
+}
+
+// ---------------------------------------------------------------------------
+// Life cycle
+
+void frmFiles::Form_Load() {
+    mnuversion->setText(QStringLiteral("Version ") + Version::text());
+    m_state.currentIndex = 0;
+    m_state.listPlaying = false;
+    m_state.loadPending = true;
+    setOuterHeightTwips(kMinOuterHeight);
+    setLeftTwips(kDefaultLeft);
+    setTopTwips(kDefaultTop);
+    LoadSettings(true);
+}
+
+void frmFiles::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmFiles::Form_Unload() {
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    SaveSettings();
+}
+
+void frmFiles::mnuexit_Click() { close(); }
+
+void frmFiles::mnuReset_Click() {
+    m_model.clear();
+    const QString ini = AppPaths::settingsFile();
+    if (QFile::exists(ini)) {
+        QFile::setPermissions(ini, QFile::permissions(ini) | QFile::WriteOwner | QFile::WriteUser);
+        QFile::remove(ini);
+    }
+    Form_Load();
+}
+
+// ---------------------------------------------------------------------------
+// Settings
+
+void frmFiles::LoadSettings(bool startup) {
+    ProfileStringFile ini(AppPaths::settingsFile());
+    ini.load();
+    const MainWindowValues v = SettingsTable::load(
+        [&ini](const QString& key) { return ini.value(kSection, key); }, m_state.settings);
+    if (v.loop)
+        setLoopValue(*v.loop);
+    setOuterHeightTwips(v.filesH);
+    setLeftTwips(v.filesX);
+    setTopTwips(v.filesY);
+    Form_Resize();
+
+    const QString autosave = AppPaths::autosaveFile();
+    if (QFileInfo::exists(autosave))
+        ImportPLS(autosave);
+    if (!startup)
+        return;
+    if (v.nowPV == QLatin1String("True"))
+        btnNowPlaying_Click();
+}
+
+frmFiles::SaveResult frmFiles::SaveSettings() {
+    if (!isNormalState())
+        return SaveResult::NotNormalState;
+    ProfileStringFile ini(AppPaths::settingsFile());
+    bool ok = ini.load();
+    if (ok) {
+        SettingsTable::save(
+            [&ini](const QString& key, const QString& text) {
+                ini.setValue(kSection, key, text);
+                return true;
+            },
+            m_state.settings, loopValue(), outerHeightTwips(), leftTwips(), topTwips(), false);
+        ok = ini.save();
+    }
+    // The playlist is not written over the last good autosave when the
+    // settings could not be written either.
+    if (ok)
+        ok = ExportPLS(AppPaths::autosaveFile(), false, false);
+    if (!ok) {
+        message(QStringLiteral("Cannot Save Data"));
+        return SaveResult::Failed;
+    }
+    return SaveResult::Saved;
+}
+
+// ---------------------------------------------------------------------------
+// Playlist files
+
+void frmFiles::ImportPLS(const QString& tempfile) {
+    const int room = PlaylistModel::MaxEntries - m_model.count();
+    if (room <= 0)
+        return;
+    m_model.append(PlsFormat::read(tempfile, room));
+}
+
+bool frmFiles::ExportPLS(const QString& tempfile, bool Relative, bool AddSequence) {
+    return PlsFormat::write(tempfile, m_model.entries(), Relative, AddSequence);
+}
+
+// ---------------------------------------------------------------------------
+// The playlist control
+
+void frmFiles::playlist_Click() { m_state.currentIndex = focusedPosition(); }
+
+bool frmFiles::isSelected(int pos) const {
+    if (!m_model.isEntry(pos))
+        return false;
+    return playlist->selectionModel()->isSelected(m_model.index(pos));
+}
+
+void frmFiles::setSelected(int pos, bool selected) {
+    if (!m_model.isEntry(pos))
+        return;
+    const QModelIndex i = m_model.index(pos);
+    if (selected)
+        playlist->selectionModel()->setCurrentIndex(i, QItemSelectionModel::Select);
+    else
+        playlist->selectionModel()->select(i, QItemSelectionModel::Deselect);
+}
+
+int frmFiles::focusedPosition() const {
+    const QModelIndex i = playlist->selectionModel()->currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+void frmFiles::setFocusedPosition(int pos) {
+    if (!m_model.isEntry(pos))
+        return;
+    playlist->selectionModel()->setCurrentIndex(m_model.index(pos), QItemSelectionModel::NoUpdate);
+    // The click notification follows every change of the focused position,
+    // also one to the position it already had.
+    playlist_Click();
+}
+
+std::vector<char> frmFiles::selectionMarks() const {
+    std::vector<char> marks(size_t(m_model.count()), 0);
+    const QItemSelection sel = playlist->selectionModel()->selection();
+    for (const QItemSelectionRange& r : sel) {
+        for (int row = std::max(0, r.top()); row <= r.bottom() && row < m_model.count(); ++row)
+            marks[size_t(row)] = 1;
+    }
+    return marks;
+}
+
+void frmFiles::applySelection(const std::vector<char>& marks) {
+    QItemSelection sel;
+    const int n = std::min<int>(int(marks.size()), m_model.count());
+    int start = -1;
+    for (int i = 0; i <= n; ++i) {
+        const bool on = i < n && marks[size_t(i)];
+        if (on && start < 0)
+            start = i;
+        if (!on && start >= 0) {
+            sel.append(QItemSelectionRange(m_model.index(start), m_model.index(i - 1)));
+            start = -1;
+        }
+    }
+    playlist->selectionModel()->select(sel, QItemSelectionModel::ClearAndSelect);
+}
+
+bool frmFiles::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == playlist && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool keypad = key->modifiers() & Qt::KeypadModifier;
+        switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            btnPlaysong_Click();
+            break;
+        case Qt::Key_Delete:
+            btnDelete_Click();
+            break;
+        case Qt::Key_Plus:
+            if (keypad)
+                btnMoveup_Click();
+            break;
+        case Qt::Key_Minus:
+            if (keypad)
+                btnMovedown_Click();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+    if (watched == playlist->viewport() && event->type() == QEvent::MouseButtonPress) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            // The popup acts on the selection as it is; a right click does
+            // not change it.
+            mnuPlaylist->popup(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------
+// Editing commands
+
+void frmFiles::btnDelete_Click() {
+    const std::vector<char> marks = selectionMarks();
+    if (std::find(marks.begin(), marks.end(), 1) == marks.end())
+        return;
+    const int scroll = playlist->verticalScrollBar()->value();
+    m_model.removeMarked(marks);
+    playlist->verticalScrollBar()->setValue(scroll);
+}
+
+void frmFiles::btnClear_Click() { m_model.clear(); }
+
+void frmFiles::moveCurrent(int direction) {
+    const int p = m_state.currentIndex;
+    const int q = p + direction;
+    if (m_model.text(q).isEmpty() || !m_model.isEntry(p))
+        return;
+    m_model.swapEntries(p, q);
+    setSelected(p, false);
+    setSelected(q, true);
+    // Selecting q made it the focused position; the click notification
+    // moves currentIndex along with the entry.
+    playlist_Click();
+}
+
+void frmFiles::btnMoveup_Click() { moveCurrent(-1); }
+
+void frmFiles::btnMovedown_Click() { moveCurrent(+1); }
+
+void frmFiles::btnSort_Click() {
+    SortList = PlaylistEdits::sortedAToZ(m_model.entries());
+    m_model.replaceAll(SortList);
+}
+
+void frmFiles::cmdShuffle_Click() {
+    QStringList entries = m_model.entries();
+    std::vector<char> marks = selectionMarks();
+    int current = m_state.currentIndex;
+    PlaylistEdits::shuffle(entries, marks, current, m_rng);
+    if (!entries.isEmpty()) {
+        m_model.replaceAll(entries);
+        applySelection(marks);
+        setFocusedPosition(current);
+    }
+    // Only a playlist that reached the autosaved file is read back from it:
+    // a save that failed must not bring back an older list.
+    if (SaveSettings() != SaveResult::Saved)
+        return;
+    m_model.clear();
+    LoadSettings(false);
+}
+
+// ---------------------------------------------------------------------------
+// Playback (the player windows are not part of this build yet)
+
+void frmFiles::btnPlay_Click() {}
+void frmFiles::btnPlaysong_Click() {}
+void frmFiles::btnPlay2_Click() {}
+void frmFiles::btnStop_Click() {}
+void frmFiles::remote() {}
+
+// ---------------------------------------------------------------------------
+// Window commands
+
+void frmFiles::btnNowPlaying_Click() {}
+void frmFiles::cmdView_Click() {}
+void frmFiles::cmdDevice_Click() {}
+
+void frmFiles::mnuweb_Click() {
+    if (!m_platform.shell.open(Version::webSite()))
+        message(QStringLiteral("Could not launch web browser."), MsgIcon::Exclamation);
+}
+
+void frmFiles::mnuupdates_Click() {
+    if (!m_platform.shell.open(Version::updateAddress()))
+        message(QStringLiteral("Error launching web update."), MsgIcon::Exclamation);
+}
+
+// ---------------------------------------------------------------------------
+// Geometry and the resize rule
+
+bool frmFiles::isNormalState() const {
+    return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+int frmFiles::frameExtraWidth() const { return frameGeometry().width() - width(); }
+int frmFiles::frameExtraHeight() const { return frameGeometry().height() - height(); }
+
+double frmFiles::outerHeightTwips() const { return Twips::fromPx(frameGeometry().height()); }
+double frmFiles::leftTwips() const { return Twips::fromPx(frameGeometry().x()); }
+double frmFiles::topTwips() const { return Twips::fromPx(frameGeometry().y()); }
+
+void frmFiles::setOuterHeightTwips(double twips) {
+    const int extra = frameExtraHeight();
+    if (extra == 0 && !m_frameKnown)
+        m_sizedWithoutFrame = true;
+    resize(width(), std::max(0, Twips::toPx(twips) - extra));
+}
+
+void frmFiles::setLeftTwips(double twips) { move(Twips::toPx(twips), frameGeometry().y()); }
+void frmFiles::setTopTwips(double twips) { move(frameGeometry().x(), Twips::toPx(twips)); }
+
+int frmFiles::loopValue() const {
+    switch (chkLoop->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void frmFiles::setLoopValue(int value) {
+    chkLoop->setCheckState(value == 1   ? Qt::Checked
+                           : value == 2 ? Qt::PartiallyChecked
+                                        : Qt::Unchecked);
+}
+
+bool frmFiles::event(QEvent* event) {
+    const bool result = QMainWindow::event(event);
+    // The frame's size is known only once the window is on the screen; a
+    // height set before then was taken as the whole window's and is made so
+    // now.
+    if (!m_frameKnown && frameExtraHeight() > 0 &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+         event->type() == QEvent::Show)) {
+        m_frameKnown = true;
+        const int taken = height();
+        Form_Resize(); // the least height now counts the frame
+        if (m_sizedWithoutFrame)
+            resize(width(), std::max(0, taken - frameExtraHeight()));
+    }
+    return result;
+}
+
+void frmFiles::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmFiles::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmFiles::Form_Resize() {
+    if (!isNormalState())
+        return;
+    const int frameW = frameExtraWidth();
+    const int frameH = frameExtraHeight();
+    const int innerWidth = Twips::toPx(kOuterWidth) - frameW;
+    const int minInnerHeight = Twips::toPx(kMinOuterHeight) - frameH;
+    setMinimumHeight(std::max(0, minInnerHeight));
+    setFixedWidth(innerWidth);
+    if (height() < minInnerHeight)
+        resize(innerWidth, minInnerHeight);
+
+    const int innerHeight = centralWidget()->height();
+    playlist->resize(playlist->width(), std::max(0, innerHeight - 30));
+    const int y = playlist->y() + playlist->height();
+    for (QPushButton* b :
+         {btnMoveup, btnMovedown, btnNowPlaying, btnDelete, btnClear, cmdView, cmdDevice})
+        b->move(b->x(), y);
+}

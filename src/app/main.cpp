@@ -1,0 +1,37 @@
+#include "AppState.h"
+#include "Version.h"
+#include "frmFiles.h"
+#include "platform/QtDialogs.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <clocale>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(Version::productName());
+    QApplication::setApplicationVersion(Version::text());
+    QApplication::setDesktopFileName(QStringLiteral("jukora"));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    // The media library reads numbers in the C locale.
+    std::setlocale(LC_NUMERIC, "C");
+
+    AppState state;
+    // The arguments joined with single blanks are the command line: a path
+    // with blanks passed as several arguments still names one file.
+    state.commandLine = QApplication::arguments().mid(1).join(u' ');
+
+    QtMessageBoxes messages;
+    QtFileDialogs files;
+    QtShell shell;
+    Platform platform{messages, files, shell};
+
+    frmFiles main(state, platform);
+    main.Form_Load();
+    if (main.windowState() & Qt::WindowMinimized)
+        main.showMinimized();
+    else
+        main.show();
+    return app.exec();
+}

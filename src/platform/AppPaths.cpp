@@ -1,0 +1,45 @@
+#include "AppPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+QString g_programFolder;
+QString g_dataFolder;
+} // namespace
+
+namespace AppPaths {
+
+QString settingsFile() {
+    QString profile = qEnvironmentVariable("USERPROFILE");
+    if (profile.isEmpty())
+        profile = qEnvironmentVariable("HOME");
+    if (profile.isEmpty())
+        profile = QDir::homePath();
+    return QDir::toNativeSeparators(QDir::cleanPath(profile + QStringLiteral("/jk.ini")));
+}
+
+QString programFolder() {
+    if (!g_programFolder.isEmpty())
+        return g_programFolder;
+    return QCoreApplication::applicationDirPath();
+}
+
+QString autosaveFile() {
+    const QString folder = programFolder();
+    QFileInfo info(folder);
+    if (info.isDir() && info.isWritable())
+        return QDir::toNativeSeparators(folder + QStringLiteral("/jukora.pls"));
+    QString data = g_dataFolder.isEmpty()
+                       ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                       : g_dataFolder;
+    QDir().mkpath(data);
+    return QDir::toNativeSeparators(data + QStringLiteral("/jukora.pls"));
+}
+
+void setProgramFolderOverride(const QString& folder) { g_programFolder = folder; }
+void setDataFolderOverride(const QString& folder) { g_dataFolder = folder; }
+
+} // namespace AppPaths

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Where the program keeps its files. Every path is computed here; tests point
+// the folders elsewhere with the overrides.
+namespace AppPaths {
+
+// USERPROFILE when set, otherwise HOME, followed by "/jk.ini". Built afresh
+// on every call.
+QString settingsFile();
+
+// The folder of the program's executable.
+QString programFolder();
+
+// "jukora.pls" in the program's folder, or in the user's application data
+// folder when the program's folder cannot be written (an installed program).
+QString autosaveFile();
+
+// Empty texts remove the overrides.
+void setProgramFolderOverride(const QString& folder);
+void setDataFolderOverride(const QString& folder);
+
+} // namespace AppPaths

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QStringList>
+
+#include <vector>
+
+// The playlist: an ordered list of entry texts (normally full paths), shown
+// as stored. Bulk changes reach the view as one notification.
+class PlaylistModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    // Positions and counts are 16-bit signed.
+    static constexpr int MaxEntries = 32767;
+
+    explicit PlaylistModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    Qt::DropActions supportedDropActions() const override;
+    QStringList mimeTypes() const override;
+
+    int count() const { return int(m_entries.size()); }
+    const QStringList& entries() const { return m_entries; }
+
+    // The text at a position; empty where there is no entry.
+    QString text(int pos) const;
+    bool isEntry(int pos) const { return pos >= 0 && pos < count(); }
+
+    // Appends at the end. Nothing is added once the list is full; the return
+    // value counts what was added.
+    bool append(const QString& entry);
+    int append(const QStringList& entries);
+
+    void setText(int pos, const QString& text);
+    void swapEntries(int a, int b);
+    void removeAt(int pos);
+    void clear();
+
+    // Removes every entry whose mark is set, keeping the others in order.
+    void removeMarked(const std::vector<char>& marks);
+
+    // Replaces the whole list.
+    void replaceAll(const QStringList& entries);
+
+private:
+    QStringList m_entries;
+};

@@ -1,0 +1,60 @@
+#include "TestEnv.h"
+
+#include "platform/AppPaths.h"
+
+#include <QDir>
+#include <QFile>
+
+TestEnv::TestEnv() {
+    m_profile = m_dir.path() + QStringLiteral("/profile");
+    m_program = m_dir.path() + QStringLiteral("/program");
+    QDir().mkpath(m_profile);
+    QDir().mkpath(m_program);
+    m_oldProfile = qgetenv("USERPROFILE");
+    qputenv("USERPROFILE", m_profile.toLocal8Bit());
+    AppPaths::setProgramFolderOverride(m_program);
+    AppPaths::setDataFolderOverride(m_dir.path() + QStringLiteral("/data"));
+}
+
+TestEnv::~TestEnv() {
+    if (m_oldProfile.isNull())
+        qunsetenv("USERPROFILE");
+    else
+        qputenv("USERPROFILE", m_oldProfile);
+    AppPaths::setProgramFolderOverride(QString());
+    AppPaths::setDataFolderOverride(QString());
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
+
+QStringList samplePaths(int count) {
+    static const char* artists[] = {"The Beatles",  "Miles Davis",   "Ella Fitzgerald",
+                                    "Nina Simone",  "Kraftwerk",     "Joni Mitchell",
+                                    "Radiohead",    "Aretha Franklin"};
+    static const char* albums[] = {"Greatest Hits (Remastered 2009)", "Live at the Royal Albert Hall",
+                                   "Kind of Blue", "Blue", "The Man-Machine", "Sessions"};
+    QStringList out;
+    out.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        QString p = QStringLiteral("/home/user/Music/%1/%2/%3 - Track %4 of the collection.mp3")
+                        .arg(QLatin1String(artists[i % 8]))
+                        .arg(QLatin1String(albums[(i / 8) % 6]))
+                        .arg(i % 97 + 1, 2, 10, QLatin1Char('0'))
+                        .arg(i);
+        if (i % 3 == 0)
+            p.insert(17, QStringLiteral("Archive/Collected Works/"));
+        out << p;
+    }
+    return out;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A temporary profile folder (the settings file's home) and program folder
+// (the autosaved playlist's), set up for one test and removed after it.
+class TestEnv {
+public:
+    TestEnv();
+    ~TestEnv();
+
+    QString profile() const { return m_profile; }
+    QString programFolder() const { return m_program; }
+    QString settingsFile() const { return m_profile + QStringLiteral("/jk.ini"); }
+    QString autosaveFile() const { return m_program + QStringLiteral("/jukora.pls"); }
+    // A path inside the temporary folder.
+    QString path(const QString& name) const { return m_dir.path() + u'/' + name; }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_profile;
+    QString m_program;
+    QByteArray m_oldProfile;
+};
+
+QByteArray readBytes(const QString& path);
+void writeBytes(const QString& path, const QByteArray& bytes);
+// Realistic full paths of songs, 60 to 120 characters long.
+QStringList samplePaths(int count);

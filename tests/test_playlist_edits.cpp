@@ -1,0 +1,71 @@
+// The editing rules on plain data: sort, moves and shuffle.
+#include "playlist/PlaylistEdits.h"
+
+#include <QtTest>
+
+class TestPlaylistEdits : public QObject {
+    Q_OBJECT
+private slots:
+    void sortIgnoresCaseAndDropsEmpty();
+    void movesStopAtEdgesAndEmptyTexts();
+    void shuffleKeepsEveryEntry();
+    void shuffleOfOneEntry();
+};
+
+void TestPlaylistEdits::sortIgnoresCaseAndDropsEmpty() {
+    const QStringList in = {"/b.mp3", "/A.mp3", "", "/a.mp3", "/B/z.mp3", "/b.mp3"};
+    const QStringList out = PlaylistEdits::sortedAToZ(in);
+    // Equal texts keep their order: /A.mp3 stood before /a.mp3.
+    QCOMPARE(out, QStringList({"/A.mp3", "/a.mp3", "/b.mp3", "/b.mp3", "/B/z.mp3"}));
+    QVERIFY(PlaylistEdits::sortedAToZ({}).isEmpty());
+}
+
+void TestPlaylistEdits::movesStopAtEdgesAndEmptyTexts() {
+    QStringList e = {"a", "b", "", "d"};
+    std::vector<char> sel(4, 0);
+    int cur = 0;
+    QVERIFY(!PlaylistEdits::moveEntry(e, sel, cur, -1));
+    QVERIFY(PlaylistEdits::moveEntry(e, sel, cur, +1));
+    QCOMPARE(e, QStringList({"b", "a", "", "d"}));
+    QCOMPARE(cur, 1);
+    QCOMPARE(sel, std::vector<char>({0, 1, 0, 0}));
+    // The entry below has an empty text.
+    QVERIFY(!PlaylistEdits::moveEntry(e, sel, cur, +1));
+    cur = 3;
+    QVERIFY(!PlaylistEdits::moveEntry(e, sel, cur, +1));
+    QVERIFY(!PlaylistEdits::moveEntry(e, sel, cur, -1)); // the one above is empty
+    cur = 7;
+    QVERIFY(!PlaylistEdits::moveEntry(e, sel, cur, -1));
+    cur = -1;
+    QVERIFY(!PlaylistEdits::moveEntry(e, sel, cur, +1));
+}
+
+void TestPlaylistEdits::shuffleKeepsEveryEntry() {
+    QStringList e;
+    for (int i = 0; i < 200; ++i)
+        e << QString::number(i);
+    const QStringList before = e;
+    std::vector<char> sel(200, 0);
+    int cur = 0;
+    std::mt19937 rng(42);
+    PlaylistEdits::shuffle(e, sel, cur, rng);
+    QVERIFY(e != before);
+    QStringList sorted = e;
+    std::sort(sorted.begin(), sorted.end(), [](auto& a, auto& b) { return a.toInt() < b.toInt(); });
+    QCOMPARE(sorted, before);
+    QVERIFY(cur >= 0 && cur < 200);
+    QVERIFY(sel[size_t(cur)]);
+}
+
+void TestPlaylistEdits::shuffleOfOneEntry() {
+    QStringList e = {"only"};
+    std::vector<char> sel(1, 0);
+    int cur = 5;
+    std::mt19937 rng(1);
+    PlaylistEdits::shuffle(e, sel, cur, rng);
+    QCOMPARE(e, QStringList({"only"}));
+    QCOMPARE(cur, 0);
+}
+
+QTEST_GUILESS_MAIN(TestPlaylistEdits)
+#include "test_playlist_edits.moc"
