@@ -4,16 +4,21 @@
 #include "support/TestEnv.h"
 
 #include "app/frmFiles.h"
+#include "platform/AppPaths.h"
+#include "playlist/PlaylistEdits.h"
 #include "playlist/PlsFormat.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QListView>
 #include <QMainWindow>
+#include <QProcess>
 #include <QtTest>
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -84,6 +89,13 @@ void BM_SortAToZ(benchmark::State& s) {
     }
 }
 
+void BM_SortAToZCore(benchmark::State& s) {
+    const QStringList paths = samplePaths(kFull);
+    const QStringList reversed(paths.rbegin(), paths.rend());
+    for (auto _ : s)
+        benchmark::DoNotOptimize(PlaylistEdits::sortedAToZ(reversed));
+}
+
 void BM_Shuffle(benchmark::State& s) {
     Fixture f;
     f.fill();
@@ -112,45 +124,60 @@ void BM_RemoveEverySecond(benchmark::State& s) {
         s.SkipWithError("wrong count after remove");
 }
 
-void BM_StartupEmptyQtWindow(benchmark::State& s) {
-    for (auto _ : s) {
-        QMainWindow w;
-        w.resize(610, 259);
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            s.SkipWithError("window not shown");
+// Start-up as a whole process: the benchmark runs itself as a child that
+// makes its QApplication, shows either an empty main window or frmFiles with
+// the full autosaved playlist, reports its resident memory and ends.
+int startupChild(int argc, char** argv, const QString& mode, const QString& folder) {
+    QApplication app(argc, argv);
+    AppPaths::setProgramFolderOverride(folder);
+    qputenv("USERPROFILE", folder.toLocal8Bit());
+    std::unique_ptr<QMainWindow> window;
+    ScriptedPlatform platform;
+    AppState state;
+    if (mode == QLatin1String("empty")) {
+        window = std::make_unique<QMainWindow>();
+        window->resize(610, 259);
+    } else {
+        auto w = std::make_unique<frmFiles>(state, platform.platform);
+        w->Form_Load();
+        window = std::move(w);
     }
-}
-
-void BM_StartupFullPlaylist(benchmark::State& s) {
-    TestEnv env;
-    PlsFormat::write(env.autosaveFile(), samplePaths(kFull), false, false);
-    for (auto _ : s) {
-        ScriptedPlatform platform;
-        AppState state;
-        frmFiles w(state, platform.platform);
-        w.Form_Load();
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            s.SkipWithError("window not shown");
-        if (w.playlistModel().count() != kFull)
-            s.SkipWithError("autosave not restored");
-        s.PauseTiming();
-        w.hide();
-        s.ResumeTiming();
-    }
-}
-
-void BM_MemoryFullPlaylist(benchmark::State& s) {
-    const long before = residentKiB();
-    Fixture f;
-    f.fill();
-    f.w->playlist->scrollToBottom();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        return 1;
     QCoreApplication::processEvents();
-    for (auto _ : s)
-        benchmark::DoNotOptimize(f.w->playlistModel().count());
-    s.counters["process_MiB"] = double(residentKiB()) / 1024.0;
-    s.counters["window_and_list_MiB"] = double(residentKiB() - before) / 1024.0;
+    std::printf("%ld\n", residentKiB());
+    std::fflush(stdout);
+    return 0;
+}
+
+void BM_StartupProcess(benchmark::State& s) {
+    const bool full = s.range(0) == 1;
+    TestEnv env;
+    if (full)
+        PlsFormat::write(env.autosaveFile(), samplePaths(kFull), false, false);
+    const QString self = QCoreApplication::applicationFilePath();
+    const QStringList args = {QStringLiteral("--startup-child=") +
+                                  (full ? QStringLiteral("full") : QStringLiteral("empty")),
+                              env.programFolder()};
+    long rss = 0;
+    for (auto _ : s) {
+        // The clock stops when the child says its window is shown, before
+        // it tears down.
+        QElapsedTimer clock;
+        clock.start();
+        QProcess child;
+        child.start(self, args);
+        while (!child.canReadLine() && child.waitForReadyRead(30000)) {
+        }
+        s.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        rss = child.readLine().trimmed().toLong();
+        if (!child.waitForFinished(30000) || child.exitCode() != 0 || rss == 0) {
+            s.SkipWithError("start-up child failed");
+            break;
+        }
+    }
+    s.counters["resident_MiB"] = double(rss) / 1024.0;
 }
 
 } // namespace
@@ -158,15 +185,23 @@ void BM_MemoryFullPlaylist(benchmark::State& s) {
 BENCHMARK(BM_ImportPLS)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportPLS)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortAToZ)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortAToZCore)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Shuffle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RemoveEverySecond)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StartupEmptyQtWindow)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StartupFullPlaylist)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MemoryFullPlaylist)->Iterations(1);
+// Arg 0: an empty Qt main window; arg 1: frmFiles with 32,767 entries.
+BENCHMARK(BM_StartupProcess)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(20);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 3 && QByteArray(argv[1]).startsWith("--startup-child="))
+        return startupChild(argc, argv, QString::fromLatin1(argv[1] + 16),
+                            QString::fromLocal8Bit(argv[2]));
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -98,10 +98,10 @@ void TestMainWindow::layoutColoursAndFocusOrder() {
     QCOMPARE(w.playlist->palette().color(QPalette::Text), QColor(0, 0, 128));
     QCOMPARE(w.playlist->selectionMode(), QAbstractItemView::ExtendedSelection);
 
-    QList<QWidget*> expected = {w.btnPlay,   w.btnPlaysong,   w.btnPlay2,  w.btnStop,
-                                w.btnSort,   w.cmdShuffle,    w.chkLoop,   w.playlist,
-                                w.btnMoveup, w.btnMovedown,   w.btnDelete, w.btnClear,
-                                w.btnNowPlaying, w.cmdDevice, w.Picture1,  w.cmdView};
+    QList<QWidget*> expected = {w.btnPlay,       w.btnPlaysong, w.btnPlay2,  w.btnStop,
+                                w.btnSort,       w.cmdShuffle,  w.chkLoop,   w.playlist,
+                                w.btnMoveup,     w.btnMovedown, w.btnDelete, w.btnClear,
+                                w.btnNowPlaying, w.cmdDevice,   w.Picture1,  w.cmdView};
     // Tab goes through them in this order (the list's inner parts between).
     for (int i = 0; i + 1 < expected.size(); ++i) {
         QWidget* next = expected[i]->nextInFocusChain();
@@ -349,9 +349,10 @@ void TestMainWindow::webAndUpdateCommands() {
     Window t;
     t.w.mnuweb->trigger();
     t.w.mnuupdates->trigger();
-    QCOMPARE(t.platform.shell.opened,
-             QStringList({"https://www.jukora.example",
-                          "https://www.jukora.example/cgi-bin/update.cgi?soft=Jukora&vers=4.0.52"}));
+    QCOMPARE(
+        t.platform.shell.opened,
+        QStringList({"https://www.jukora.example",
+                     "https://www.jukora.example/cgi-bin/update.cgi?soft=Jukora&vers=4.0.52"}));
     QVERIFY(t.platform.messages.shown.isEmpty());
     t.platform.shell.result = false;
     t.w.mnuweb->trigger();

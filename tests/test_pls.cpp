@@ -31,11 +31,10 @@ void TestPls::threeFormsByteForByte() {
                         "File1=Song.mp3\r\nTitle1=Song\r\n"
                         "File2=Track 2.mp3\r\nTitle2=Track 2\r\n"
                         "\r\n"));
-    QCOMPARE(PlsFormat::render(kTwo, true, true),
-             QByteArray("\r\n[playlist]\r\n"
-                        "File1=0001-Song.mp3\r\n"
-                        "File2=0002-Track 2.mp3\r\n"
-                        "\r\n"));
+    QCOMPARE(PlsFormat::render(kTwo, true, true), QByteArray("\r\n[playlist]\r\n"
+                                                             "File1=0001-Song.mp3\r\n"
+                                                             "File2=0002-Track 2.mp3\r\n"
+                                                             "\r\n"));
     // Full paths ignore the sequence flag; titles of odd names.
     QCOMPARE(PlsFormat::render({"/a/Song.flac", "/a/ab"}, false, true),
              QByteArray("\r\n[playlist]\r\nFile1=/a/Song.flac\r\nTitle1=Song.\r\n"
@@ -80,17 +79,16 @@ void TestPls::foreignFiles_data() {
     QTest::newRow("keys in any case, out of order")
         << QByteArray("[Playlist]\r\nfile2=/b.mp3\r\nFILE1=/a.mp3\r\nTitle1=x\r\n")
         << QStringList({"/b.mp3", "/a.mp3"});
-    QTest::newRow("no line end at the end") << QByteArray("[playlist]\nFile1=http://x/y?a=b")
-                                            << QStringList({"http://x/y?a=b"});
+    QTest::newRow("no line end at the end")
+        << QByteArray("[playlist]\nFile1=http://x/y?a=b") << QStringList({"http://x/y?a=b"});
     QTest::newRow("lines that are not File lines")
         << QByteArray("[playlist]\nFile=/nodigits.mp3\nFileX1=/bad.mp3\nFile1 =/space.mp3\n"
                       "garbage\n\nFile3=/good.mp3\n")
         << QStringList({"/good.mp3"});
-    QTest::newRow("Windows-1252 name")
-        << QByteArray("[playlist]\r\nFile1=C:\\M\xFCsik\\a.mp3\r\n")
-        << QStringList({QString::fromUtf8("C:\\Müsik\\a.mp3")});
-    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF[playlist]\nFile1=/a.mp3\n")
-                                     << QStringList({"/a.mp3"});
+    QTest::newRow("Windows-1252 name") << QByteArray("[playlist]\r\nFile1=C:\\M\xFCsik\\a.mp3\r\n")
+                                       << QStringList({QString::fromUtf8("C:\\Müsik\\a.mp3")});
+    QTest::newRow("byte-order mark")
+        << QByteArray("\xEF\xBB\xBF[playlist]\nFile1=/a.mp3\n") << QStringList({"/a.mp3"});
     QTest::newRow("not a playlist") << QByteArray("\x00\x01\x02 binary", 10) << QStringList();
 }
 

@@ -35,7 +35,8 @@ void TestTextFiles::linesAreUtf8OrWindows1252() {
 
 void TestTextFiles::lineEndsAndByteOrderMark() {
     QStringList lines;
-    TextFile::forEachLine(QByteArray("\xEF\xBB\xBF" "one\r\ntwo\nthree"),
+    TextFile::forEachLine(QByteArray("\xEF\xBB\xBF"
+                                     "one\r\ntwo\nthree"),
                           [&](const char* p, qsizetype n) { lines << QString::fromUtf8(p, n); });
     QCOMPARE(lines, QStringList({"one", "two", "three"}));
     lines.clear();
@@ -106,7 +107,8 @@ void TestTextFiles::iniCreatesFileAndSection() {
 
 void TestTextFiles::iniLongValuesComeBackWhole() {
     TestEnv env;
-    const QString folder = QStringLiteral("/home/user/") + QString(300, u'x') + QStringLiteral("/é");
+    const QString folder =
+        QStringLiteral("/home/user/") + QString(300, u'x') + QStringLiteral("/é");
     WriteIni("Jukora", "Directory", folder);
     QCOMPARE(ReadIni("Jukora", "Directory"), folder);
 }

@@ -34,4 +34,6 @@ QString iniText(double value) {
     return QString::number(value, 'g', 15);
 }
 
-QString iniText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString iniText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}

@@ -13,8 +13,12 @@ double perPixel() {
     return dpi > 0 ? 1440.0 / dpi : 15.0;
 }
 
-int toPx(double twips) { return int(std::lround(twips / perPixel())); }
+int toPx(double twips) {
+    return int(std::lround(twips / perPixel()));
+}
 
-double fromPx(int px) { return std::round(px * perPixel()); }
+double fromPx(int px) {
+    return std::round(px * perPixel());
+}
 
 } // namespace Twips

@@ -12,11 +12,15 @@ inline QString text() {
 }
 
 // The maker's web site, shown in the caption and the About menu.
-inline QString webSite() { return QStringLiteral("https://www.jukora.example"); }
+inline QString webSite() {
+    return QStringLiteral("https://www.jukora.example");
+}
 
 inline QString updateAddress() {
     return webSite() + QStringLiteral("/cgi-bin/update.cgi?soft=Jukora&vers=") + text();
 }
 
-inline QString productName() { return QStringLiteral("Jukora"); }
+inline QString productName() {
+    return QStringLiteral("Jukora");
+}
 } // namespace Version

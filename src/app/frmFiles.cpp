@@ -144,8 +144,8 @@ void frmFiles::buildControls() {
     connect(playlist, &QAbstractItemView::pressed, this, [this] { playlist_Click(); });
     connect(playlist, &QAbstractItemView::doubleClicked, this, [this] { btnPlaysong_Click(); });
 
-    btnMoveup = button("btnMoveup", QStringLiteral("Move Up [+]"), designRect(0, 2805, 1215, 255),
-                       kTintB);
+    btnMoveup =
+        button("btnMoveup", QStringLiteral("Move Up [+]"), designRect(0, 2805, 1215, 255), kTintB);
     btnMovedown = button("btnMovedown", QStringLiteral("Move Down [-]"),
                          designRect(1200, 2805, 1215, 255), kTintB);
     btnDelete =
@@ -159,10 +159,9 @@ void frmFiles::buildControls() {
     cmdView = button("cmdView", QStringLiteral("File Browser"), designRect(7470, 2805, 1440, 255),
                      kTintA);
 
-    QWidget* order[] = {btnPlay,   btnPlaysong, btnPlay2,      btnStop,   btnSort,
-                        cmdShuffle, chkLoop,    playlist,      btnMoveup, btnMovedown,
-                        btnDelete, btnClear,    btnNowPlaying, cmdDevice, Picture1,
-                        cmdView};
+    QWidget* order[] = {btnPlay,       btnPlaysong, btnPlay2,  btnStop,     btnSort,   cmdShuffle,
+                        chkLoop,       playlist,    btnMoveup, btnMovedown, btnDelete, btnClear,
+                        btnNowPlaying, cmdDevice,   Picture1,  cmdView};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -199,8 +198,8 @@ void frmFiles::buildMenus() {
 
     mnuFile = menuBar()->addMenu(QStringLiteral("&Menu"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuimport = item(mnuFile, "mnuimport", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
-                     [] {});
+    mnuimport = item(mnuFile, "mnuimport", QStringLiteral("Open"),
+                     QKeySequence(Qt::CTRL | Qt::Key_O), [] {});
     mnusave = item(mnuFile, "mnusave", QStringLiteral("Export Playlist"),
                    QKeySequence(Qt::CTRL | Qt::Key_E), [] {});
     separator(mnuFile, "mnuspace6");
@@ -278,7 +277,9 @@ void frmFiles::Form_Unload() {
     SaveSettings();
 }
 
-void frmFiles::mnuexit_Click() { close(); }
+void frmFiles::mnuexit_Click() {
+    close();
+}
 
 void frmFiles::mnuReset_Click() {
     m_model.clear();
@@ -356,7 +357,9 @@ bool frmFiles::ExportPLS(const QString& tempfile, bool Relative, bool AddSequenc
 // ---------------------------------------------------------------------------
 // The playlist control
 
-void frmFiles::playlist_Click() { m_state.currentIndex = focusedPosition(); }
+void frmFiles::playlist_Click() {
+    m_state.currentIndex = focusedPosition();
+}
 
 bool frmFiles::isSelected(int pos) const {
     if (!m_model.isEntry(pos))
@@ -463,7 +466,9 @@ void frmFiles::btnDelete_Click() {
     playlist->verticalScrollBar()->setValue(scroll);
 }
 
-void frmFiles::btnClear_Click() { m_model.clear(); }
+void frmFiles::btnClear_Click() {
+    m_model.clear();
+}
 
 void frmFiles::moveCurrent(int direction) {
     const int p = m_state.currentIndex;
@@ -478,9 +483,13 @@ void frmFiles::moveCurrent(int direction) {
     playlist_Click();
 }
 
-void frmFiles::btnMoveup_Click() { moveCurrent(-1); }
+void frmFiles::btnMoveup_Click() {
+    moveCurrent(-1);
+}
 
-void frmFiles::btnMovedown_Click() { moveCurrent(+1); }
+void frmFiles::btnMovedown_Click() {
+    moveCurrent(+1);
+}
 
 void frmFiles::btnSort_Click() {
     SortList = PlaylistEdits::sortedAToZ(m_model.entries());
@@ -538,12 +547,22 @@ bool frmFiles::isNormalState() const {
     return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
 }
 
-int frmFiles::frameExtraWidth() const { return frameGeometry().width() - width(); }
-int frmFiles::frameExtraHeight() const { return frameGeometry().height() - height(); }
+int frmFiles::frameExtraWidth() const {
+    return frameGeometry().width() - width();
+}
+int frmFiles::frameExtraHeight() const {
+    return frameGeometry().height() - height();
+}
 
-double frmFiles::outerHeightTwips() const { return Twips::fromPx(frameGeometry().height()); }
-double frmFiles::leftTwips() const { return Twips::fromPx(frameGeometry().x()); }
-double frmFiles::topTwips() const { return Twips::fromPx(frameGeometry().y()); }
+double frmFiles::outerHeightTwips() const {
+    return Twips::fromPx(frameGeometry().height());
+}
+double frmFiles::leftTwips() const {
+    return Twips::fromPx(frameGeometry().x());
+}
+double frmFiles::topTwips() const {
+    return Twips::fromPx(frameGeometry().y());
+}
 
 void frmFiles::setOuterHeightTwips(double twips) {
     const int extra = frameExtraHeight();
@@ -552,8 +571,12 @@ void frmFiles::setOuterHeightTwips(double twips) {
     resize(width(), std::max(0, Twips::toPx(twips) - extra));
 }
 
-void frmFiles::setLeftTwips(double twips) { move(Twips::toPx(twips), frameGeometry().y()); }
-void frmFiles::setTopTwips(double twips) { move(frameGeometry().x(), Twips::toPx(twips)); }
+void frmFiles::setLeftTwips(double twips) {
+    move(Twips::toPx(twips), frameGeometry().y());
+}
+void frmFiles::setTopTwips(double twips) {
+    move(frameGeometry().x(), Twips::toPx(twips));
+}
 
 int frmFiles::loopValue() const {
     switch (chkLoop->checkState()) {

@@ -39,7 +39,11 @@ QString autosaveFile() {
     return QDir::toNativeSeparators(data + QStringLiteral("/jukora.pls"));
 }
 
-void setProgramFolderOverride(const QString& folder) { g_programFolder = folder; }
-void setDataFolderOverride(const QString& folder) { g_dataFolder = folder; }
+void setProgramFolderOverride(const QString& folder) {
+    g_programFolder = folder;
+}
+void setDataFolderOverride(const QString& folder) {
+    g_dataFolder = folder;
+}
 
 } // namespace AppPaths

@@ -54,9 +54,8 @@ bool ProfileStringFile::load() {
         m_lineEnd = QStringLiteral("\r\n");
     else if (bytes.contains('\n'))
         m_lineEnd = QStringLiteral("\n");
-    TextFile::forEachLine(bytes, [this](const char* p, qsizetype n) {
-        m_lines.append(TextFile::decodeLine(p, n));
-    });
+    TextFile::forEachLine(
+        bytes, [this](const char* p, qsizetype n) { m_lines.append(TextFile::decodeLine(p, n)); });
     return true;
 }
 
@@ -79,7 +78,8 @@ int ProfileStringFile::sectionEnd(int headerLine) const {
 int ProfileStringFile::findKey(int headerLine, const QString& key) const {
     int end = sectionEnd(headerLine);
     for (int i = headerLine + 1; i < end; ++i) {
-        if (keyOf(m_lines[i]).compare(key, Qt::CaseInsensitive) == 0 && !keyOf(m_lines[i]).isEmpty())
+        if (keyOf(m_lines[i]).compare(key, Qt::CaseInsensitive) == 0 &&
+            !keyOf(m_lines[i]).isEmpty())
             return i;
     }
     return -1;

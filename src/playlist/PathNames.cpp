@@ -16,7 +16,9 @@ QString title(const QString& fileName) {
     return fileName.left(fileName.size() - 4);
 }
 
-QString sequenceNumber(int n) { return QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0')); }
+QString sequenceNumber(int n) {
+    return QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
+}
 
 QString join(const QString& folder, const QString& name) {
     if (folder.endsWith(u'/'))

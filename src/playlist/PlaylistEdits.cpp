@@ -1,22 +1,42 @@
 #include "PlaylistEdits.h"
 
 #include <algorithm>
+#include <string>
 
 namespace PlaylistEdits {
 
+namespace {
+
+// The entry folded to lower case as UTF-8 bytes: byte order is then the
+// order of the code points, and comparing is a memcmp.
+std::string sortKey(const QString& entry) {
+    std::string key;
+    key.resize(size_t(entry.size()));
+    const QChar* c = entry.constData();
+    for (qsizetype i = 0; i < entry.size(); ++i) {
+        const char16_t u = c[i].unicode();
+        if (u >= 0x80)
+            return entry.toCaseFolded().toStdString();
+        key[size_t(i)] = char(u >= 'A' && u <= 'Z' ? u + 32 : u);
+    }
+    return key;
+}
+
+} // namespace
+
 QStringList sortedAToZ(const QStringList& entries) {
     struct Key {
-        QString folded;
+        std::string folded;
         int index;
     };
     std::vector<Key> keys;
-    keys.reserve(entries.size());
+    keys.reserve(size_t(entries.size()));
     for (int i = 0; i < entries.size(); ++i) {
         if (!entries[i].isEmpty())
-            keys.push_back({entries[i].toCaseFolded(), i});
+            keys.push_back({sortKey(entries[i]), i});
     }
     std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
-        int c = QString::compare(a.folded, b.folded, Qt::CaseSensitive);
+        const int c = a.folded.compare(b.folded);
         return c != 0 ? c < 0 : a.index < b.index;
     });
     QStringList out;

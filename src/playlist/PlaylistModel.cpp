@@ -25,7 +25,9 @@ Qt::DropActions PlaylistModel::supportedDropActions() const {
     return Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
 }
 
-QStringList PlaylistModel::mimeTypes() const { return {QStringLiteral("text/uri-list")}; }
+QStringList PlaylistModel::mimeTypes() const {
+    return {QStringLiteral("text/uri-list")};
+}
 
 QString PlaylistModel::text(int pos) const {
     return isEntry(pos) ? m_entries.at(pos) : QString();
@@ -46,8 +48,8 @@ int PlaylistModel::append(const QStringList& entries) {
     if (n <= 0)
         return 0;
     beginInsertRows(QModelIndex(), count(), count() + n - 1);
-    if (n == entries.size())
-        m_entries.append(entries);
+    if (m_entries.isEmpty() && n == entries.size())
+        m_entries = entries; // shares the data: no copy of 32,767 texts
     else
         m_entries.append(entries.mid(0, n));
     endInsertRows();

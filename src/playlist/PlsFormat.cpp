@@ -3,6 +3,8 @@
 #include "PathNames.h"
 #include "platform/TextFile.h"
 
+#include <algorithm>
+
 namespace PlsFormat {
 
 QByteArray render(const QStringList& entries, bool relative, bool addSequence) {
@@ -64,6 +66,8 @@ bool isFileKey(const char* p, qsizetype n, qsizetype& eq) {
 
 QStringList parse(const QByteArray& bytes, int maxEntries) {
     QStringList out;
+    // A File line and its Title line take some 60 bytes at the least.
+    out.reserve(std::min<qsizetype>(maxEntries, bytes.size() / 60 + 1));
     TextFile::forEachLine(bytes, [&](const char* p, qsizetype n) {
         qsizetype eq = 0;
         if (out.size() < maxEntries && isFileKey(p, n, eq))

@@ -39,11 +39,15 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 }
 
 QStringList samplePaths(int count) {
-    static const char* artists[] = {"The Beatles",  "Miles Davis",   "Ella Fitzgerald",
-                                    "Nina Simone",  "Kraftwerk",     "Joni Mitchell",
-                                    "Radiohead",    "Aretha Franklin"};
-    static const char* albums[] = {"Greatest Hits (Remastered 2009)", "Live at the Royal Albert Hall",
-                                   "Kind of Blue", "Blue", "The Man-Machine", "Sessions"};
+    static const char* artists[] = {"The Beatles", "Miles Davis",    "Ella Fitzgerald",
+                                    "Nina Simone", "Kraftwerk",      "Joni Mitchell",
+                                    "Radiohead",   "Aretha Franklin"};
+    static const char* albums[] = {"Greatest Hits (Remastered 2009)",
+                                   "Live at the Royal Albert Hall",
+                                   "Kind of Blue",
+                                   "Blue",
+                                   "The Man-Machine",
+                                   "Sessions"};
     QStringList out;
     out.reserve(count);
     for (int i = 0; i < count; ++i) {
