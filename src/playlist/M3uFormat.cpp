@@ -1,0 +1,141 @@
+#include "M3uFormat.h"
+
+#include "PathNames.h"
+#include "platform/TextFile.h"
+
+#include <QDir>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace M3uFormat {
+
+namespace {
+
+bool isSchemeStart(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool isSchemeChar(char16_t c) {
+    return isSchemeStart(c) || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
+}
+
+// The length of the scheme in front of "://", or 0 when there is none.
+template <typename Char> qsizetype schemeLength(const Char* p, qsizetype n) {
+    if (n < 4 || !isSchemeStart(char16_t(p[0])))
+        return 0;
+    qsizetype i = 1;
+    while (i < n && isSchemeChar(char16_t(p[i])))
+        ++i;
+    if (i + 3 > n || p[i] != ':' || p[i + 1] != '/' || p[i + 2] != '/')
+        return 0;
+    return i;
+}
+
+bool isKeptAsIs(const QString& entry) {
+    return entry.startsWith(u'/') || (entry.size() >= 2 && entry.at(1) == u':') || hasScheme(entry);
+}
+
+bool isBlank(const char* p, qsizetype n) {
+    return std::all_of(p, p + n, [](char c) { return c == ' ' || c == '\t'; });
+}
+
+// The folder of the list file as an absolute path, as given (not tidied).
+QString listFolder(const QString& listPath) {
+    QString full = listPath;
+    if (!full.startsWith(u'/'))
+        full = PathNames::join(QDir::currentPath(), listPath);
+    const qsizetype cut = full.lastIndexOf(u'/');
+    return cut <= 0 ? QStringLiteral("/") : full.left(cut);
+}
+
+} // namespace
+
+bool hasScheme(const QString& text) {
+    return schemeLength(text.utf16(), text.size()) > 0;
+}
+
+QString absoluteEntry(const QString& entry) {
+    if (entry.isEmpty() || isKeptAsIs(entry))
+        return entry;
+    return PathNames::join(QDir::currentPath(), entry);
+}
+
+QByteArray render(const QStringList& entries, bool relative, bool addSequence) {
+    QString out;
+    qsizetype estimate = 16;
+    for (const QString& e : entries)
+        estimate += e.size() * 2 + 20;
+    out.reserve(estimate);
+    out += QLatin1String("#EXTM3U\r\n");
+    QString currentFolder; // looked up once, for the first relative entry
+    int n = 0;
+    for (const QString& entry : entries) {
+        ++n;
+        const QString name = PathNames::fileName(entry);
+        out += QLatin1String("#EXTINF:0,");
+        out += PathNames::title(name);
+        out += QLatin1String("\r\n");
+        if (!relative) {
+            if (entry.isEmpty() || isKeptAsIs(entry)) {
+                out += entry;
+            } else {
+                if (currentFolder.isEmpty())
+                    currentFolder = QDir::currentPath();
+                out += PathNames::join(currentFolder, entry);
+            }
+        } else {
+            if (addSequence) {
+                out += PathNames::sequenceNumber(n);
+                out += u'-';
+            }
+            out += name;
+        }
+        out += QLatin1String("\r\n");
+    }
+    return out.toUtf8();
+}
+
+QStringList parse(const QByteArray& bytes, const QString& listPath, int maxEntries) {
+    QStringList out;
+    if (maxEntries <= 0)
+        return out;
+    // An #EXTINF line and its path line take some 40 bytes at the least.
+    out.reserve(std::min<qsizetype>(maxEntries, bytes.size() / 40 + 1));
+    QString folder; // looked up once, for the first relative line
+    TextFile::forEachLine(bytes, [&](const char* p, qsizetype n) {
+        if (out.size() >= maxEntries || n == 0 || p[0] == '#' || isBlank(p, n))
+            return;
+        const QString line = TextFile::decodeLine(p, n);
+        if (p[0] == '/' || (line.size() >= 2 && line.at(1) == u':')) {
+            out.append(line);
+            return;
+        }
+        if (const qsizetype scheme = schemeLength(p, n)) {
+            if (scheme == 4 && qstrnicmp(p, "file", 4) == 0) {
+                const QString local = QUrl(line).toLocalFile();
+                out.append(local.isEmpty() ? line : local);
+            } else {
+                out.append(line);
+            }
+            return;
+        }
+        if (folder.isEmpty())
+            folder = listFolder(listPath);
+        out.append(PathNames::join(folder, line));
+    });
+    return out;
+}
+
+bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence) {
+    return TextFile::writeAtomically(path, render(entries, relative, addSequence));
+}
+
+QStringList read(const QString& listPath, int maxEntries) {
+    QByteArray bytes;
+    if (listPath.isEmpty() || !TextFile::readAll(listPath, bytes))
+        return {};
+    return parse(bytes, listPath, maxEntries);
+}
+
+} // namespace M3uFormat
