@@ -35,6 +35,11 @@ struct AppState {
     // Player 2 was loaded by Play2 Song and not stopped since.
     bool mixerCued = false;
 
+    // Player 1's full screen and window state (0 normal, 1 minimized,
+    // 2 maximized) as its last resize saw them; kept for the program's life.
+    bool player1FullScreen = false;
+    int player1WindowState = 0;
+
     // The text the program was started with (the command-line file).
     QString commandLine;
 };

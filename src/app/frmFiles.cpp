@@ -4,15 +4,26 @@
 #include "SettingsTable.h"
 #include "Twips.h"
 #include "Version.h"
+#include "browser/frmFileList.h"
+#include "export/frmPort.h"
 #include "platform/AppPaths.h"
 #include "platform/ProfileString.h"
+#include "playback/MediaPlayer.h"
+#include "playback/NextSong.h"
+#include "playlist/HtmlPage.h"
+#include "playlist/M3uFormat.h"
 #include "playlist/PlaylistEdits.h"
+#include "playlist/PlaylistFiles.h"
 #include "playlist/PlsFormat.h"
+#include "tags/ID3.h"
+#include "tags/frmID3.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -21,11 +32,21 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QUrl>
 
 namespace {
+
+// Counts the playback commands in progress: the song to load ahead is
+// worked out once they are done, not at every selection on the way.
+struct PlaybackStep {
+    explicit PlaybackStep(int& depth) : m_depth(depth) { ++m_depth; }
+    ~PlaybackStep() { --m_depth; }
+    int& m_depth;
+};
 
 const QString kSection = QStringLiteral("Jukora");
 
@@ -99,6 +120,7 @@ void frmFiles::buildControls() {
     chkLoop = new QCheckBox(area);
     chkLoop->setObjectName(QStringLiteral("chkLoop"));
     chkLoop->setGeometry(designRect(6240, 0, 195, 255));
+    connect(chkLoop, &QCheckBox::stateChanged, this, [this] { updateQueuedNext(); });
     {
         QPalette p = chkLoop->palette();
         p.setColor(QPalette::Window, kBackground);
@@ -131,6 +153,9 @@ void frmFiles::buildControls() {
     playlist->setSelectionMode(QAbstractItemView::ExtendedSelection);
     playlist->setEditTriggers(QAbstractItemView::NoEditTriggers);
     playlist->setFont(captionFont());
+    playlist->setAcceptDrops(true);
+    playlist->viewport()->setAcceptDrops(true);
+    playlist->setDragDropMode(QAbstractItemView::DropOnly);
     {
         QPalette p = playlist->palette();
         p.setColor(QPalette::Base, kListBack);
@@ -142,6 +167,11 @@ void frmFiles::buildControls() {
     connect(playlist->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { playlist_Click(); });
     connect(playlist, &QAbstractItemView::pressed, this, [this] { playlist_Click(); });
+    // Whatever may change the song that follows the current one.
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&m_model, signal, this, [this] { updateQueuedNext(); });
+    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] { updateQueuedNext(); });
+    connect(&m_model, &QAbstractItemModel::dataChanged, this, [this] { updateQueuedNext(); });
     connect(playlist, &QAbstractItemView::doubleClicked, this, [this] { btnPlaysong_Click(); });
 
     btnMoveup =
@@ -225,7 +255,8 @@ void frmFiles::buildMenus() {
     mnuremall = item(mnuPlaylist, "mnuremall", QStringLiteral("Remove All"),
                      QKeySequence(Qt::SHIFT | Qt::Key_Delete), [this] { btnClear_Click(); });
     separator(mnuPlaylist, "mnuspace5");
-    mnuID3 = item(mnuPlaylist, "mnuID3", QStringLiteral("Get MP3 ID3 Information"), {}, [] {});
+    mnuID3 = item(mnuPlaylist, "mnuID3", QStringLiteral("Get MP3 ID3 Information"), {},
+                  [this] { mnuID3_Click(); });
     addActions(mnuPlaylist->actions());
 
     mnucontrol = menuBar()->addMenu(QStringLiteral("&Controls"));
@@ -274,7 +305,13 @@ void frmFiles::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
+    if (frmNowplaying* now = nowPlayingWindow())
+        now->NowPlaying();
+    closeBrowsingWindows();
     SaveSettings();
+    // Open until after the save, which records it as open.
+    if (m_nowPlaying)
+        m_nowPlaying->close();
 }
 
 void frmFiles::mnuexit_Click() {
@@ -282,6 +319,9 @@ void frmFiles::mnuexit_Click() {
 }
 
 void frmFiles::mnuReset_Click() {
+    closeBrowsingWindows();
+    if (m_nowPlaying)
+        m_nowPlaying->close();
     m_model.clear();
     const QString ini = AppPaths::settingsFile();
     if (QFile::exists(ini)) {
@@ -311,6 +351,7 @@ void frmFiles::LoadSettings(bool startup) {
         ImportPLS(autosave);
     if (!startup)
         return;
+    OpenCommandLineFile();
     if (v.nowPV == QLatin1String("True"))
         btnNowPlaying_Click();
 }
@@ -326,7 +367,8 @@ frmFiles::SaveResult frmFiles::SaveSettings() {
                 ini.setValue(kSection, key, text);
                 return true;
             },
-            m_state.settings, loopValue(), outerHeightTwips(), leftTwips(), topTwips(), false);
+            m_state.settings, loopValue(), outerHeightTwips(), leftTwips(), topTwips(),
+            nowPlayingWindow() != nullptr);
         ok = ini.save();
     }
     // The playlist is not written over the last good autosave when the
@@ -352,6 +394,123 @@ void frmFiles::ImportPLS(const QString& tempfile) {
 
 bool frmFiles::ExportPLS(const QString& tempfile, bool Relative, bool AddSequence) {
     return PlsFormat::write(tempfile, m_model.entries(), Relative, AddSequence);
+}
+
+void frmFiles::ImportM3U(const QString& tempfile) {
+    const int room = PlaylistModel::MaxEntries - m_model.count();
+    if (room <= 0)
+        return;
+    m_model.append(M3uFormat::read(tempfile, room));
+}
+
+bool frmFiles::ExportM3U(const QString& tempfile, bool Relative, bool AddSequence) {
+    return M3uFormat::write(tempfile, m_model.entries(), Relative, AddSequence);
+}
+
+bool frmFiles::ExportHTML(const QString& tempfile, bool Relative, bool AddSequence) {
+    return HtmlPage::write(tempfile, m_model.entries(), Relative, AddSequence);
+}
+
+void frmFiles::addToPlaylist(const QStringList& paths) {
+    // Media files in a row go in as one append; a playlist file among them
+    // is read in its place.
+    QStringList pending;
+    auto flush = [&] {
+        m_model.append(pending);
+        pending.clear();
+    };
+    for (const QString& path : paths) {
+        if (m_model.count() + pending.size() >= PlaylistModel::MaxEntries)
+            break;
+        switch (PlaylistFiles::importKind(path)) {
+        case PlaylistFiles::PlaylistKind::Pls:
+            flush();
+            ImportPLS(path);
+            break;
+        case PlaylistFiles::PlaylistKind::M3u:
+            flush();
+            ImportM3U(path);
+            break;
+        default:
+            pending.append(path);
+            break;
+        }
+    }
+    flush();
+}
+
+void frmFiles::mnuimport_Click() {
+    const auto chosen = m_platform.files.openFile(
+        this, QStringLiteral("Open Playlist or Song"),
+        QStringLiteral("All Files (*.*)|*.*|Playlist Files (*.pls)|*.pls|Playlist Files "
+                       "(*.m3u)|*.m3u"),
+        m_state.settings.Directory);
+    if (!chosen)
+        return;
+    addToPlaylist({PlaylistFiles::removeQuotes(*chosen)});
+}
+
+void frmFiles::mnusave_Click() {
+    const QString question =
+        QStringLiteral("Export playlist with full path names?\r\n\r\nNote: Selecting NO will "
+                       "create the playlist without path names \r\nwhich should be saved in the "
+                       "same folder as the music");
+    const MsgAnswer answer = m_platform.messages.show(this, Version::productName(), question,
+                                                      MsgButtons::YesNoCancel, MsgIcon::None);
+    if (answer == MsgAnswer::Cancel)
+        return;
+    const bool relative = answer == MsgAnswer::No;
+    const auto chosen = m_platform.files.saveFile(
+        this, QStringLiteral("Save As"),
+        QStringLiteral("Playlist Files (*.pls)|*.pls|Playlist Files (*.m3u)|*.m3u|Web Page "
+                       "(*.html)|*.html|All Files (*.*)|*.*"),
+        m_state.settings.Directory);
+    if (!chosen)
+        return;
+    const QString& name = *chosen;
+    bool written = false;
+    switch (PlaylistFiles::exportKind(name)) {
+    case PlaylistFiles::PlaylistKind::Pls:
+        written = ExportPLS(name, relative, false);
+        break;
+    case PlaylistFiles::PlaylistKind::M3u:
+        written = ExportM3U(name, relative, false);
+        break;
+    case PlaylistFiles::PlaylistKind::Html:
+        written = ExportHTML(name, relative, false);
+        break;
+    case PlaylistFiles::PlaylistKind::Other:
+        message(QStringLiteral("This file format is currently unsupported"));
+        return;
+    }
+    // A playlist that could not be written is not reported as saved.
+    if (!written)
+        message(QStringLiteral("An unknown error has occurred."), MsgIcon::Critical);
+}
+
+void frmFiles::playlist_OLEDragDrop(const QMimeData* data) {
+    if (!data || !data->hasUrls())
+        return;
+    QStringList names;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            names.append(PlaylistFiles::removeQuotes(QDir::toNativeSeparators(url.toLocalFile())));
+    }
+    addToPlaylist(names);
+}
+
+void frmFiles::OpenCommandLineFile() {
+    if (m_state.commandLine.isEmpty())
+        return;
+    m_model.clear();
+    addToPlaylist({PlaylistFiles::removeQuotes(m_state.commandLine)});
+    setWindowState((windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen)) |
+                   Qt::WindowMinimized);
+    if (frmNowplaying* now = nowPlayingWindow())
+        now->showMinimized();
+    if (m_fileList)
+        cmdView_Click();
+    btnPlay_Click();
 }
 
 // ---------------------------------------------------------------------------
@@ -442,6 +601,28 @@ bool frmFiles::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
+    if (watched == playlist->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDropEvent*>(event);
+            if (drag->mimeData()->hasUrls()) {
+                drag->setDropAction(Qt::CopyAction);
+                drag->accept();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            drop->setDropAction(Qt::CopyAction);
+            drop->accept();
+            playlist_OLEDragDrop(drop->mimeData());
+            return true;
+        }
+        default:
+            break;
+        }
+    }
     if (watched == playlist->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {
@@ -515,20 +696,298 @@ void frmFiles::cmdShuffle_Click() {
 }
 
 // ---------------------------------------------------------------------------
-// Playback (the player windows are not part of this build yet)
+// Playback
 
-void frmFiles::btnPlay_Click() {}
-void frmFiles::btnPlaysong_Click() {}
-void frmFiles::btnPlay2_Click() {}
-void frmFiles::btnStop_Click() {}
-void frmFiles::remote() {}
+player* frmFiles::player1() const {
+    return m_player && m_player->isVisible() ? m_player.data() : nullptr;
+}
+
+player2* frmFiles::player2Window() const {
+    return m_player2 && m_player2->isVisible() ? m_player2.data() : nullptr;
+}
+
+player* frmFiles::showPlayer1() {
+    if (player* p = player1())
+        return p;
+    auto* p = new player(m_state, m_platform, *this);
+    m_player = p;
+    connect(p, &PlayerWindow::unloaded, this, [this, p] {
+        if (m_player == p)
+            m_player = nullptr;
+    });
+    connect(p->MediaPlayer1, &MediaPlayer::PlayStateChange, this, [this](int state) {
+        if (state == MediaPlayer::Playing)
+            m_failedInRow = 0;
+    });
+    p->Form_Load();
+    p->show();
+    return p;
+}
+
+player2* frmFiles::showPlayer2() {
+    if (player2* p = player2Window())
+        return p;
+    auto* p = new player2(m_state, m_platform, *this);
+    m_player2 = p;
+    connect(p, &PlayerWindow::unloaded, this, [this, p] {
+        if (m_player2 == p)
+            m_player2 = nullptr;
+    });
+    p->Form_Load();
+    p->show();
+    return p;
+}
+
+void frmFiles::closePlayer1() {
+    if (m_player)
+        m_player->close();
+}
+
+void frmFiles::closePlayer2() {
+    if (m_player2)
+        m_player2->close();
+}
+
+void frmFiles::closeBrowsingWindows() {
+    if (m_port)
+        m_port->close();
+    if (m_fileList)
+        m_fileList->close();
+    if (m_id3)
+        m_id3->close();
+    closePlayer1();
+    closePlayer2();
+}
+
+void frmFiles::restoreWindowState() {
+    if (isMinimized() || isMaximized())
+        showNormal();
+}
+
+void frmFiles::updateQueuedNext() {
+    player* p = player1();
+    if (!p || m_playbackDepth > 0)
+        return;
+    const QString next =
+        expectedNextFile({m_model.entries(), m_state.currentIndex, focusedPosition(),
+                          m_state.listPlaying, m_state.singleSong, loopValue()});
+    if (next != p->MediaPlayer1->queuedNext())
+        p->MediaPlayer1->queueNext(next);
+}
+
+void frmFiles::queueAfterStep() {
+    // Once the command and whatever it started are done.
+    QMetaObject::invokeMethod(
+        this, [this] { updateQueuedNext(); }, Qt::QueuedConnection);
+}
+
+void frmFiles::btnPlay_Click() {
+    const PlaybackStep step(m_playbackDepth);
+    SaveSettings();
+    m_state.singleSong = false;
+    if (m_model.count() == 0) {
+        message(QStringLiteral("Error! No songs in playlist."));
+        return;
+    }
+    if (m_model.text(m_state.currentIndex).isEmpty())
+        m_state.currentIndex = 0;
+    setSelected(m_state.currentIndex, true);
+    m_state.playerFile = m_model.text(m_state.currentIndex);
+    m_state.listPlaying = true;
+    m_state.loadPending = true;
+    showPlayer1()->remote();
+    queueAfterStep();
+}
+
+void frmFiles::btnPlaysong_Click() {
+    const PlaybackStep step(m_playbackDepth);
+    const int focused = focusedPosition();
+    m_state.currentIndex = focused;
+    m_state.playerFile = m_model.text(focused);
+    m_state.listPlaying = true;
+    m_state.loadPending = true;
+    m_state.singleSong = true;
+    showPlayer1()->remote();
+    queueAfterStep();
+}
+
+void frmFiles::btnPlay2_Click() {
+    const int focused = focusedPosition();
+    m_state.currentIndex = focused;
+    m_state.mixerFile = m_model.text(focused);
+    m_state.mixerCued = true;
+    showPlayer2()->remote();
+}
+
+void frmFiles::btnStop_Click() {
+    if (player* p = player1()) {
+        m_state.listPlaying = false;
+        p->MediaPlayer1->queueNext(QString());
+        p->remote();
+        closePlayer1();
+    }
+    if (player2* p = player2Window()) {
+        m_state.mixerCued = false;
+        p->remote();
+        closePlayer2();
+    }
+}
+
+void frmFiles::remote() {
+    const PlaybackStep step(m_playbackDepth);
+    if (!m_state.loadPending || !m_state.listPlaying) {
+        closePlayer1();
+        restoreWindowState();
+        return;
+    }
+    const int loop = loopValue();
+    if (m_state.singleSong) {
+        if (loop == 1) {
+            btnPlaysong_Click();
+        } else {
+            m_state.singleSong = false;
+            m_state.listPlaying = false;
+        }
+        return;
+    }
+    setSelected(m_state.currentIndex, false);
+    if (m_state.currentIndex < PlaylistModel::MaxEntries)
+        ++m_state.currentIndex;
+    if (m_model.text(m_state.currentIndex).isEmpty()) {
+        if (loop == 1) {
+            btnPlay_Click();
+        } else {
+            m_state.listPlaying = false;
+            closePlayer1();
+            restoreWindowState();
+        }
+        return;
+    }
+    setSelected(m_state.currentIndex, true);
+    m_state.playerFile = m_model.text(m_state.currentIndex);
+    if (player* p = player1())
+        p->remote();
+    queueAfterStep();
+}
+
+void frmFiles::player1Failed() {
+    // The run goes on with the next entry, as if the song had ended; a run
+    // in which every entry has failed once ends. Queued, so that a long row
+    // of missing files does not nest call within call.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_state.listPlaying)
+                return;
+            if (++m_failedInRow >= std::max(1, m_model.count())) {
+                m_failedInRow = 0;
+                m_state.listPlaying = false;
+                closePlayer1();
+                restoreWindowState();
+                return;
+            }
+            m_state.loadPending = true;
+            remote();
+        },
+        Qt::QueuedConnection);
+}
 
 // ---------------------------------------------------------------------------
 // Window commands
 
-void frmFiles::btnNowPlaying_Click() {}
-void frmFiles::cmdView_Click() {}
-void frmFiles::cmdDevice_Click() {}
+frmNowplaying* frmFiles::nowPlayingWindow() const {
+    return m_nowPlaying && m_nowPlaying->isVisible() ? m_nowPlaying.data() : nullptr;
+}
+
+frmID3* frmFiles::tagWindow() const {
+    return m_id3 && m_id3->isVisible() ? m_id3.data() : nullptr;
+}
+
+void frmFiles::btnNowPlaying_Click() {
+    if (m_nowPlaying) {
+        m_nowPlaying->close();
+        return;
+    }
+    auto* now = new frmNowplaying(m_state, *this);
+    m_nowPlaying = now;
+    connect(now, &frmNowplaying::unloaded, this, [this, now] {
+        if (m_nowPlaying == now)
+            m_nowPlaying = nullptr;
+    });
+    now->Form_Load();
+    now->show();
+    now->NowPlaying();
+}
+
+void frmFiles::ShowID3Info(const QString& path) {
+    if (!ID3::isMp3Path(path)) {
+        message(QStringLiteral("This is not an MP3 file!"));
+        return;
+    }
+    ID3::TagRecord record;
+    const bool hasTag = ID3::ReadID3Tag(path, record);
+    if (!m_id3) {
+        auto* window = new frmID3(m_state);
+        m_id3 = window;
+        connect(window, &frmID3::unloaded, this, [this, window] {
+            if (m_id3 == window)
+                m_id3 = nullptr;
+        });
+        window->Form_Load();
+    }
+    m_id3->show(path, record, hasTag);
+}
+
+void frmFiles::mnuID3_Click() {
+    for (int i = 0; i < m_model.count(); ++i) {
+        if (isSelected(i)) {
+            ShowID3Info(m_model.text(i));
+            return;
+        }
+    }
+}
+
+QRectF frmFiles::mainWindowTwips() const {
+    return QRectF(leftTwips(), topTwips(), Twips::fromPx(frameGeometry().width()),
+                  outerHeightTwips());
+}
+frmFileList* frmFiles::fileBrowser() const {
+    return m_fileList && m_fileList->isVisible() ? m_fileList.data() : nullptr;
+}
+
+frmPort* frmFiles::exportMediaWindow() const {
+    return m_port && m_port->isVisible() ? m_port.data() : nullptr;
+}
+
+void frmFiles::cmdView_Click() {
+    if (m_fileList) {
+        m_fileList->close();
+        return;
+    }
+    auto* browser = new frmFileList(m_state, m_platform, *this);
+    m_fileList = browser;
+    connect(browser, &frmFileList::unloaded, this, [this, browser] {
+        if (m_fileList == browser)
+            m_fileList = nullptr;
+    });
+    // Showing runs the window's load; it runs once more after.
+    browser->show();
+    browser->Form_Load();
+}
+
+void frmFiles::cmdDevice_Click() {
+    if (m_port) {
+        m_port->close();
+        return;
+    }
+    auto* port = new frmPort(m_state, m_platform, *this);
+    m_port = port;
+    connect(port, &frmPort::unloaded, this, [this, port] {
+        if (m_port == port)
+            m_port = nullptr;
+    });
+    port->show();
+}
 
 void frmFiles::mnuweb_Click() {
     if (!m_platform.shell.open(Version::webSite()))

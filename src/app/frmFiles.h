@@ -1,10 +1,15 @@
 #pragma once
 
 #include "AppState.h"
+#include "browser/FileBrowserHost.h"
+#include "export/ExportMediaHost.h"
 #include "platform/Dialogs.h"
+#include "playback/PlayerWindow.h"
+#include "playback/frmNowplaying.h"
 #include "playlist/PlaylistModel.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <random>
@@ -14,12 +19,20 @@ class QCheckBox;
 class QLabel;
 class QListView;
 class QMenu;
+class QMimeData;
 class QPushButton;
+class frmFileList;
+class frmID3;
+class frmPort;
 
 // The main window: the playlist with its command buttons, the Loop box and
 // the menus. It owns the playlist and is the first window opened and the
 // last one closed.
-class frmFiles : public QMainWindow {
+class frmFiles : public QMainWindow,
+                 public PlayerHost,
+                 public NowPlayingHost,
+                 public FileBrowserHost,
+                 public ExportMediaHost {
     Q_OBJECT
 public:
     frmFiles(AppState& state, Platform& platform, QWidget* parent = nullptr);
@@ -37,8 +50,20 @@ public:
     SaveResult SaveSettings();
 
     // Playlist files.
+    // The writers return false when the file could not be written.
     void ImportPLS(const QString& tempfile);
-    bool ExportPLS(const QString& tempfile, bool Relative = false, bool AddSequence = false);
+    bool ExportPLS(const QString& tempfile, bool Relative = false,
+                   bool AddSequence = false) override;
+    void ImportM3U(const QString& tempfile);
+    bool ExportM3U(const QString& tempfile, bool Relative = false,
+                   bool AddSequence = false) override;
+    bool ExportHTML(const QString& tempfile, bool Relative = false, bool AddSequence = false);
+
+    // Open, Export Playlist, files dropped on the list, the command line.
+    void mnuimport_Click();
+    void mnusave_Click();
+    void playlist_OLEDragDrop(const QMimeData* data);
+    void OpenCommandLineFile();
 
     // Editing commands.
     void btnDelete_Click();
@@ -60,7 +85,11 @@ public:
     void btnPlaysong_Click();
     void btnPlay2_Click();
     void btnStop_Click();
-    void remote();
+    void remote() override;
+
+    // The player windows, while they are open (null otherwise).
+    player* player1() const;
+    player2* player2Window() const;
 
     // Window commands.
     void btnNowPlaying_Click();
@@ -130,6 +159,23 @@ public:
     QAction* mnuweb;
     QAction* mnuupdates;
 
+    // The tag window for a file (an MP3 file; others get a message).
+    void ShowID3Info(const QString& path) override;
+    void mnuID3_Click();
+    frmID3* tagWindow() const;
+    frmFileList* fileBrowser() const;
+    frmPort* exportMediaWindow() const;
+    frmNowplaying* nowPlayingWindow() const;
+
+    // What the other windows see of this one.
+    bool isMainWindowVisible() const override { return isVisible(); }
+    void player1Failed() override;
+    bool isPlayer1Open() const override { return player1() != nullptr; }
+    bool isPlayer2Open() const override { return player2Window() != nullptr; }
+    QRectF mainWindowTwips() const override;
+    void addToPlaylist(const QStringList& paths) override;
+    const QStringList& playlistEntries() const override { return m_model.entries(); }
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -145,6 +191,17 @@ private:
     void moveCurrent(int direction);
     std::vector<char> selectionMarks() const;
     void applySelection(const std::vector<char>& marks);
+    player* showPlayer1();
+    player2* showPlayer2();
+    void closePlayer1();
+    void closePlayer2();
+    void restoreWindowState();
+    // Closes the other windows in the order of the shutdown.
+    void closeBrowsingWindows();
+    // Loads the song that will follow the current one into Player 1 ahead
+    // of time, or drops it when the next song changed.
+    void updateQueuedNext();
+    void queueAfterStep();
     int frameExtraWidth() const;
     int frameExtraHeight() const;
 
@@ -154,6 +211,15 @@ private:
     QStringList SortList;
     std::mt19937 m_rng;
     bool m_unloaded = false;
+    QPointer<player> m_player;
+    QPointer<frmNowplaying> m_nowPlaying;
+    QPointer<frmID3> m_id3;
+    QPointer<frmFileList> m_fileList;
+    QPointer<frmPort> m_port;
+    QPointer<player2> m_player2;
+    // Player 1 files in a row that could not be played.
+    int m_failedInRow = 0;
+    int m_playbackDepth = 0;
     bool m_frameKnown = false;
     bool m_sizedWithoutFrame = false;
 };

@@ -1,0 +1,57 @@
+#include "WindowGeometry.h"
+
+#include "Twips.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace {
+
+// Width and height the frame adds to the inner area.
+QSize frameExtra(const QWidget* w) {
+    const QSize own = w->frameGeometry().size() - w->size();
+    if (w->isVisible() || !own.isNull())
+        return own;
+    for (const QWidget* other : QApplication::topLevelWidgets()) {
+        if (other != w && other->isVisible() && !other->isMinimized()) {
+            const QSize s = other->frameGeometry().size() - other->size();
+            if (!s.isNull())
+                return s;
+        }
+    }
+    return QSize(0, 0);
+}
+
+} // namespace
+
+namespace WindowGeometry {
+
+double outerWidth(const QWidget* w) {
+    return Twips::fromPx(w->width() + frameExtra(w).width());
+}
+double outerHeight(const QWidget* w) {
+    return Twips::fromPx(w->height() + frameExtra(w).height());
+}
+double left(const QWidget* w) {
+    return Twips::fromPx(w->frameGeometry().x());
+}
+double top(const QWidget* w) {
+    return Twips::fromPx(w->frameGeometry().y());
+}
+
+void setOuterWidth(QWidget* w, double twips) {
+    w->resize(std::max(1, Twips::toPx(twips) - frameExtra(w).width()), w->height());
+}
+
+void setOuterHeight(QWidget* w, double twips) {
+    w->resize(w->width(), std::max(1, Twips::toPx(twips) - frameExtra(w).height()));
+}
+
+void setLeft(QWidget* w, double twips) {
+    w->move(Twips::toPx(twips), w->frameGeometry().y());
+}
+void setTop(QWidget* w, double twips) {
+    w->move(w->frameGeometry().x(), Twips::toPx(twips));
+}
+
+} // namespace WindowGeometry

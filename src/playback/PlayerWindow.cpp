@@ -1,0 +1,225 @@
+#include "PlayerWindow.h"
+
+#include "MediaPlayer.h"
+#include "app/Twips.h"
+#include "app/Version.h"
+#include "app/WindowGeometry.h"
+#include "playlist/PathNames.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+QString firstLocalFile(const QMimeData* data) {
+    if (!data || !data->hasUrls())
+        return QString();
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return QString();
+}
+
+} // namespace
+
+PlayerWindow::PlayerWindow(AppState& state, Platform& platform, PlayerHost& host, int number)
+    : QWidget(nullptr, Qt::Window), m_state(state), m_platform(platform), m_host(host),
+      m_number(number) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Jukora Player"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    MediaPlayer1 = new MediaPlayer(this);
+    MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
+    layout->addWidget(MediaPlayer1);
+    // Design: the inner area measures 6765 x 6495 twips.
+    const int left = number == 1 ? 1125 : 8115;
+    setGeometry(Twips::toPx(left), Twips::toPx(2925), Twips::toPx(6765), Twips::toPx(6495));
+    connect(MediaPlayer1, &MediaPlayer::PlayStateChange, this,
+            [this](int s) { MediaPlayer1_PlayStateChange(s); });
+    connect(MediaPlayer1, &MediaPlayer::mediaError, this, [this] {
+        showMediaError();
+        mediaFailed();
+    });
+}
+
+PlayerWindow::~PlayerWindow() = default;
+
+bool PlayerWindow::load(const QString& path) {
+    if (MediaPlayer1->setURL(path))
+        return true;
+    showMediaError();
+    return false;
+}
+
+void PlayerWindow::showMediaError() {
+    m_platform.messages.show(this, Version::productName(),
+                             QStringLiteral("Error with Media Player"), MsgButtons::Ok,
+                             MsgIcon::None);
+}
+
+void PlayerWindow::applySavedGeometry(double w, double h, double x, double y) {
+    if (w > 0)
+        WindowGeometry::setOuterWidth(this, w);
+    if (h > 0)
+        WindowGeometry::setOuterHeight(this, h);
+    if (x > 0)
+        WindowGeometry::setLeft(this, x);
+    if (y > 0)
+        WindowGeometry::setTop(this, y);
+}
+
+void PlayerWindow::closeEvent(QCloseEvent* event) {
+    storeGeometry();
+    // Closing ends the window's playback at once.
+    MediaPlayer1->stop();
+    MediaPlayer1->blockSignals(true);
+    event->accept();
+    emit unloaded();
+}
+
+void PlayerWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!firstLocalFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void PlayerWindow::dropEvent(QDropEvent* event) {
+    event->acceptProposedAction();
+    Form_OLEDragDrop(event->mimeData());
+}
+
+void PlayerWindow::Form_OLEDragDrop(const QMimeData* data) {
+    const QString path = firstLocalFile(data);
+    if (!path.isEmpty())
+        droppedFile(path);
+}
+
+// ---------------------------------------------------------------------------
+// Player 1
+
+player::player(AppState& state, Platform& platform, PlayerHost& host)
+    : PlayerWindow(state, platform, host, 1) {
+    setObjectName(QStringLiteral("player"));
+    setAcceptDrops(true);
+}
+
+void player::Form_Load() {
+    if (!m_state.player1FullScreen && m_host.isMainWindowVisible()) {
+        const AppSettings& s = m_state.settings;
+        applySavedGeometry(s.PlayW, s.PlayH, s.PlayX, s.PlayY);
+    }
+    if (m_state.player1FullScreen)
+        MediaPlayer1->setFullScreen(true);
+    if (m_state.player1WindowState == 1)
+        setWindowState(windowState() | Qt::WindowMinimized);
+    else if (m_state.player1WindowState == 2)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void player::remote() {
+    if (m_state.loadPending) {
+        m_state.loadPending = false;
+        if (!load(m_state.playerFile)) {
+            mediaFailed();
+            return;
+        }
+        setWindowTitle(QStringLiteral("Player 1: ") + PathNames::fileName(m_state.playerFile));
+        MediaPlayer1->play();
+    }
+    if (!m_state.listPlaying)
+        MediaPlayer1->stop();
+}
+
+void player::MediaPlayer1_PlayStateChange(int) {
+    if (MediaPlayer1->playState() != MediaPlayer::MediaEnded)
+        return;
+    m_state.loadPending = true;
+    m_host.remote();
+}
+
+void player::mediaFailed() {
+    m_host.player1Failed();
+}
+
+void player::droppedFile(const QString& path) {
+    MediaPlayer1->stop();
+    m_state.playerFile = path;
+    m_state.loadPending = true;
+    remote();
+}
+
+void player::storeGeometry() {
+    AppSettings& s = m_state.settings;
+    s.PlayW = WindowGeometry::outerWidth(this);
+    s.PlayH = WindowGeometry::outerHeight(this);
+    s.PlayX = WindowGeometry::left(this);
+    s.PlayY = WindowGeometry::top(this);
+}
+
+void player::recordState() {
+    m_state.player1FullScreen = MediaPlayer1->fullScreen();
+    m_state.player1WindowState = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+}
+
+void player::resizeEvent(QResizeEvent* event) {
+    PlayerWindow::resizeEvent(event);
+    recordState();
+}
+
+void player::changeEvent(QEvent* event) {
+    PlayerWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isVisible())
+        recordState();
+}
+
+// ---------------------------------------------------------------------------
+// Player 2
+
+player2::player2(AppState& state, Platform& platform, PlayerHost& host)
+    : PlayerWindow(state, platform, host, 2) {
+    setObjectName(QStringLiteral("player2"));
+    // Files dropped here are cued like a Play2 Song.
+    setAcceptDrops(true);
+}
+
+void player2::Form_Load() {
+    const AppSettings& s = m_state.settings;
+    applySavedGeometry(s.Play2W, s.Play2H, s.Play2X, s.Play2Y);
+}
+
+void player2::remote() {
+    if (!load(m_state.mixerFile))
+        return;
+    setWindowTitle(QStringLiteral("Player 2: ") + PathNames::fileName(m_state.mixerFile));
+    MediaPlayer1->stop();
+    MediaPlayer1->pause();
+    if (!m_state.mixerCued)
+        MediaPlayer1->stop();
+}
+
+void player2::MediaPlayer1_PlayStateChange(int) {
+    if (MediaPlayer1->playState() != MediaPlayer::MediaEnded)
+        return;
+    m_host.remote();
+}
+
+void player2::mediaFailed() {}
+
+void player2::droppedFile(const QString& path) {
+    MediaPlayer1->stop();
+    m_state.mixerFile = path;
+    remote();
+}
+
+void player2::storeGeometry() {
+    AppSettings& s = m_state.settings;
+    s.Play2W = WindowGeometry::outerWidth(this);
+    s.Play2H = WindowGeometry::outerHeight(this);
+    s.Play2X = WindowGeometry::left(this);
+    s.Play2Y = WindowGeometry::top(this);
+}

@@ -1,0 +1,77 @@
+#include "frmID3.h"
+
+#include "ID3.h"
+#include "app/Twips.h"
+#include "app/WindowGeometry.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+QString shownText(const QString& field) {
+    const qsizetype nul = field.indexOf(QChar(0));
+    return nul < 0 ? field : field.left(nul);
+}
+
+frmID3::frmID3(AppState& state, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowCloseButtonHint | Qt::WindowTitleHint), m_state(state) {
+    setObjectName(QStringLiteral("frmID3"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("MP3 ID3 Information"));
+    setFixedSize(Twips::toPx(9030), Twips::toPx(1920));
+    struct Row {
+        const char* caption;
+        int labelTop;
+        const char* box;
+        int boxTop;
+        QLineEdit** field;
+    };
+    const Row rows[] = {
+        {"File", 20, "txtFile", 0, &txtFile},
+        {"Title", 270, "txtTitle", 270, &txtTitle},
+        {"Artist", 560, "txtArtist", 560, &txtArtist},
+        {"Album", 830, "txtAlbum", 830, &txtAlbum},
+        {"Genre", 1080, "txtGenre", 1080, &txtGenre},
+        {"Year", 1365, "txtYear", 1365, &txtYear},
+        {"Comment", 1635, "txtComment", 1635, &txtComment},
+    };
+    for (const Row& r : rows) {
+        auto* label = new QLabel(QLatin1String(r.caption), this);
+        label->setGeometry(0, Twips::toPx(r.labelTop), Twips::toPx(1100), Twips::toPx(315));
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QLatin1String(r.box));
+        box->setGeometry(Twips::toPx(1100), Twips::toPx(r.boxTop), Twips::toPx(8000),
+                         Twips::toPx(285));
+        box->setReadOnly(true);
+        QPalette p = box->palette();
+        p.setColor(QPalette::Base, QColor(192, 192, 192));
+        box->setPalette(p);
+        *r.field = box;
+    }
+}
+
+void frmID3::Form_Load() {
+    WindowGeometry::setLeft(this, m_state.settings.ID3X);
+    WindowGeometry::setTop(this, m_state.settings.ID3Y);
+}
+
+void frmID3::show(const QString& path, const ID3::TagRecord& record, bool hasTag) {
+    txtFile->setText(path);
+    txtTitle->setText(shownText(record.Title));
+    txtArtist->setText(shownText(record.Artist));
+    txtAlbum->setText(shownText(record.Album));
+    // A file without a tag has no genre, and neither has a number past the
+    // table (255 is the usual "none").
+    const auto genre = ID3::genreName(record.Genre);
+    txtGenre->setText(hasTag && genre ? *genre : QString());
+    txtYear->setText(shownText(record.Year));
+    txtComment->setText(shownText(record.Comment));
+    QWidget::show();
+}
+
+void frmID3::closeEvent(QCloseEvent* event) {
+    m_state.settings.ID3X = WindowGeometry::left(this);
+    m_state.settings.ID3Y = WindowGeometry::top(this);
+    event->accept();
+    emit unloaded();
+}
