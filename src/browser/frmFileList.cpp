@@ -1,0 +1,403 @@
+#include "frmFileList.h"
+
+#include "DriveList.h"
+#include "FileList.h"
+#include "FolderList.h"
+#include "app/Twips.h"
+#include "app/Version.h"
+#include "app/WindowGeometry.h"
+#include "playlist/PathNames.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Design measures, in twips.
+constexpr double kOuterWidth = 9150;
+constexpr double kMinOuterHeight = 4800;
+constexpr int kInnerWidth = 8910;
+constexpr int kInnerHeight = 3990;
+constexpr int kDir1Margin = 155;
+constexpr int kFile1Margin = 110;
+
+const QColor kBackground(0, 0, 128);
+const QColor kLabelText(192, 192, 255);
+const QColor kListBack(224, 224, 224);
+const QColor kMaskText(0, 0, 192);
+const QColor kTintA(128, 128, 255);
+const QColor kTintB(192, 192, 255);
+
+QRect designRect(int left, int top, int width, int height) {
+    return QRect(Twips::toPx(left), Twips::toPx(top), Twips::toPx(width), Twips::toPx(height));
+}
+
+QFont arial(double points, bool bold = false) {
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+QFont msSansSerif(bool bold = false) {
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(8.25);
+    f.setBold(bold);
+    return f;
+}
+
+void setColours(QWidget* w, QPalette::ColorRole backRole, const QColor& back,
+                QPalette::ColorRole textRole, const QColor& text) {
+    QPalette p = w->palette();
+    p.setColor(backRole, back);
+    p.setColor(textRole, text);
+    w->setPalette(p);
+}
+
+// A folder the lists can open when a saved one is gone.
+QString homeFolder() {
+    return QDir::homePath();
+}
+
+} // namespace
+
+frmFileList::frmFileList(AppState& state, Platform& platform, FileBrowserHost& host,
+                         QWidget* parent)
+    : QWidget(parent, Qt::Window), m_state(state), m_platform(platform), m_host(host) {
+    setObjectName(QStringLiteral("frmFileList"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Jukora - File Browser"));
+    buildControls();
+    buildMenu();
+}
+
+frmFileList::~frmFileList() = default;
+
+void frmFileList::buildControls() {
+    setAutoFillBackground(true);
+    {
+        QPalette p = palette();
+        p.setColor(QPalette::Window, kBackground);
+        setPalette(p);
+    }
+    resize(Twips::toPx(kInnerWidth), Twips::toPx(kInnerHeight));
+
+    auto label = [this](const char* name, const QString& caption, QRect r, const QFont& font) {
+        auto* l = new QLabel(caption, this);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(r);
+        l->setFont(font);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        setColours(l, QPalette::Window, kBackground, QPalette::WindowText, kLabelText);
+        return l;
+    };
+    auto button = [this](const char* name, const QString& caption, QRect r, const QColor& tint) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(r);
+        b->setFont(arial(8.25));
+        setColours(b, QPalette::Button, tint, QPalette::ButtonText, Qt::black);
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    Label4 =
+        label("Label4", QStringLiteral("Files"), designRect(105, 30, 675, 315), arial(9.75, true));
+
+    Drive1 = new DriveList(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Drive1->setGeometry(designRect(690, 0, 1695, 315));
+    Drive1->setFont(msSansSerif());
+    setColours(Drive1, QPalette::Base, kListBack, QPalette::Text, Qt::black);
+    setColours(Drive1, QPalette::Button, kListBack, QPalette::ButtonText, Qt::black);
+
+    Label3 =
+        label("Label3", QStringLiteral("Format:"), designRect(2490, 30, 1215, 255), arial(9, true));
+
+    txtMask = new QLineEdit(QStringLiteral("*.*"), this);
+    txtMask->setObjectName(QStringLiteral("txtMask"));
+    txtMask->setGeometry(designRect(3210, 0, 495, 285));
+    txtMask->setFont(msSansSerif(true));
+    txtMask->setTextMargins(0, 0, 0, 0);
+    setColours(txtMask, QPalette::Base, kListBack, QPalette::Text, kMaskText);
+
+    btnRefresh =
+        button("btnRefresh", QStringLiteral("Refresh"), designRect(3810, 0, 1215, 255), kTintA);
+    cmdExplore =
+        button("cmdExplore", QStringLiteral("Explore"), designRect(5030, 0, 1215, 255), kTintA);
+    btnAddSel = button("btnAddSel", QStringLiteral("Add"), designRect(6540, 0, 1215, 255), kTintB);
+    btnAddAll =
+        button("btnAddAll", QStringLiteral("Add All"), designRect(7740, 0, 1185, 255), kTintB);
+
+    Dir1 = new FolderList(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setGeometry(designRect(0, 300, 3800, 3690));
+    Dir1->setFont(msSansSerif());
+    setColours(Dir1, QPalette::Base, kListBack, QPalette::Text, Qt::black);
+
+    File1 = new FileList(this);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setGeometry(designRect(3795, 255, 5145, 3735));
+    File1->setFont(msSansSerif());
+    setColours(File1, QPalette::Base, kListBack, QPalette::Text, Qt::black);
+
+    // Before the load the lists show the home folder with every file.
+    Dir1->setPath(homeFolder());
+    File1->setPattern(txtMask->text());
+    File1->setPath(Dir1->path());
+
+    connect(Drive1, &DriveList::changed, this, [this] { Drive1_Change(); });
+    connect(Dir1, &FolderList::changed, this, [this] { Dir1_Change(); });
+    connect(txtMask, &QLineEdit::textChanged, this, [this] { txtMask_Change(); });
+    connect(btnRefresh, &QPushButton::clicked, this, [this] { btnRefresh_Click(); });
+    connect(cmdExplore, &QPushButton::clicked, this, [this] { cmdExplore_Click(); });
+    connect(btnAddSel, &QPushButton::clicked, this, [this] { btnAddSel_Click(); });
+    connect(btnAddAll, &QPushButton::clicked, this, [this] { btnAddAll_Click(); });
+    connect(File1, &FileList::entryDoubleClicked, this, [this] { File1_DblClick(); });
+    connect(File1, &FileList::rightButtonPressed, this,
+            [this](const QPoint& at) { File1_MouseDown(at); });
+}
+
+void frmFileList::buildMenu() {
+    mnuFiles = new QMenu(QStringLiteral("Files"), this);
+    mnuFiles->setObjectName(QStringLiteral("mnuFiles"));
+    auto item = [this](const char* name, const QString& caption, auto handler) {
+        QAction* a = mnuFiles->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    mnuaddsel =
+        item("mnuaddsel", QStringLiteral("Add Selected Files"), [this] { btnAddSel_Click(); });
+    mnuaddall = item("mnuaddall", QStringLiteral("Add All Files"), [this] { btnAddAll_Click(); });
+    mnuFiles->addSeparator()->setObjectName(QStringLiteral("mnuspace"));
+    mnuID3file = item("mnuID3file", QStringLiteral("Get MP3 ID3 Information"),
+                      [this] { mnuID3file_Click(); });
+}
+
+void frmFileList::setVolumeSource(const VolumeSource* source) {
+    Drive1->setSource(source);
+}
+
+// ---------------------------------------------------------------------------
+// Load and unload
+
+void frmFileList::Form_Load() {
+    m_loaded = true;
+    const AppSettings& s = m_state.settings;
+
+    // A saved folder or drive that is gone (deleted, unplugged) leaves the
+    // lists on the home folder.
+    if (!Dir1->setPath(s.Directory))
+        Dir1->setPath(homeFolder());
+    if (!s.Drive.isEmpty() && !Drive1->setDrive(s.Drive))
+        Drive1->setDrive(Drive1->driveOf(Dir1->path()), false);
+    if (!File1->setPath(s.File))
+        File1->setPath(Dir1->path());
+    txtMask->setText(s.Mask);
+
+    const QRectF main = m_host.mainWindowTwips();
+    const auto known = [](double v) { return std::isfinite(v) && v != 0; };
+    WindowGeometry::setLeft(this, known(s.FilesListX) ? s.FilesListX : main.left());
+    WindowGeometry::setTop(this, known(s.FilesListY) ? s.FilesListY : main.top() + main.height());
+    if (known(s.FilesListH))
+        WindowGeometry::setOuterHeight(this, s.FilesListH);
+}
+
+void frmFileList::Form_Unload() {
+    AppSettings& s = m_state.settings;
+    s.FilesListH = WindowGeometry::outerHeight(this);
+    s.FilesListX = WindowGeometry::left(this);
+    s.FilesListY = WindowGeometry::top(this);
+    s.Directory = Dir1->path();
+    s.Drive = Drive1->drive();
+    s.File = File1->path();
+    s.Mask = txtMask->text();
+}
+
+void frmFileList::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+    emit unloaded();
+}
+
+void frmFileList::showEvent(QShowEvent* event) {
+    // The first showing loads the window, before it reaches the screen.
+    if (!m_loaded && !event->spontaneous())
+        Form_Load();
+    QWidget::showEvent(event);
+    Form_Resize();
+}
+
+// ---------------------------------------------------------------------------
+// Resize rules
+
+QSize frmFileList::frameExtra() const {
+    const QSize own = frameGeometry().size() - size();
+    if (isVisible() || !own.isNull())
+        return own;
+    // Before the window is first shown its frame is not known; another
+    // window's frame stands in for it.
+    for (const QWidget* other : QApplication::topLevelWidgets()) {
+        if (other != this && other->isVisible() && !other->isMinimized()) {
+            const QSize s = other->frameGeometry().size() - other->size();
+            if (!s.isNull())
+                return s;
+        }
+    }
+    return QSize(0, 0);
+}
+
+void frmFileList::Form_Resize() {
+    if (isMinimized())
+        return;
+    const QSize frame = frameExtra();
+    const int innerWidth = std::max(1, Twips::toPx(kOuterWidth) - frame.width());
+    const int minInnerHeight = std::max(1, Twips::toPx(kMinOuterHeight) - frame.height());
+    if (minimumWidth() != innerWidth || maximumWidth() != innerWidth)
+        setFixedWidth(innerWidth);
+    if (minimumHeight() != minInnerHeight)
+        setMinimumHeight(minInnerHeight);
+    if (height() < minInnerHeight)
+        resize(innerWidth, minInnerHeight);
+
+    const double sh = Twips::fromPx(height());
+    Dir1->resize(Dir1->width(), std::max(0, Twips::toPx(sh - kDir1Margin)));
+    File1->resize(File1->width(), std::max(0, Twips::toPx(sh - kFile1Margin)));
+}
+
+bool frmFileList::event(QEvent* event) {
+    const bool result = QWidget::event(event);
+    // Once the window is on the screen its frame is known, and the fixed
+    // width and least height count it.
+    if (!m_frameKnown && isVisible() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+         event->type() == QEvent::Show) &&
+        !(frameGeometry().size() - size()).isNull()) {
+        m_frameKnown = true;
+        Form_Resize();
+    }
+    return result;
+}
+
+void frmFileList::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmFileList::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+// ---------------------------------------------------------------------------
+// The linked lists
+
+void frmFileList::Drive1_Change() {
+    const QString folder = Drive1->folderOf(Drive1->drive());
+    if (folder.isEmpty() || !Dir1->setPath(folder)) {
+        m_platform.messages.show(this, Version::productName(),
+                                 QStringLiteral("Drive is not responding. Check Disk"),
+                                 MsgButtons::Ok, MsgIcon::Critical);
+        return;
+    }
+    File1->setPath(folder);
+}
+
+void frmFileList::Dir1_Change() {
+    File1->setPath(Dir1->path());
+}
+
+void frmFileList::txtMask_Change() {
+    File1->setPattern(txtMask->text());
+}
+
+void frmFileList::btnRefresh_Click() {
+    // Each list is read again and set back to where it was; anything that
+    // is gone ends the refresh there.
+    const QString drive = Drive1->drive();
+    Drive1->refresh();
+    if (!Drive1->setDrive(drive))
+        return;
+
+    const int highlighted = Dir1->highlighted();
+    const QString folder = Dir1->path();
+    if (!Dir1->refresh() || !Dir1->setPath(folder))
+        return;
+    Dir1->setHighlighted(highlighted);
+
+    const int focused = File1->focused();
+    const QString browsed = File1->path();
+    if (!File1->refresh() || !File1->setPath(browsed))
+        return;
+    if (focused < 0 || focused >= File1->count())
+        return;
+    File1->setFocused(focused);
+    File1->setSelected(focused, true);
+}
+
+// ---------------------------------------------------------------------------
+// Adding files
+
+void frmFileList::btnAddSel_Click() {
+    QStringList paths;
+    for (int row : File1->selectedRows())
+        paths << File1->fullPath(row);
+    if (!paths.isEmpty())
+        m_host.addToPlaylist(paths);
+}
+
+void frmFileList::btnAddAll_Click() {
+    File1->selectEverything();
+    const int n = File1->count();
+    if (n == 0)
+        return;
+    // One call for the whole list, in list order: the playlist files among
+    // them are read in their places, and what goes past the playlist's
+    // limit is left out without losing what is there.
+    QStringList paths;
+    paths.reserve(n);
+    for (int row = 0; row < n; ++row)
+        paths << File1->fullPath(row);
+    m_host.addToPlaylist(paths);
+}
+
+void frmFileList::File1_DblClick() {
+    const int row = File1->focused();
+    if (row >= 0)
+        m_host.addToPlaylist({File1->fullPath(row)});
+}
+
+// ---------------------------------------------------------------------------
+// Explore, tags and the popup menu
+
+void frmFileList::cmdExplore_Click() {
+    if (!m_platform.shell.open(Dir1->highlightedPath()))
+        m_platform.messages.show(this, Version::productName(), QStringLiteral("Folder not found."),
+                                 MsgButtons::Ok, MsgIcon::None);
+}
+
+void frmFileList::mnuID3file_Click() {
+    const QList<int> rows = File1->selectedRows();
+    if (rows.isEmpty())
+        return;
+    // The path is built from the open folder, as the tag command always has.
+    m_host.ShowID3Info(PathNames::join(Dir1->path(), File1->name(rows.first())));
+}
+
+void frmFileList::File1_MouseDown(const QPoint& globalPos) {
+    mnuFiles->popup(globalPos);
+}
