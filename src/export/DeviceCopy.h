@@ -29,8 +29,8 @@ struct Result {
     int replaced = 0;
 };
 
-// Called between pieces of a copy and after each file; false cancels the
-// run once the file being copied is complete.
+// Called before each file, between pieces of a copy and after each file;
+// false cancels the run once the file being copied is complete.
 using ProgressFn = std::function<bool(const Progress&)>;
 // Called after each file that was copied.
 using CopiedFn = std::function<void()>;
