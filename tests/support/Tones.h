@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QString>
+#include <QTemporaryDir>
+
+// Media files made on the spot for the player's tests: sine tones as PCM WAV
+// and short silent videos as uncompressed AVI, in a temporary folder that is
+// removed with the object.
+class Tones {
+public:
+    Tones();
+
+    bool isValid() const { return m_dir.isValid(); }
+    QString path(const QString& name) const { return m_dir.path() + u'/' + name; }
+
+    // A 16-bit mono tone of the given length; returns its path.
+    QString tone(const QString& name, double seconds, double frequency = 440.0,
+                 int sampleRate = 44100);
+    // A video of one solid colour, 24-bit BGR frames, no sound; returns its path.
+    QString video(const QString& name, const QColor& colour, int frames = 10, int fps = 10,
+                  int width = 64, int height = 48);
+    // Any bytes under any name; returns its path.
+    QString file(const QString& name, const QByteArray& bytes);
+
+    static QByteArray wavBytes(double seconds, double frequency, int sampleRate);
+    static QByteArray aviBytes(const QColor& colour, int frames, int fps, int width, int height);
+
+private:
+    QTemporaryDir m_dir;
+};
