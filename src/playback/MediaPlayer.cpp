@@ -14,6 +14,7 @@
 #include <QShortcut>
 #include <QSlider>
 #include <QStyle>
+#include <QThreadPool>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -691,8 +692,12 @@ MediaPlayer::~MediaPlayer() {
     mpv_set_wakeup_callback(d->mpv, nullptr, nullptr);
     if (d->video)
         d->video->release();
-    mpv_terminate_destroy(d->mpv);
+    // Ending mpv waits for its audio output to drain and its threads to
+    // stop (some 0.4 s): that is done beside the user-interface thread. The
+    // application waits for the pool's threads when it ends.
+    mpv_handle* handle = d->mpv;
     d->mpv = nullptr;
+    QThreadPool::globalInstance()->start([handle] { mpv_terminate_destroy(handle); });
 }
 
 bool MediaPlayer::setURL(const QString& path) {
