@@ -5,9 +5,8 @@
 #include <QApplication>
 #include <QWidget>
 
-namespace {
+namespace WindowGeometry {
 
-// Width and height the frame adds to the inner area.
 QSize frameExtra(const QWidget* w) {
     const QSize own = w->frameGeometry().size() - w->size();
     if (w->isVisible() || !own.isNull())
@@ -22,9 +21,17 @@ QSize frameExtra(const QWidget* w) {
     return QSize(0, 0);
 }
 
-} // namespace
-
-namespace WindowGeometry {
+void holdWidth(QWidget* w, double widthTwips, double minHeightTwips) {
+    const QSize frame = frameExtra(w);
+    const int innerWidth = std::max(1, Twips::toPx(widthTwips) - frame.width());
+    const int minInnerHeight = std::max(1, Twips::toPx(minHeightTwips) - frame.height());
+    if (w->minimumWidth() != innerWidth || w->maximumWidth() != innerWidth)
+        w->setFixedWidth(innerWidth);
+    if (w->minimumHeight() != minInnerHeight)
+        w->setMinimumHeight(minInnerHeight);
+    if (w->height() < minInnerHeight)
+        w->resize(innerWidth, minInnerHeight);
+}
 
 double outerWidth(const QWidget* w) {
     return Twips::fromPx(w->width() + frameExtra(w).width());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 class QWidget;
 
 // A top-level window's place and size in twips, the whole window with its
@@ -15,4 +17,12 @@ void setOuterWidth(QWidget* w, double twips);
 void setOuterHeight(QWidget* w, double twips);
 void setLeft(QWidget* w, double twips);
 void setTop(QWidget* w, double twips);
+
+// Width and height the window's frame adds to its inner area, or the frame
+// of another window on the screen while its own is not yet known.
+QSize frameExtra(const QWidget* w);
+
+// The resize rule of a window that only grows downwards: the whole width is
+// held at widthTwips and the whole height kept at minHeightTwips or more.
+void holdWidth(QWidget* w, double widthTwips, double minHeightTwips);
 } // namespace WindowGeometry

@@ -4,6 +4,7 @@
 #include "SettingsTable.h"
 #include "Twips.h"
 #include "Version.h"
+#include "WindowGeometry.h"
 #include "browser/frmFileList.h"
 #include "export/frmPort.h"
 #include "platform/AppPaths.h"
@@ -714,6 +715,7 @@ player* frmFiles::showPlayer1() {
     connect(p, &PlayerWindow::unloaded, this, [this, p] {
         if (m_player == p)
             m_player = nullptr;
+        emit player1Changed();
     });
     connect(p->MediaPlayer1, &MediaPlayer::PlayStateChange, this, [this](int state) {
         if (state == MediaPlayer::Playing)
@@ -721,6 +723,7 @@ player* frmFiles::showPlayer1() {
     });
     p->Form_Load();
     p->show();
+    emit player1Changed();
     return p;
 }
 
@@ -1006,9 +1009,6 @@ bool frmFiles::isNormalState() const {
     return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
 }
 
-int frmFiles::frameExtraWidth() const {
-    return frameGeometry().width() - width();
-}
 int frmFiles::frameExtraHeight() const {
     return frameGeometry().height() - height();
 }
@@ -1085,14 +1085,7 @@ void frmFiles::changeEvent(QEvent* event) {
 void frmFiles::Form_Resize() {
     if (!isNormalState())
         return;
-    const int frameW = frameExtraWidth();
-    const int frameH = frameExtraHeight();
-    const int innerWidth = Twips::toPx(kOuterWidth) - frameW;
-    const int minInnerHeight = Twips::toPx(kMinOuterHeight) - frameH;
-    setMinimumHeight(std::max(0, minInnerHeight));
-    setFixedWidth(innerWidth);
-    if (height() < minInnerHeight)
-        resize(innerWidth, minInnerHeight);
+    WindowGeometry::holdWidth(this, kOuterWidth, kMinOuterHeight);
 
     const int innerHeight = centralWidget()->height();
     playlist->resize(playlist->width(), std::max(0, innerHeight - 30));

@@ -176,6 +176,10 @@ public:
     void addToPlaylist(const QStringList& paths) override;
     const QStringList& playlistEntries() const override { return m_model.entries(); }
 
+signals:
+    // Player 1 has opened or closed (player1() tells which).
+    void player1Changed();
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -202,7 +206,6 @@ private:
     // of time, or drops it when the next song changed.
     void updateQueuedNext();
     void queueAfterStep();
-    int frameExtraWidth() const;
     int frameExtraHeight() const;
 
     AppState& m_state;

@@ -9,7 +9,6 @@
 #include "playlist/PathNames.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
@@ -244,34 +243,10 @@ void frmFileList::showEvent(QShowEvent* event) {
 // ---------------------------------------------------------------------------
 // Resize rules
 
-QSize frmFileList::frameExtra() const {
-    const QSize own = frameGeometry().size() - size();
-    if (isVisible() || !own.isNull())
-        return own;
-    // Before the window is first shown its frame is not known; another
-    // window's frame stands in for it.
-    for (const QWidget* other : QApplication::topLevelWidgets()) {
-        if (other != this && other->isVisible() && !other->isMinimized()) {
-            const QSize s = other->frameGeometry().size() - other->size();
-            if (!s.isNull())
-                return s;
-        }
-    }
-    return QSize(0, 0);
-}
-
 void frmFileList::Form_Resize() {
     if (isMinimized())
         return;
-    const QSize frame = frameExtra();
-    const int innerWidth = std::max(1, Twips::toPx(kOuterWidth) - frame.width());
-    const int minInnerHeight = std::max(1, Twips::toPx(kMinOuterHeight) - frame.height());
-    if (minimumWidth() != innerWidth || maximumWidth() != innerWidth)
-        setFixedWidth(innerWidth);
-    if (minimumHeight() != minInnerHeight)
-        setMinimumHeight(minInnerHeight);
-    if (height() < minInnerHeight)
-        resize(innerWidth, minInnerHeight);
+    WindowGeometry::holdWidth(this, kOuterWidth, kMinOuterHeight);
 
     const double sh = Twips::fromPx(height());
     Dir1->resize(Dir1->width(), std::max(0, Twips::toPx(sh - kDir1Margin)));

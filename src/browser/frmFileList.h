@@ -81,7 +81,6 @@ protected:
 private:
     void buildControls();
     void buildMenu();
-    QSize frameExtra() const;
 
     AppState& m_state;
     Platform& m_platform;

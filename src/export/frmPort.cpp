@@ -12,9 +12,9 @@
 #include "playlist/PathNames.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -452,35 +452,11 @@ void frmPort::showEvent(QShowEvent* event) {
 // ---------------------------------------------------------------------------
 // Resize rules
 
-QSize frmPort::frameExtra() const {
-    const QSize own = frameGeometry().size() - size();
-    if (isVisible() || !own.isNull())
-        return own;
-    // Before the window is first shown its frame is not known; another
-    // window's frame stands in for it.
-    for (const QWidget* other : QApplication::topLevelWidgets()) {
-        if (other != this && other->isVisible() && !other->isMinimized()) {
-            const QSize s = other->frameGeometry().size() - other->size();
-            if (!s.isNull())
-                return s;
-        }
-    }
-    return QSize(0, 0);
-}
-
 void frmPort::Form_Resize() {
     // A minimized window has no size to set.
     if (isMinimized())
         return;
-    const QSize frame = frameExtra();
-    const int innerWidth = std::max(1, Twips::toPx(kOuterWidth) - frame.width());
-    const int minInnerHeight = std::max(1, Twips::toPx(kMinOuterHeight) - frame.height());
-    if (minimumWidth() != innerWidth || maximumWidth() != innerWidth)
-        setFixedWidth(innerWidth);
-    if (minimumHeight() != minInnerHeight)
-        setMinimumHeight(minInnerHeight);
-    if (height() < minInnerHeight)
-        resize(innerWidth, minInnerHeight);
+    WindowGeometry::holdWidth(this, kOuterWidth, kMinOuterHeight);
 
     const int sh = height();
     File1->resize(File1->width(), std::max(0, sh - 22 - 15));

@@ -117,7 +117,6 @@ protected:
 private:
     void buildControls();
     void buildMenus();
-    QSize frameExtra() const;
     void setFileListColour(const QColor& colour);
     void removeFolder();
     void removeSelectedFiles();
