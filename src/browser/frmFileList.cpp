@@ -3,6 +3,7 @@
 #include "DriveList.h"
 #include "FileList.h"
 #include "FolderList.h"
+#include "ListRefresh.h"
 #include "app/Twips.h"
 #include "app/Version.h"
 #include "app/WindowGeometry.h"
@@ -301,27 +302,7 @@ void frmFileList::txtMask_Change() {
 }
 
 void frmFileList::btnRefresh_Click() {
-    // Each list is read again and set back to where it was; anything that
-    // is gone ends the refresh there.
-    const QString drive = Drive1->drive();
-    Drive1->refresh();
-    if (!Drive1->setDrive(drive))
-        return;
-
-    const int highlighted = Dir1->highlighted();
-    const QString folder = Dir1->path();
-    if (!Dir1->refresh() || !Dir1->setPath(folder))
-        return;
-    Dir1->setHighlighted(highlighted);
-
-    const int focused = File1->focused();
-    const QString browsed = File1->path();
-    if (!File1->refresh() || !File1->setPath(browsed))
-        return;
-    if (focused < 0 || focused >= File1->count())
-        return;
-    File1->setFocused(focused);
-    File1->setSelected(focused, true);
+    refreshLists(*Drive1, *Dir1, *File1);
 }
 
 // ---------------------------------------------------------------------------

@@ -8,14 +8,15 @@
 #include "browser/DriveList.h"
 #include "browser/FileList.h"
 #include "browser/FolderList.h"
+#include "browser/ListRefresh.h"
 #include "platform/VolumeList.h"
 #include "playlist/PathNames.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -529,27 +530,7 @@ void frmPort::txtMask_Change() {
 }
 
 void frmPort::btnRefresh_Click() {
-    // Each list is read again and set back to where it was; anything that
-    // is gone ends the refresh there.
-    const QString drive = Drive1->drive();
-    Drive1->refresh();
-    if (!Drive1->setDrive(drive))
-        return;
-
-    const int highlighted = Dir1->highlighted();
-    const QString folder = Dir1->path();
-    if (!Dir1->refresh() || !Dir1->setPath(folder))
-        return;
-    Dir1->setHighlighted(highlighted);
-
-    const int focused = File1->focused();
-    const QString device = File1->path();
-    if (!File1->refresh() || !File1->setPath(device))
-        return;
-    if (focused < 0 || focused >= File1->count())
-        return;
-    File1->setFocused(focused);
-    File1->setSelected(focused, true);
+    refreshLists(*Drive1, *Dir1, *File1);
 }
 
 // ---------------------------------------------------------------------------
