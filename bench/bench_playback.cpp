@@ -7,6 +7,7 @@
 
 #include "app/frmFiles.h"
 #include "playback/MediaPlayer.h"
+#include "playback/frmNowplaying.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -176,8 +177,27 @@ void BM_PlayingCost(benchmark::State& s) {
     }
 }
 
+// One tick of the Now Playing strip with both players open: two tag reads
+// and two lines set.
+void BM_NowPlayingRefresh(benchmark::State& s) {
+    Tones tones;
+    Program p;
+    p.w.playlistModel().append(QStringList(
+        {tones.tone(QStringLiteral("a.mp3"), 2.0), tones.tone(QStringLiteral("b.mp3"), 2.0)}));
+    p.w.setFocusedPosition(0);
+    p.w.btnPlaysong_Click();
+    p.w.setFocusedPosition(1);
+    p.w.btnPlay2_Click();
+    p.w.btnNowPlaying_Click();
+    frmNowplaying* now = p.w.nowPlayingWindow();
+    for (auto _ : s)
+        now->NowPlaying();
+    p.w.btnStop_Click();
+}
+
 } // namespace
 
+BENCHMARK(BM_NowPlayingRefresh)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ListRunGap)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartOfPlayback)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlayingCost)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
