@@ -233,6 +233,12 @@ void TestLifecycle::installedProgramKeepsItsPlaylist() {
     Program again;
     again.start();
     QCOMPARE(again.w->playlistModel().entries(), QStringList({"/kept.mp3"}));
+
+    // A system folder counts as installed even where it can be written.
+    QVERIFY(AppPaths::isSystemFolder("/usr/bin"));
+    QVERIFY(AppPaths::isSystemFolder("/opt/jukora/bin"));
+    QVERIFY(!AppPaths::isSystemFolder("/home/user/src/jukora/build"));
+    QVERIFY(!AppPaths::isSystemFolder("/usrlocal"));
 }
 
 QTEST_MAIN(TestLifecycle)

@@ -27,10 +27,25 @@ QString programFolder() {
     return QCoreApplication::applicationDirPath();
 }
 
+bool isSystemFolder(const QString& folder) {
+#ifdef Q_OS_UNIX
+    // A program installed by the package manager: its folder may be
+    // writable for root, but the playlist does not belong there.
+    const QString f = QDir::cleanPath(folder) + u'/';
+    for (const char* system : {"/usr/", "/bin/", "/sbin/", "/opt/", "/snap/"}) {
+        if (f.startsWith(QLatin1String(system)))
+            return true;
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+    return false;
+}
+
 QString autosaveFile() {
     const QString folder = programFolder();
     QFileInfo info(folder);
-    if (info.isDir() && info.isWritable())
+    if (info.isDir() && info.isWritable() && !isSystemFolder(folder))
         return QDir::toNativeSeparators(folder + QStringLiteral("/jukora.pls"));
     QString data = g_dataFolder.isEmpty()
                        ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)

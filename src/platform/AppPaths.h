@@ -14,8 +14,12 @@ QString settingsFile();
 QString programFolder();
 
 // "jukora.pls" in the program's folder, or in the user's application data
-// folder when the program's folder cannot be written (an installed program).
+// folder when the program's folder cannot be written or is a system folder
+// (an installed program).
 QString autosaveFile();
+
+// /usr/..., /opt/... and the like, where installed programs live.
+bool isSystemFolder(const QString& folder);
 
 // Empty texts remove the overrides.
 void setProgramFolderOverride(const QString& folder);
