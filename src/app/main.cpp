@@ -1,6 +1,7 @@
 #include "AppState.h"
 #include "Version.h"
 #include "frmFiles.h"
+#include "platform/MprisService.h"
 #include "platform/QtDialogs.h"
 
 #include <QApplication>
@@ -33,5 +34,8 @@ int main(int argc, char* argv[]) {
         main.showMinimized();
     else
         main.show();
+    // The desktop's media controls; without a session bus there are none.
+    MprisService mpris(main);
+    mpris.start();
     return app.exec();
 }
