@@ -1,5 +1,7 @@
 #include "ScriptedPlatform.h"
 
+#include <QtTest>
+
 namespace {
 std::optional<QString> takeFront(std::deque<std::optional<QString>>& queue) {
     if (queue.empty())
@@ -52,4 +54,11 @@ std::optional<QString> ScriptedFileDialogs::saveFile(QWidget*, const QString& ti
 bool ScriptedShell::open(const QString& address) {
     opened.append(address);
     return result;
+}
+
+void expectOkMessage(const ShownMessage& m, const QString& text, MsgIcon icon) {
+    QCOMPARE(m.title, QStringLiteral("Jukora"));
+    QCOMPARE(m.text, text);
+    QCOMPARE(m.buttons, MsgButtons::Ok);
+    QCOMPARE(m.icon, icon);
 }

@@ -34,6 +34,9 @@ public:
     QStringList texts() const;
 };
 
+// Checks a box with the program's title and only an OK button.
+void expectOkMessage(const ShownMessage& m, const QString& text, MsgIcon icon);
+
 struct DialogCall {
     bool save;
     QString title;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 TestEnv::TestEnv() {
     m_profile = m_dir.path() + QStringLiteral("/profile");
@@ -61,4 +62,14 @@ QStringList samplePaths(int count) {
         out << p;
     }
     return out;
+}
+
+void makeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    writeBytes(path, bytes);
+}
+
+void makeFiles(const QString& folder, std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        makeFile(folder + u'/' + QLatin1String(name));
 }

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <initializer_list>
+
 // A temporary profile folder (the settings file's home) and program folder
 // (the autosaved playlist's), set up for one test and removed after it.
 class TestEnv {
@@ -28,5 +30,9 @@ private:
 
 QByteArray readBytes(const QString& path);
 void writeBytes(const QString& path, const QByteArray& bytes);
+// Writes a file, making the folders on its way.
+void makeFile(const QString& path, const QByteArray& bytes = "x");
+// Files of the given relative paths in a folder.
+void makeFiles(const QString& folder, std::initializer_list<const char*> names);
 // Realistic full paths of songs, 60 to 120 characters long.
 QStringList samplePaths(int count);
