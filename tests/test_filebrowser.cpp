@@ -642,6 +642,7 @@ void TestFileBrowser::driveListFromSuppliedVolumes() {
         volume(QStringLiteral("/media/u/STICK"), QStringLiteral("STICK"), QStringLiteral("vfat"),
                true),
         volume(QStringLiteral("/proc"), QString(), QStringLiteral("proc")),
+        volume(QStringLiteral("/sys"), QString(), QStringLiteral("sysfs")),
         volume(QStringLiteral("/mnt/backup")),
         volume(QStringLiteral("/")),
         volume(QStringLiteral("/mnt/ram"), QString(), QStringLiteral("tmpfs")),
