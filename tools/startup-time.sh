@@ -3,7 +3,10 @@
 # mapped on the screen, a few runs in a fresh profile each, under Xvfb with a
 # session bus of its own (so the desktop's media controls start as well).
 # Each run ends with the normal shutdown, asked for over the bus (MPRIS Quit).
-#   xvfb-run -a dbus-run-session -- tools/startup-time.sh [program] [runs]
+#   xvfb-run -a -s "-noreset -screen 0 1280x1024x24" dbus-run-session -- \
+#       tools/startup-time.sh [program] [runs]
+# (-noreset: Xvfb would otherwise reset, refusing clients for a moment, each
+# time the last one leaves.)
 # Needs xdotool and gdbus (libglib2.0-bin).
 set -euo pipefail
 program=${1:-jukora}
