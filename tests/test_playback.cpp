@@ -91,6 +91,7 @@ private slots:
     void emptyEntryEndsRun();
     void missingFileReportedAndRunGoesOn();
     void onlyUnplayableFilesEndTheRun();
+    void withoutMediaLibrary();
     void savedGeometry();
     void dropOnPlayer1LoadsFirst();
     void shutdownStoresPlayerGeometry();
@@ -296,6 +297,22 @@ void TestPlayback::onlyUnplayableFilesEndTheRun() {
     QTRY_VERIFY_WITH_TIMEOUT(!p.state.listPlaying, kLong);
     QTRY_VERIFY(!p.w.player1());
     QCOMPARE(p.platform.messages.texts().size(), 2);
+}
+
+// Without the decoder library (run with JUKORA_MPV_LIBRARY naming a missing
+// file) every song fails as an unplayable one does: each is reported once and
+// the run ends, Loop or not.
+void TestPlayback::withoutMediaLibrary() {
+    if (qEnvironmentVariable("JUKORA_MPV_LIBRARY") != u"/nonexistent/libmpv.so")
+        QSKIP("needs JUKORA_MPV_LIBRARY=/nonexistent/libmpv.so");
+    Program p;
+    p.tones(2);
+    p.w.chkLoop->setCheckState(Qt::Checked);
+    p.w.btnPlay_Click();
+    QTRY_VERIFY_WITH_TIMEOUT(!p.state.listPlaying, kLong);
+    QTRY_VERIFY(!p.w.player1());
+    QCOMPARE(p.platform.messages.texts(),
+             QStringList({"Error with Media Player", "Error with Media Player"}));
 }
 
 void TestPlayback::savedGeometry() {

@@ -3,9 +3,11 @@
 #include "frmFiles.h"
 #include "platform/MprisService.h"
 #include "platform/QtDialogs.h"
+#include "playback/MediaPlayer.h"
 
 #include <QApplication>
 #include <QStringList>
+#include <QTimer>
 
 #include <clocale>
 
@@ -34,6 +36,10 @@ int main(int argc, char* argv[]) {
         main.showMinimized();
     else
         main.show();
+    // The media library loads beside the window once it is up (so that the
+    // two do not share the processor while it opens), ready for the first
+    // song. A player opened before that loads it itself.
+    QTimer::singleShot(250, [] { MediaPlayer::preload(); });
     // The desktop's media controls; without a session bus there are none.
     MprisService mpris(main);
     mpris.start();

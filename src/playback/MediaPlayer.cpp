@@ -1,5 +1,6 @@
 #include "MediaPlayer.h"
 
+#include "MpvLibrary.h"
 #include "MpvVideoWidget.h"
 
 #include <QAction>
@@ -17,8 +18,6 @@
 #include <QThreadPool>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-#include <mpv/client.h>
 
 #include <algorithm>
 #include <atomic>
@@ -124,6 +123,7 @@ struct MediaPlayer::Private {
     explicit Private(MediaPlayer* owner) : q(owner) {}
 
     MediaPlayer* q;
+    const MpvLibrary* lib = nullptr; // the loaded library, there whenever mpv is
     mpv_handle* mpv = nullptr;
     std::atomic<bool> drainPosted{false};
     bool alive = true;
@@ -193,14 +193,14 @@ struct MediaPlayer::Private {
         for (const QByteArray& a : args)
             argv.push_back(a.constData());
         argv.push_back(nullptr);
-        mpv_command_async(mpv, token, argv.data());
+        lib->command_async(mpv, token, argv.data());
     }
 
     void setProperty(const char* name, const QByteArray& value) {
         if (!mpv)
             return;
         const char* data = value.constData();
-        mpv_set_property_async(mpv, 0, name, MPV_FORMAT_STRING, &data);
+        lib->set_property_async(mpv, 0, name, MPV_FORMAT_STRING, &data);
     }
 
     // The video widget's render context exists (initializeGL): mpv draws
@@ -318,7 +318,7 @@ struct MediaPlayer::Private {
         // or delete the component: each event is copied before anything is
         // emitted, and the component is checked after.
         while (self && alive && mpv) {
-            mpv_event* e = mpv_wait_event(mpv, 0);
+            mpv_event* e = lib->wait_event(mpv, 0);
             if (!e || e->event_id == MPV_EVENT_NONE)
                 break;
             handle(*e);
@@ -354,7 +354,7 @@ struct MediaPlayer::Private {
             if (relevantToPosition()) {
                 durationToken = nextToken++;
                 durationFor = playingId;
-                mpv_get_property_async(mpv, durationToken, kDuration, MPV_FORMAT_DOUBLE);
+                lib->get_property_async(mpv, durationToken, kDuration, MPV_FORMAT_DOUBLE);
             }
             if (playingId != 0 && playingId == curId && loading) {
                 loading = false;
@@ -632,15 +632,18 @@ struct MediaPlayer::Private {
     void setOption(const char* name, const char* value) { setProperty(name, QByteArray(value)); }
 
     void start() {
-        mpv = mpv_create();
+        lib = mpvLibrary();
+        if (!lib)
+            return;
+        mpv = lib->create();
         if (!mpv)
             return;
-        if (mpv_initialize(mpv) < 0) {
-            mpv_terminate_destroy(mpv);
+        if (lib->initialize(mpv) < 0) {
+            lib->terminate_destroy(mpv);
             mpv = nullptr;
             return;
         }
-        mpv_set_wakeup_callback(mpv, &Private::onWakeup, this);
+        lib->set_wakeup_callback(mpv, &Private::onWakeup, this);
         const bool silent = qEnvironmentVariable("JUKORA_AUDIO") == QLatin1String("null");
         // Carried out before any file opens, in this order. The picture
         // switches to the render interface once its widget has a context.
@@ -671,10 +674,10 @@ struct MediaPlayer::Private {
         setOption("speed", "1");
         setOption("pause", "no");
 
-        mpv_observe_property(mpv, ObsTimePos, kTimePos, MPV_FORMAT_DOUBLE);
-        mpv_observe_property(mpv, ObsDuration, kDuration, MPV_FORMAT_DOUBLE);
-        mpv_observe_property(mpv, ObsVolume, kVolume, MPV_FORMAT_DOUBLE);
-        mpv_observe_property(mpv, ObsPausedForCache, kPausedForCache, MPV_FORMAT_FLAG);
+        lib->observe_property(mpv, ObsTimePos, kTimePos, MPV_FORMAT_DOUBLE);
+        lib->observe_property(mpv, ObsDuration, kDuration, MPV_FORMAT_DOUBLE);
+        lib->observe_property(mpv, ObsVolume, kVolume, MPV_FORMAT_DOUBLE);
+        lib->observe_property(mpv, ObsPausedForCache, kPausedForCache, MPV_FORMAT_FLAG);
     }
 };
 
@@ -689,7 +692,7 @@ MediaPlayer::~MediaPlayer() {
         return;
     // After this no wakeup call is running or will come; calls already
     // posted go with this object.
-    mpv_set_wakeup_callback(d->mpv, nullptr, nullptr);
+    d->lib->set_wakeup_callback(d->mpv, nullptr, nullptr);
     if (d->video)
         d->video->release();
     // Ending mpv waits for its audio output to drain and its threads to
@@ -697,7 +700,12 @@ MediaPlayer::~MediaPlayer() {
     // application waits for the pool's threads when it ends.
     mpv_handle* handle = d->mpv;
     d->mpv = nullptr;
-    QThreadPool::globalInstance()->start([handle] { mpv_terminate_destroy(handle); });
+    const MpvLibrary* lib = d->lib;
+    QThreadPool::globalInstance()->start([lib, handle] { lib->terminate_destroy(handle); });
+}
+
+void MediaPlayer::preload() {
+    preloadMpv();
 }
 
 bool MediaPlayer::setURL(const QString& path) {

@@ -28,6 +28,11 @@ public:
     explicit MediaPlayer(QWidget* parent = nullptr);
     ~MediaPlayer() override;
 
+    // Starts loading the decoder library on a worker thread, so that the
+    // first player opens without waiting for it. Players load it themselves
+    // when it is not there yet.
+    static void preload();
+
     // Opens the file and, as the component starts at once, plays it. False
     // when the file cannot be opened at all (missing, a folder); a file that
     // turns out not to be media is reported later by mediaError.

@@ -5,10 +5,16 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 
-#include <mpv/client.h>
+#include "MpvLibrary.h"
+
 #include <mpv/render_gl.h>
 
 namespace {
+
+// Only called with a decoder handle, so the library is there.
+const MpvLibrary& api() {
+    return *mpvLibrary();
+}
 
 void* procAddress(void*, const char* name) {
     QOpenGLContext* context = QOpenGLContext::currentContext();
@@ -49,12 +55,12 @@ void MpvVideoWidget::release() {
     // mpv leaves this widget first (carried out before the free below, which
     // waits for the video output to go).
     const char* nullOutput = "null";
-    mpv_set_property_async(m_mpv, 0, "vo", MPV_FORMAT_STRING, &nullOutput);
+    api().set_property_async(m_mpv, 0, "vo", MPV_FORMAT_STRING, &nullOutput);
     // The render context's GL objects belong to this widget's context.
     const bool current = context() != nullptr;
     if (current)
         makeCurrent();
-    mpv_render_context_free(m_render);
+    api().render_context_free(m_render);
     m_render = nullptr;
     if (current)
         doneCurrent();
@@ -74,13 +80,13 @@ void MpvVideoWidget::initializeGL() {
         {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    if (mpv_render_context_create(&m_render, m_mpv, params) < 0) {
+    if (api().render_context_create(&m_render, m_mpv, params) < 0) {
         m_render = nullptr;
         if (m_ready)
             m_ready(false);
         return;
     }
-    mpv_render_context_set_update_callback(m_render, &MpvVideoWidget::onUpdate, this);
+    api().render_context_set_update_callback(m_render, &MpvVideoWidget::onUpdate, this);
     if (m_ready)
         m_ready(true);
 }
@@ -100,7 +106,7 @@ void MpvVideoWidget::paintGL() {
         {MPV_RENDER_PARAM_FLIP_Y, &flip},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    mpv_render_context_render(m_render, params);
+    api().render_context_render(m_render, params);
 }
 
 // Called on one of the decoder's threads: hop to the user-interface thread.
@@ -112,6 +118,6 @@ void MpvVideoWidget::onUpdate(void* self) {
 }
 
 void MpvVideoWidget::frameReady() {
-    if (m_render && (mpv_render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME))
+    if (m_render && (api().render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME))
         update();
 }
