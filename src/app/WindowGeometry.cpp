@@ -3,9 +3,48 @@
 #include "Twips.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QWidget>
 
+namespace {
+
+// Watches a window's own events for its resize rule.
+class ResizeFollower : public QObject {
+public:
+    ResizeFollower(QWidget* window, std::function<void()> rule)
+        : QObject(window), m_window(window), m_rule(std::move(rule)) {
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != m_window)
+            return false;
+        const QEvent::Type type = event->type();
+        const bool geometry = type == QEvent::Resize || type == QEvent::Move ||
+                              type == QEvent::Show || type == QEvent::WindowStateChange;
+        if (!geometry)
+            return false;
+        const bool frameNow = !m_frameKnown && m_window->isVisible() &&
+                              !(m_window->frameGeometry().size() - m_window->size()).isNull();
+        m_frameKnown = m_frameKnown || frameNow;
+        if (frameNow || type == QEvent::Resize || type == QEvent::WindowStateChange)
+            m_rule();
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    std::function<void()> m_rule;
+    bool m_frameKnown = false;
+};
+
+} // namespace
+
 namespace WindowGeometry {
+
+void followResizes(QWidget* w, std::function<void()> rule) {
+    new ResizeFollower(w, std::move(rule));
+}
 
 QSize frameExtra(const QWidget* w) {
     const QSize own = w->frameGeometry().size() - w->size();

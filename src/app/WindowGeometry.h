@@ -2,6 +2,8 @@
 
 #include <QSize>
 
+#include <functional>
+
 class QWidget;
 
 // A top-level window's place and size in twips, the whole window with its
@@ -25,4 +27,9 @@ QSize frameExtra(const QWidget* w);
 // The resize rule of a window that only grows downwards: the whole width is
 // held at widthTwips and the whole height kept at minHeightTwips or more.
 void holdWidth(QWidget* w, double widthTwips, double minHeightTwips);
+
+// Runs a window's resize rule after every resize and change of window state,
+// and once more when its frame first becomes known on the screen (the held
+// width and least height count the frame).
+void followResizes(QWidget* w, std::function<void()> rule);
 } // namespace WindowGeometry

@@ -5,6 +5,7 @@
 #include "Twips.h"
 #include "Version.h"
 #include "WindowGeometry.h"
+#include "WindowLook.h"
 #include "browser/frmFileList.h"
 #include "export/frmPort.h"
 #include "platform/AppPaths.h"
@@ -66,14 +67,6 @@ QRect designRect(int left, int top, int width, int height) {
     return QRect(Twips::toPx(left), Twips::toPx(top), Twips::toPx(width), Twips::toPx(height));
 }
 
-QFont captionFont(bool bold = false) {
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.25);
-    f.setBold(bold);
-    return f;
-}
-
 } // namespace
 
 frmFiles::frmFiles(AppState& state, Platform& platform, QWidget* parent)
@@ -99,7 +92,7 @@ void frmFiles::buildControls() {
         auto* b = new QPushButton(caption, area);
         b->setObjectName(QLatin1String(name));
         b->setGeometry(r);
-        b->setFont(captionFont());
+        b->setFont(WindowLook::arial());
         QPalette p = b->palette();
         p.setColor(QPalette::Button, tint);
         p.setColor(QPalette::ButtonText, Qt::black);
@@ -131,7 +124,7 @@ void frmFiles::buildControls() {
     lblLoop = new QLabel(QStringLiteral("Loop"), area);
     lblLoop->setObjectName(QStringLiteral("lblLoop"));
     lblLoop->setGeometry(designRect(6480, 15, 795, 315));
-    lblLoop->setFont(captionFont(true));
+    lblLoop->setFont(WindowLook::arial(8.25, true));
     lblLoop->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     {
         QPalette p = lblLoop->palette();
@@ -153,7 +146,7 @@ void frmFiles::buildControls() {
     playlist->setUniformItemSizes(true);
     playlist->setSelectionMode(QAbstractItemView::ExtendedSelection);
     playlist->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    playlist->setFont(captionFont());
+    playlist->setFont(WindowLook::arial());
     playlist->setAcceptDrops(true);
     playlist->viewport()->setAcceptDrops(true);
     playlist->setDragDropMode(QAbstractItemView::DropOnly);

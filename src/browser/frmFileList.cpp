@@ -7,6 +7,7 @@
 #include "app/Twips.h"
 #include "app/Version.h"
 #include "app/WindowGeometry.h"
+#include "app/WindowLook.h"
 #include "playlist/PathNames.h"
 
 #include <QAction>
@@ -20,6 +21,10 @@
 
 #include <algorithm>
 #include <cmath>
+
+using WindowLook::arial;
+using WindowLook::msSansSerif;
+using WindowLook::setColours;
 
 namespace {
 
@@ -42,30 +47,6 @@ QRect designRect(int left, int top, int width, int height) {
     return QRect(Twips::toPx(left), Twips::toPx(top), Twips::toPx(width), Twips::toPx(height));
 }
 
-QFont arial(double points, bool bold = false) {
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-QFont msSansSerif(bool bold = false) {
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.25);
-    f.setBold(bold);
-    return f;
-}
-
-void setColours(QWidget* w, QPalette::ColorRole backRole, const QColor& back,
-                QPalette::ColorRole textRole, const QColor& text) {
-    QPalette p = w->palette();
-    p.setColor(backRole, back);
-    p.setColor(textRole, text);
-    w->setPalette(p);
-}
-
 // A folder the lists can open when a saved one is gone.
 QString homeFolder() {
     return QDir::homePath();
@@ -81,6 +62,7 @@ frmFileList::frmFileList(AppState& state, Platform& platform, FileBrowserHost& h
     setWindowTitle(QStringLiteral("Jukora - File Browser"));
     buildControls();
     buildMenu();
+    WindowGeometry::followResizes(this, [this] { Form_Resize(); });
 }
 
 frmFileList::~frmFileList() = default;
@@ -252,31 +234,6 @@ void frmFileList::Form_Resize() {
     const double sh = Twips::fromPx(height());
     Dir1->resize(Dir1->width(), std::max(0, Twips::toPx(sh - kDir1Margin)));
     File1->resize(File1->width(), std::max(0, Twips::toPx(sh - kFile1Margin)));
-}
-
-bool frmFileList::event(QEvent* event) {
-    const bool result = QWidget::event(event);
-    // Once the window is on the screen its frame is known, and the fixed
-    // width and least height count it.
-    if (!m_frameKnown && isVisible() &&
-        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-         event->type() == QEvent::Show) &&
-        !(frameGeometry().size() - size()).isNull()) {
-        m_frameKnown = true;
-        Form_Resize();
-    }
-    return result;
-}
-
-void frmFileList::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    Form_Resize();
-}
-
-void frmFileList::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        Form_Resize();
 }
 
 // ---------------------------------------------------------------------------

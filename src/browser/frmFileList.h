@@ -72,10 +72,7 @@ signals:
     void unloaded();
 
 protected:
-    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -86,5 +83,4 @@ private:
     Platform& m_platform;
     FileBrowserHost& m_host;
     bool m_loaded = false;
-    bool m_frameKnown = false;
 };

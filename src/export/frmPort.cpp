@@ -5,6 +5,7 @@
 #include "app/Twips.h"
 #include "app/Version.h"
 #include "app/WindowGeometry.h"
+#include "app/WindowLook.h"
 #include "browser/DriveList.h"
 #include "browser/FileList.h"
 #include "browser/FolderList.h"
@@ -42,6 +43,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using WindowLook::arial;
+using WindowLook::msSansSerif;
+using WindowLook::setColours;
+
 namespace {
 
 // Design measures. The window's outer size is in twips, the controls inside
@@ -78,30 +83,6 @@ constexpr qint64 kRefreshEveryMs = 250;
 constexpr qint64 kShowEveryMs = 50;
 // The event loop is given a turn during a copy at most this often.
 constexpr qint64 kTurnEveryMs = 5;
-
-QFont arial(bool bold = false) {
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.25);
-    f.setBold(bold);
-    return f;
-}
-
-QFont msSansSerif(bool bold = false) {
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.25);
-    f.setBold(bold);
-    return f;
-}
-
-void setColours(QWidget* w, QPalette::ColorRole backRole, const QColor& back,
-                QPalette::ColorRole textRole, const QColor& text) {
-    QPalette p = w->palette();
-    p.setColor(backRole, back);
-    p.setColor(textRole, text);
-    w->setPalette(p);
-}
 
 bool isUnder(const QString& path, const QString& folder) {
     if (folder == QLatin1String("/"))
@@ -219,6 +200,7 @@ frmPort::frmPort(AppState& state, Platform& platform, ExportMediaHost& host, QWi
     setWindowTitle(QStringLiteral("Jukora - Export Media"));
     buildControls();
     buildMenus();
+    WindowGeometry::followResizes(this, [this] { Form_Resize(); });
 }
 
 frmPort::~frmPort() = default;
@@ -237,7 +219,7 @@ void frmPort::buildControls() {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QLatin1String(name));
         b->setGeometry(r);
-        b->setFont(arial(bold));
+        b->setFont(arial(8.25, bold));
         setColours(b, QPalette::Button, tint, QPalette::ButtonText, Qt::black);
         b->setAutoDefault(false);
         return b;
@@ -275,7 +257,7 @@ void frmPort::buildControls() {
     chkSequence = new QCheckBox(QStringLiteral("Sequence"), this);
     chkSequence->setObjectName(QStringLiteral("chkSequence"));
     chkSequence->setGeometry(280, 0, 81, 21);
-    chkSequence->setFont(arial(true));
+    chkSequence->setFont(arial(8.25, true));
     chkSequence->setAutoFillBackground(true);
     setColours(chkSequence, QPalette::Window, kBackground, QPalette::WindowText, kTintB);
 
@@ -470,31 +452,6 @@ void frmPort::Form_Resize() {
     // Before the load the saved height is still to be read.
     if (m_loaded)
         m_state.settings.PortH = WindowGeometry::outerHeight(this);
-}
-
-bool frmPort::event(QEvent* event) {
-    const bool result = QWidget::event(event);
-    // Once the window is on the screen its frame is known, and the fixed
-    // width and least height count it.
-    if (!m_frameKnown && isVisible() &&
-        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-         event->type() == QEvent::Show) &&
-        !(frameGeometry().size() - size()).isNull()) {
-        m_frameKnown = true;
-        Form_Resize();
-    }
-    return result;
-}
-
-void frmPort::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    Form_Resize();
-}
-
-void frmPort::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        Form_Resize();
 }
 
 bool frmPort::eventFilter(QObject* watched, QEvent* event) {

@@ -107,11 +107,8 @@ signals:
     void fileCopied(int entry);
 
 protected:
-    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -129,7 +126,6 @@ private:
     ExportMediaHost& m_host;
     const VolumeSource* m_volumes = nullptr;
     bool m_loaded = false;
-    bool m_frameKnown = false;
     bool m_copying = false;
     bool m_closeAfterCopy = false;
 };
