@@ -2,6 +2,7 @@
 #include "support/TestEnv.h"
 
 #include "export/DeviceCopy.h"
+#include "playlist/PathNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,6 +43,9 @@ void TestDeviceCopy::namesAndNumbers() {
     QCOMPARE(DeviceCopy::copyName("/m/Song.mp3", 3, false), QStringLiteral("Song.mp3"));
     QCOMPARE(DeviceCopy::copyName("/m/x.mp3", 9999, true), QStringLiteral("9999-x.mp3"));
     QCOMPARE(DeviceCopy::copyName("/m/x.mp3", 10000, true), QStringLiteral("10000-x.mp3"));
+    // A file in a volume's root gets one separator, as any other.
+    QCOMPARE(PathNames::join("/", "x.mp3"), QStringLiteral("/x.mp3"));
+    QCOMPARE(PathNames::join("/media/stick", "x.mp3"), QStringLiteral("/media/stick/x.mp3"));
 }
 
 void TestDeviceCopy::missingSourcesLeaveGaps() {
