@@ -1,39 +1,20 @@
 // Open, Export Playlist, drops on the list and the command-line file,
 // through the main window with scripted dialogs.
-#include "support/ScriptedPlatform.h"
-#include "support/TestEnv.h"
+#include "support/App.h"
 
-#include "app/frmFiles.h"
-
-#include <QListView>
+#include <QAction>
 #include <QMimeData>
 #include <QUrl>
-#include <QtTest>
-
-#include <memory>
 
 namespace {
 
 const QString kQuestion = QStringLiteral(
     "Export playlist with full path names?\r\n\r\nNote: Selecting NO will create the playlist "
     "without path names \r\nwhich should be saved in the same folder as the music");
+const QString kUnknownError = QStringLiteral("An unknown error has occurred.");
 
-struct Program {
-    TestEnv env;
-    ScriptedPlatform platform;
-    AppState state;
-    std::unique_ptr<frmFiles> w;
-
-    void start(const QString& commandLine = QString()) {
-        state.commandLine = commandLine;
-        w = std::make_unique<frmFiles>(state, platform.platform);
-        w->Form_Load();
-        if (w->windowState() & Qt::WindowMinimized)
-            w->showMinimized();
-        else
-            w->show();
-    }
-    QStringList entries() { return w->playlistModel().entries(); }
+struct Program : App {
+    explicit Program(bool started = true) : App(started) {}
     QString pls(const QString& name, const QStringList& files) {
         QByteArray b = "[playlist]\r\n";
         for (int i = 0; i < files.size(); ++i)
@@ -41,14 +22,22 @@ struct Program {
         writeBytes(env.path(name), b);
         return env.path(name);
     }
+    // Export Playlist from the menu, answering the question and naming the
+    // file; returns what was written.
+    QByteArray exportAs(MsgAnswer answer, const QString& name) {
+        platform.messages.answers = {answer};
+        platform.files.answers = {env.path(name)};
+        w->mnusave->trigger();
+        return readBytes(env.path(name));
+    }
+    // The list's drop handler with the data a drop from the file manager
+    // delivers.
     void drop(const QStringList& paths) {
-        QMimeData data;
         QList<QUrl> urls;
         for (const QString& p : paths)
             urls << QUrl::fromLocalFile(p);
+        QMimeData data;
         data.setUrls(urls);
-        // The list's drop handler with the drop's data, as a drop from the
-        // file manager delivers it.
         w->playlist_OLEDragDrop(&data);
     }
 };
@@ -60,23 +49,20 @@ class TestOpenExport : public QObject {
 private slots:
     void openPlaylistsAndSongs();
     void exportAnswersAndEndings();
-    void exportFailureKeepsOldFile();
     void dropsInOrder();
     void commandLine_data();
     void commandLine();
-    void commandLineWithNowPlaying();
 };
 
 void TestOpenExport::openPlaylistsAndSongs() {
     Program p;
-    p.start();
     const QString list = p.pls("list.pls", {"/m/a.mp3", "/m/b.mp3"});
     p.state.settings.Directory = p.env.path("");
     p.platform.files.answers = {
         list,        list, p.env.path("UPPER.PLS"), "\"/m/quoted song.mp3\"", "\"/m/lead.mp3",
         std::nullopt};
     for (int i = 0; i < 6; ++i)
-        p.w->mnuimport_Click();
+        p.w->mnuimport->trigger();
     QCOMPARE(p.entries(),
              QStringList({"/m/a.mp3", "/m/b.mp3", "/m/a.mp3", "/m/b.mp3", p.env.path("UPPER.PLS"),
                           "/m/quoted song.mp3", "/m/lead.mp3"}));
@@ -91,82 +77,50 @@ void TestOpenExport::openPlaylistsAndSongs() {
 
 void TestOpenExport::exportAnswersAndEndings() {
     Program p;
-    p.start();
     p.w->playlistModel().append(QStringList({"/music/One.mp3", "/music/Two.mp3"}));
     p.state.settings.Sequence = true; // plays no part in Export Playlist
+    auto& shown = p.platform.messages.shown;
 
     // Yes: full paths.
-    p.platform.messages.answers = {MsgAnswer::Yes};
-    p.platform.files.answers = {p.env.path("full.pls")};
-    p.w->mnusave_Click();
-    QCOMPARE(p.platform.messages.shown.first().text, kQuestion);
-    QCOMPARE(p.platform.messages.shown.first().buttons, MsgButtons::YesNoCancel);
-    QCOMPARE(p.platform.messages.shown.first().icon, MsgIcon::None);
+    QVERIFY(p.exportAs(MsgAnswer::Yes, "full.pls").contains("File1=/music/One.mp3\r\n"));
+    QCOMPARE(shown.first().text, kQuestion);
+    QCOMPARE(shown.first().buttons, MsgButtons::YesNoCancel);
+    QCOMPARE(shown.first().icon, MsgIcon::None);
     QCOMPARE(p.platform.files.calls.first().title, QStringLiteral("Save As"));
     QVERIFY(p.platform.files.calls.first().save);
-    QVERIFY(readBytes(p.env.path("full.pls")).contains("File1=/music/One.mp3\r\n"));
-
     // No: bare file names, whatever the Sequence setting.
-    p.platform.messages.answers = {MsgAnswer::No};
-    p.platform.files.answers = {p.env.path("names.m3u")};
-    p.w->mnusave_Click();
-    QCOMPARE(readBytes(p.env.path("names.m3u")),
+    QCOMPARE(p.exportAs(MsgAnswer::No, "names.m3u"),
              QByteArray("#EXTM3U\r\n#EXTINF:0,One\r\nOne.mp3\r\n#EXTINF:0,Two\r\nTwo.mp3\r\n"));
-
     // Web pages by either ending.
-    for (const char* name : {"page.htm", "page.html"}) {
-        p.platform.messages.answers = {MsgAnswer::Yes};
-        p.platform.files.answers = {p.env.path(name)};
-        p.w->mnusave_Click();
-        QVERIFY(readBytes(p.env.path(name)).startsWith("<html>"));
-    }
-
+    QVERIFY(p.exportAs(MsgAnswer::Yes, "page.htm").startsWith("<html>"));
+    QVERIFY(p.exportAs(MsgAnswer::Yes, "page.html").startsWith("<html>"));
     // Cancel: no dialog, nothing written.
     const int dialogs = p.platform.files.calls.size();
-    p.platform.messages.answers = {MsgAnswer::Cancel};
-    p.w->mnusave_Click();
+    QVERIFY(p.exportAs(MsgAnswer::Cancel, "cancelled.pls").isNull());
     QCOMPARE(p.platform.files.calls.size(), dialogs);
 
     // An ending no writer knows.
-    p.platform.messages.shown.clear();
-    p.platform.messages.answers = {MsgAnswer::Yes};
-    p.platform.files.answers = {p.env.path("list.txt")};
-    p.w->mnusave_Click();
+    shown.clear();
+    p.exportAs(MsgAnswer::Yes, "list.txt");
     QCOMPARE(p.platform.messages.texts(),
              QStringList({kQuestion, "This file format is currently unsupported"}));
     QVERIFY(!QFile::exists(p.env.path("list.txt")));
-}
 
-void TestOpenExport::exportFailureKeepsOldFile() {
-    Program p;
-    p.start();
-    p.w->playlistModel().append(QStringLiteral("/music/One.mp3"));
+    // A file that cannot be written keeps its old contents; a folder that is
+    // not there fails the same way.
     const QString old = p.env.path("old.pls");
     writeBytes(old, "old contents");
     QFile::setPermissions(old, QFile::ReadOwner);
-    p.platform.messages.answers = {MsgAnswer::Yes};
-    p.platform.files.answers = {old};
-    p.w->mnusave_Click();
+    QCOMPARE(p.exportAs(MsgAnswer::Yes, "old.pls"), QByteArray("old contents"));
     QFile::setPermissions(old, QFile::ReadOwner | QFile::WriteOwner);
-    QCOMPARE(readBytes(old), QByteArray("old contents"));
-    QCOMPARE(p.platform.messages.shown.last().text,
-             QStringLiteral("An unknown error has occurred."));
-    QCOMPARE(p.platform.messages.shown.last().icon, MsgIcon::Critical);
-
-    // A folder that is not there.
-    p.platform.messages.answers = {MsgAnswer::No};
-    p.platform.files.answers = {p.env.path("gone/list.m3u")};
-    p.w->mnusave_Click();
-    QCOMPARE(p.platform.messages.shown.last().text,
-             QStringLiteral("An unknown error has occurred."));
+    expectOkMessage(shown.last(), kUnknownError, MsgIcon::Critical);
+    shown.clear();
+    p.exportAs(MsgAnswer::No, "gone/list.m3u");
+    QCOMPARE(p.platform.messages.texts(), QStringList({kQuestion, kUnknownError}));
 }
 
 void TestOpenExport::dropsInOrder() {
     Program p;
-    p.start();
-    p.drop({"/m/3.mp3", "/m/1.mp3", "/m/2.mp3"});
-    QCOMPARE(p.entries(), QStringList({"/m/3.mp3", "/m/1.mp3", "/m/2.mp3"}));
-    p.w->btnClear_Click();
     const QString list = p.pls("in.pls", {"/p/x.mp3", "/p/y.mp3"});
     writeBytes(p.env.path("in.m3u"), "#EXTM3U\r\nz.mp3\r\n");
     p.drop({"/m/a.mp3", list, "/m/b.mp3", p.env.path("in.m3u"), "/m/folder"});
@@ -178,7 +132,7 @@ void TestOpenExport::dropsInOrder() {
     for (int i = 0; i < 5000; ++i)
         many << QStringLiteral("/many/%1.mp3").arg(i);
     p.drop(many);
-    QCOMPARE(p.w->playlistModel().count(), 5000);
+    QCOMPARE(p.entries(), many);
     p.w->playlistModel().append(QStringList(27766, QStringLiteral("/fill.mp3")));
     p.drop({"/last.mp3", "/beyond.mp3"});
     QCOMPARE(p.w->playlistModel().count(), 32767);
@@ -188,20 +142,29 @@ void TestOpenExport::dropsInOrder() {
 void TestOpenExport::commandLine_data() {
     QTest::addColumn<QString>("commandLine");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("quoted") << "\"/music/My Song.mp3\"" << QStringList({"/music/My Song.mp3"});
-    QTest::newRow("leading quote") << "\"/music/a.mp3" << QStringList({"/music/a.mp3"});
-    QTest::newRow("trailing quote") << "/music/a.mp3\"" << QStringList({"/music/a.mp3"});
-    QTest::newRow("capital PLS") << "/music/LIST.PLS" << QStringList({"/music/LIST.PLS"});
+    QTest::addColumn<QByteArray>("settings");
+    const QStringList a = {"/music/a.mp3"};
+    QTest::newRow("quoted") << "\"/music/My Song.mp3\"" << QStringList({"/music/My Song.mp3"})
+                            << QByteArray();
+    QTest::newRow("leading quote") << "\"/music/a.mp3" << a << QByteArray();
+    QTest::newRow("trailing quote") << "/music/a.mp3\"" << a << QByteArray();
+    QTest::newRow("capital PLS") << "/music/LIST.PLS" << QStringList({"/music/LIST.PLS"})
+                                 << QByteArray();
     QTest::newRow("two names") << "/music/a.mp3 /music/b.mp3"
-                               << QStringList({"/music/a.mp3 /music/b.mp3"});
-    QTest::newRow("playlist") << "@list" << QStringList({"/c/1.mp3", "/c/2.mp3"});
+                               << QStringList({"/music/a.mp3 /music/b.mp3"}) << QByteArray();
+    QTest::newRow("playlist") << "@list" << QStringList({"/c/1.mp3", "/c/2.mp3"}) << QByteArray();
+    // Now Playing opens after the command-line file, and not minimized.
+    QTest::newRow("Now Playing") << "/music/a.mp3" << a << QByteArray("[Jukora]\nNowPV=True\n");
 }
 
 void TestOpenExport::commandLine() {
     QFETCH(QString, commandLine);
     QFETCH(QStringList, expected);
-    Program p;
+    QFETCH(QByteArray, settings);
+    Program p(false);
     writeBytes(p.env.autosaveFile(), "\r\n[playlist]\r\nFile1=/saved.mp3\r\nTitle1=saved\r\n\r\n");
+    if (!settings.isEmpty())
+        writeBytes(p.env.settingsFile(), settings);
     if (commandLine == QLatin1String("@list"))
         commandLine = p.pls("cmd.pls", {"/c/1.mp3", "/c/2.mp3"});
     p.start(commandLine);
@@ -212,33 +175,11 @@ void TestOpenExport::commandLine() {
     QVERIFY(p.state.listPlaying);
     QCOMPARE(p.state.playerFile, expected.first());
     QVERIFY(p.w->player1());
+    QCOMPARE(p.w->nowPlayingWindow() && !p.w->nowPlayingWindow()->isMinimized(),
+             !settings.isEmpty());
     p.w->btnStop_Click();
-    // Stopping restores nothing by itself; the run's end restores the window.
     // Nothing was written while minimized.
-    QVERIFY(!QFile::exists(p.env.settingsFile()));
-}
-
-void TestOpenExport::commandLineWithNowPlaying() {
-    Program p;
-    writeBytes(p.env.settingsFile(), "[Jukora]\nNowPV=True\n");
-    writeBytes(p.env.autosaveFile(), "\r\n[playlist]\r\nFile1=/saved.mp3\r\nTitle1=saved\r\n\r\n");
-    // An empty command line: the saved playlist stays, nothing plays.
-    p.start();
-    QCOMPARE(p.entries(), QStringList({"/saved.mp3"}));
-    QVERIFY(!p.w->player1());
-    QVERIFY(p.w->isNormalState());
-    QVERIFY(p.w->nowPlayingWindow());
-    p.w->close();
-    p.w.reset();
-
-    Program q;
-    writeBytes(q.env.settingsFile(), "[Jukora]\nNowPV=True\n");
-    q.start(QStringLiteral("/music/x.mp3"));
-    QVERIFY(q.w->windowState() & Qt::WindowMinimized);
-    QVERIFY(q.w->player1());
-    QVERIFY(q.w->nowPlayingWindow());
-    QVERIFY(!q.w->nowPlayingWindow()->isMinimized());
-    q.w->btnStop_Click();
+    QCOMPARE(readBytes(p.env.settingsFile()), settings);
 }
 
 QTEST_MAIN(TestOpenExport)

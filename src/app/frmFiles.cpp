@@ -223,9 +223,9 @@ void frmFiles::buildMenus() {
     mnuFile = menuBar()->addMenu(QStringLiteral("&Menu"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuimport = item(mnuFile, "mnuimport", QStringLiteral("Open"),
-                     QKeySequence(Qt::CTRL | Qt::Key_O), [] {});
+                     QKeySequence(Qt::CTRL | Qt::Key_O), [this] { mnuimport_Click(); });
     mnusave = item(mnuFile, "mnusave", QStringLiteral("Export Playlist"),
-                   QKeySequence(Qt::CTRL | Qt::Key_E), [] {});
+                   QKeySequence(Qt::CTRL | Qt::Key_E), [this] { mnusave_Click(); });
     separator(mnuFile, "mnuspace6");
     mnuReset = item(mnuFile, "mnuReset", QStringLiteral("&Reset Program"),
                     QKeySequence(Qt::CTRL | Qt::Key_R), [this] { mnuReset_Click(); });

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ScriptedPlatform.h"
+#include "TestEnv.h"
+
+#include "app/frmFiles.h"
+
+#include <QListView>
+#include <QtTest>
+
+#include <memory>
+
+// The program as main() starts it: the main window over a temporary profile
+// and program folder, with scripted dialogs.
+struct App {
+    TestEnv env;
+    ScriptedPlatform platform;
+    AppState state;
+    std::unique_ptr<frmFiles> w;
+
+    explicit App(bool started = true) {
+        if (started)
+            start();
+    }
+    void start(const QString& commandLine = QString()) {
+        state.commandLine = commandLine;
+        w = std::make_unique<frmFiles>(state, platform.platform);
+        w->Form_Load();
+        if (w->windowState() & Qt::WindowMinimized) {
+            w->showMinimized();
+            return;
+        }
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    }
+    void quit() {
+        w->close();
+        w.reset();
+    }
+    // Quits (unless done already) and starts again over the same folders, as
+    // the next session.
+    void restart() {
+        if (w)
+            quit();
+        state = AppState();
+        platform.messages.shown.clear();
+        start();
+    }
+
+    QStringList entries() const { return w->playlistModel().entries(); }
+    QList<int> selectedRows() const {
+        QList<int> rows;
+        for (int i = 0; i < w->playlistModel().count(); ++i)
+            if (w->isSelected(i))
+                rows << i;
+        return rows;
+    }
+    void click(int row, Qt::KeyboardModifiers mods = Qt::NoModifier,
+               Qt::MouseButton button = Qt::LeftButton) {
+        const QRect r = w->playlist->visualRect(w->playlistModel().index(row));
+        QTest::mouseClick(w->playlist->viewport(), button, mods, r.center());
+    }
+};
