@@ -67,6 +67,18 @@ frmNowplaying::frmNowplaying(AppState& state, NowPlayingHost& host, QWidget* par
     connect(cmdID3player, &QPushButton::clicked, this, [this] { cmdID3player_Click(); });
     connect(cmdID3mixer, &QPushButton::clicked, this, [this] { cmdID3mixer_Click(); });
 
+    // Opened at start-up, before any window is on the screen, the frame is
+    // not known yet and the saved width and the height come out one frame too
+    // large: both are applied again once the frame is known.
+    WindowGeometry::followResizes(this, [this] {
+        if (m_frameKnown || (frameGeometry().size() - size()).isNull())
+            return;
+        m_frameKnown = true;
+        if (m_savedWidth != 0)
+            WindowGeometry::setOuterWidth(this, m_savedWidth);
+        Form_Resize();
+    });
+
     Timer1.setInterval(5000);
     connect(&Timer1, &QTimer::timeout, this, [this] { NowPlaying(); });
     Timer1.start();
@@ -77,6 +89,7 @@ void frmNowplaying::Form_Load() {
     const AppSettings& s = m_state.settings;
     if (s.NowPW != 0)
         WindowGeometry::setOuterWidth(this, s.NowPW);
+    m_savedWidth = s.NowPW;
     WindowGeometry::setOuterHeight(this, kHeight);
     WindowGeometry::setLeft(this, s.NowPX == 0 ? main.left() : s.NowPX);
     WindowGeometry::setTop(this,
