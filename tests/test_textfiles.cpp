@@ -12,37 +12,26 @@
 class TestTextFiles : public QObject {
     Q_OBJECT
 private slots:
-    void linesAreUtf8OrWindows1252();
-    void lineEndsAndByteOrderMark();
+    void linesOfUtf8OrWindows1252();
     void atomicWriteKeepsOldFileOnFailure();
     void iniKeepsOtherLinesAndIgnoresCase();
     void iniCreatesFileAndSection();
-    void iniLongValuesComeBackWhole();
     void iniValueStaysOneLine();
 };
 
-void TestTextFiles::linesAreUtf8OrWindows1252() {
-    const QByteArray utf8 = "Caf\xC3\xA9 \xE2\x82\xAC";
-    QCOMPARE(TextFile::decodeLine(utf8.constData(), utf8.size()), QStringLiteral("Café €"));
+void TestTextFiles::linesOfUtf8OrWindows1252() {
+    QList<QByteArray> lines;
+    TextFile::forEachLine(QByteArray("\xEF\xBB\xBFone\r\n\r\ntwo\nthree\r\n"),
+                          [&](const char* p, qsizetype n) { lines << QByteArray(p, n); });
+    QCOMPARE(lines, QList<QByteArray>({"one", "", "two", "three"}));
+    const auto decode = [](const QByteArray& b) {
+        return TextFile::decodeLine(b.data(), b.size());
+    };
+    QCOMPARE(decode("Caf\xC3\xA9 \xE2\x82\xAC"), QStringLiteral("Café €"));
     // The same letters as an older system wrote them.
-    const QByteArray cp1252 = "Caf\xE9 \x80 \x93quoted\x94";
-    QCOMPARE(TextFile::decodeLine(cp1252.constData(), cp1252.size()),
-             QString::fromUtf8("Café € “quoted”"));
+    QCOMPARE(decode("Caf\xE9 \x80 \x93quoted\x94"), QString::fromUtf8("Café € “quoted”"));
     // A truncated UTF-8 sequence is not valid UTF-8.
-    const QByteArray cut = "ab\xC3";
-    QCOMPARE(TextFile::decodeLine(cut.constData(), cut.size()), QString::fromUtf8("abÃ"));
-}
-
-void TestTextFiles::lineEndsAndByteOrderMark() {
-    QStringList lines;
-    TextFile::forEachLine(QByteArray("\xEF\xBB\xBF"
-                                     "one\r\ntwo\nthree"),
-                          [&](const char* p, qsizetype n) { lines << QString::fromUtf8(p, n); });
-    QCOMPARE(lines, QStringList({"one", "two", "three"}));
-    lines.clear();
-    TextFile::forEachLine(QByteArray("\r\nx\r\n"),
-                          [&](const char* p, qsizetype n) { lines << QString::fromUtf8(p, n); });
-    QCOMPARE(lines, QStringList({"", "x"}));
+    QCOMPARE(decode("ab\xC3"), QString::fromUtf8("abÃ"));
 }
 
 void TestTextFiles::atomicWriteKeepsOldFileOnFailure() {
@@ -54,42 +43,26 @@ void TestTextFiles::atomicWriteKeepsOldFileOnFailure() {
     // A read-only file is not replaced.
     QFile::setPermissions(path, QFile::ReadOwner);
     QVERIFY(!TextFile::writeAtomically(path, "third"));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     QCOMPARE(readBytes(path), QByteArray("second"));
     // A missing folder fails without leaving anything behind.
     QVERIFY(!TextFile::writeAtomically(env.path("missing/list.txt"), "x"));
-    QCOMPARE(QDir(env.path("")).entryList(QDir::Files), QStringList({"list.txt"}));
+    QCOMPARE(QDir(env.path("")).entryList(QDir::Files | QDir::Hidden), QStringList({"list.txt"}));
 }
 
 void TestTextFiles::iniKeepsOtherLinesAndIgnoresCase() {
     TestEnv env;
-    writeBytes(env.settingsFile(), "; written by hand\r\n"
-                                   "[Other]\r\n"
-                                   "Loop=other section\r\n"
-                                   "\r\n"
-                                   "[JUKORA]\r\n"
-                                   "loop = 1\r\n"
-                                   "Unknown=kept\r\n"
-                                   "\r\n"
-                                   "[Last]\r\n"
-                                   "x=y\r\n");
+    const QByteArray before = "; written by hand\r\n[Other]\r\nLoop=other section\r\n\r\n"
+                              "[JUKORA]\r\nloop = 1\r\nUnknown=kept\r\n\r\n[Last]\r\nx=y\r\n";
+    writeBytes(env.settingsFile(), before);
     QCOMPARE(ReadIni("Jukora", "Loop"), QStringLiteral("1"));
     QCOMPARE(ReadIni("other", "LOOP"), QStringLiteral("other section"));
     QCOMPARE(ReadIni("Jukora", "Missing"), QString());
     QCOMPARE(ReadIni("Nowhere", "Loop"), QString());
     WriteIni("Jukora", "LOOP", QStringLiteral("0"));
     WriteIni("Jukora", "Mask", QStringLiteral("*.mp3"));
-    QCOMPARE(readBytes(env.settingsFile()), QByteArray("; written by hand\r\n"
-                                                       "[Other]\r\n"
-                                                       "Loop=other section\r\n"
-                                                       "\r\n"
-                                                       "[JUKORA]\r\n"
-                                                       "LOOP=0\r\n"
-                                                       "Unknown=kept\r\n"
-                                                       "Mask=*.mp3\r\n"
-                                                       "\r\n"
-                                                       "[Last]\r\n"
-                                                       "x=y\r\n"));
+    QByteArray after = before;
+    after.replace("loop = 1", "LOOP=0").replace("kept\r\n", "kept\r\nMask=*.mp3\r\n");
+    QCOMPARE(readBytes(env.settingsFile()), after);
 }
 
 void TestTextFiles::iniCreatesFileAndSection() {
@@ -98,17 +71,11 @@ void TestTextFiles::iniCreatesFileAndSection() {
     QCOMPARE(ReadIni("Jukora", "Loop"), QString());
     WriteIni("Jukora", "FilesH", 3885.0);
     WriteIni("Jukora", "Sequence", true);
-    QCOMPARE(ReadIni("Jukora", "FilesH"), QStringLiteral("3885"));
-    QCOMPARE(ReadIni("jukora", "sequence"), QStringLiteral("True"));
     QCOMPARE(readBytes(env.settingsFile()), QByteArray("[Jukora]\nFilesH=3885\nSequence=True\n"));
     QCOMPARE(iniText(1234.5), QStringLiteral("1234.5"));
     QCOMPARE(iniText(-15.0), QStringLiteral("-15"));
-}
-
-void TestTextFiles::iniLongValuesComeBackWhole() {
-    TestEnv env;
-    const QString folder =
-        QStringLiteral("/home/user/") + QString(300, u'x') + QStringLiteral("/é");
+    // Long values come back whole.
+    const QString folder = "/home/user/" + QString(300, u'x') + QStringLiteral("/é");
     WriteIni("Jukora", "Directory", folder);
     QCOMPARE(ReadIni("Jukora", "Directory"), folder);
 }
