@@ -148,6 +148,14 @@ void TestTagWindows::nowPlaying() {
     // The first press closes it.
     p.w->btnNowPlaying_Click();
     QTRY_VERIFY(!p.w->nowPlayingWindow());
+
+    // A main window that goes without its shutdown takes its other windows
+    // with it: none is left to call into it when its timer runs.
+    p.w->btnNowPlaying_Click();
+    QPointer<QWidget> left = p.w->nowPlayingWindow();
+    QVERIFY(left);
+    p.w.reset();
+    QVERIFY(!left);
 }
 
 QTEST_MAIN(TestTagWindows)

@@ -77,7 +77,16 @@ frmFiles::frmFiles(AppState& state, Platform& platform, QWidget* parent)
     buildMenus();
 }
 
-frmFiles::~frmFiles() = default;
+frmFiles::~frmFiles() {
+    // The other windows refer to this one: any still open go with it (in the
+    // order of the shutdown, without its saving).
+    delete m_port.data();
+    delete m_fileList.data();
+    delete m_id3.data();
+    delete m_player.data();
+    delete m_player2.data();
+    delete m_nowPlaying.data();
+}
 
 void frmFiles::buildControls() {
     auto* area = new QWidget(this);
