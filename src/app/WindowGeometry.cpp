@@ -11,8 +11,9 @@ namespace {
 // Watches a window's own events for its resize rule.
 class ResizeFollower : public QObject {
 public:
-    ResizeFollower(QWidget* window, std::function<void()> rule)
-        : QObject(window), m_window(window), m_rule(std::move(rule)) {
+    ResizeFollower(QWidget* window, std::function<void()> rule, std::function<void()> frameKnown)
+        : QObject(window), m_window(window), m_rule(std::move(rule)),
+          m_frameKnownRule(std::move(frameKnown)) {
         window->installEventFilter(this);
     }
 
@@ -27,7 +28,9 @@ public:
         const bool frameNow = !m_frameKnown && m_window->isVisible() &&
                               !(m_window->frameGeometry().size() - m_window->size()).isNull();
         m_frameKnown = m_frameKnown || frameNow;
-        if (frameNow || type == QEvent::Resize || type == QEvent::WindowStateChange)
+        if (frameNow && m_frameKnownRule)
+            m_frameKnownRule();
+        else if (frameNow || type == QEvent::Resize || type == QEvent::WindowStateChange)
             m_rule();
         return false;
     }
@@ -35,6 +38,7 @@ public:
 private:
     QWidget* m_window;
     std::function<void()> m_rule;
+    std::function<void()> m_frameKnownRule;
     bool m_frameKnown = false;
 };
 
@@ -42,8 +46,8 @@ private:
 
 namespace WindowGeometry {
 
-void followResizes(QWidget* w, std::function<void()> rule) {
-    new ResizeFollower(w, std::move(rule));
+void followResizes(QWidget* w, std::function<void()> rule, std::function<void()> frameKnown) {
+    new ResizeFollower(w, std::move(rule), std::move(frameKnown));
 }
 
 QSize frameExtra(const QWidget* w) {

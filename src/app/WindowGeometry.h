@@ -30,6 +30,8 @@ void holdWidth(QWidget* w, double widthTwips, double minHeightTwips);
 
 // Runs a window's resize rule after every resize and change of window state,
 // and once more when its frame first becomes known on the screen (the held
-// width and least height count the frame).
-void followResizes(QWidget* w, std::function<void()> rule);
+// width and least height count the frame). A window whose sizes, set before
+// then, must be set again with the frame gives frameKnown: it runs at that
+// moment instead of the rule.
+void followResizes(QWidget* w, std::function<void()> rule, std::function<void()> frameKnown = {});
 } // namespace WindowGeometry

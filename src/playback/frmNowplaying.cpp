@@ -70,14 +70,13 @@ frmNowplaying::frmNowplaying(AppState& state, NowPlayingHost& host, QWidget* par
     // Opened at start-up, before any window is on the screen, the frame is
     // not known yet and the saved width and the height come out one frame too
     // large: both are applied again once the frame is known.
-    WindowGeometry::followResizes(this, [this] {
-        if (m_frameKnown || (frameGeometry().size() - size()).isNull())
-            return;
-        m_frameKnown = true;
-        if (m_savedWidth != 0)
-            WindowGeometry::setOuterWidth(this, m_savedWidth);
-        Form_Resize();
-    });
+    WindowGeometry::followResizes(
+        this, [this] { Form_Resize(); },
+        [this] {
+            if (m_savedWidth != 0)
+                WindowGeometry::setOuterWidth(this, m_savedWidth);
+            Form_Resize();
+        });
 
     Timer1.setInterval(5000);
     connect(&Timer1, &QTimer::timeout, this, [this] { NowPlaying(); });
@@ -112,11 +111,6 @@ void frmNowplaying::cmdID3player_Click() {
 void frmNowplaying::cmdID3mixer_Click() {
     if (m_host.isPlayer2Open())
         m_host.ShowID3Info(m_state.mixerFile);
-}
-
-void frmNowplaying::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    Form_Resize();
 }
 
 void frmNowplaying::Form_Resize() {

@@ -42,7 +42,6 @@ signals:
     void unloaded();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -55,5 +54,4 @@ private:
     bool m_resizing = false;
     // The width Form_Load applied, again once the window's frame is known.
     double m_savedWidth = 0;
-    bool m_frameKnown = false;
 };
