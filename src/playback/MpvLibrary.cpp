@@ -86,10 +86,6 @@ const MpvLibrary* mpvLibrary() {
     return l.ok ? &l.api : nullptr;
 }
 
-QString mpvLibraryError() {
-    return loaded().error;
-}
-
 void preloadMpv() {
     QThreadPool::globalInstance()->start([] { loaded(); });
 }

@@ -3,8 +3,6 @@
 #include <mpv/client.h>
 #include <mpv/render.h>
 
-#include <QString>
-
 // libmpv, opened at run time rather than linked: the decoder and the couple of
 // hundred libraries it brings take longer to load than the rest of the
 // program's start, and the main window does not need them. They are loaded
@@ -31,9 +29,6 @@ struct MpvLibrary {
 // opened (the reason is written once to the error output). Loads it on the
 // first call; a call while another thread loads it waits for that load.
 const MpvLibrary* mpvLibrary();
-
-// Why the library could not be opened; empty when it was.
-QString mpvLibraryError();
 
 // Starts loading the library on a worker thread.
 void preloadMpv();
