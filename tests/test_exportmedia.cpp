@@ -1,5 +1,6 @@
 // The Export Media window through its real widgets, on real folders that
 // stand for the device.
+#include "support/BrowsingWindows.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
@@ -53,10 +54,6 @@ public:
     QStringList entries, exports, tagPaths;
     QRectF mainWindow{3000, 2500, 9150, 3885};
 };
-
-Volume volume(const QString& root, const QString& name) {
-    return {.root = root, .name = name, .fileSystem = "vfat", .removable = true};
-}
 
 // Every name in a folder, hidden ones (a copy's temporary file) included.
 QStringList filesIn(const QString& folder) {
@@ -122,13 +119,13 @@ struct Device {
         for (const QString& folder : {home, music, stick})
             QDir().mkpath(folder);
         qputenv("HOME", home.toLocal8Bit());
-        volumes.list = {volume(stick, QStringLiteral("STICK"))};
+        volumes.list = {stickAt(stick, QStringLiteral("STICK"))};
     }
     ~Device() {
         delete w.data();
         qputenv("HOME", oldHome);
     }
-    QString stickDrive() const { return volume(stick, QStringLiteral("STICK")).text(); }
+    QString stickDrive() const { return stickAt(stick, QStringLiteral("STICK")).text(); }
     QString onStick(const QString& name) const { return stick + u'/' + name; }
 
     frmPort* open() {
@@ -177,24 +174,6 @@ void expectQuestion(const ShownMessage& q, const QString& title, const QString& 
     QCOMPARE(q.text, text);
     QCOMPARE(q.buttons, MsgButtons::YesNo);
     QCOMPARE(q.icon, MsgIcon::None);
-}
-
-QStringList captions(const QMenu* menu) {
-    QStringList items;
-    for (QAction* a : menu->actions())
-        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    return items;
-}
-
-// The folder both lists show, or both folders when they differ.
-QString lists(const frmPort* w) {
-    const QString dir = w->Dir1->path(), files = w->File1->path();
-    return dir == files ? dir : dir + QStringLiteral(" | ") + files;
-}
-
-// Left, top and outer height in twips.
-QList<double> placeOf(const QWidget* w) {
-    return {WindowGeometry::left(w), WindowGeometry::top(w), WindowGeometry::outerHeight(w)};
 }
 
 } // namespace
@@ -677,7 +656,7 @@ void TestExportMedia::patternExploreTagsAndDrives() {
     QDir().mkpath(d.onStick("Sub"));
     const QString card = d.env.path("card");
     makeFile(card + "/on-card.mp3");
-    d.volumes.list << volume(card, QStringLiteral("CARD"));
+    d.volumes.list << stickAt(card, QStringLiteral("CARD"));
     frmPort* w = d.openOn(d.stick);
     QCOMPARE(w->Drive1->drive(), d.stickDrive());
     QCOMPARE(d.listed(), QStringList({"a.mp3", "b.ogg", "c.MP3", "d.txt"}));
@@ -713,7 +692,7 @@ void TestExportMedia::patternExploreTagsAndDrives() {
 
     // Another drive opens its root in both lists; once it is pulled out,
     // choosing it gives the message and the lists stay.
-    const QString cardDrive = volume(card, QStringLiteral("CARD")).text();
+    const QString cardDrive = stickAt(card, QStringLiteral("CARD")).text();
     QVERIFY(w->Drive1->setDrive(cardDrive));
     QCOMPARE(lists(w), card);
     QCOMPARE(d.listed(), QStringList({"on-card.mp3"}));

@@ -1,5 +1,6 @@
 // The File Browser through its real widgets, on real files and folders in
 // temporary places.
+#include "support/BrowsingWindows.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
@@ -53,15 +54,6 @@ public:
 
 QRect px(int l, int t, int w, int h) {
     return QRect(Twips::toPx(l), Twips::toPx(t), Twips::toPx(w), Twips::toPx(h));
-}
-
-Volume volume(const QString& root, const QString& name = QString(), const QString& fs = "ext4",
-              bool removable = false, bool ready = true) {
-    return {.root = root, .name = name, .fileSystem = fs, .ready = ready, .removable = removable};
-}
-
-Volume stickAt(const QString& root, bool ready = true) {
-    return volume(root, QStringLiteral("STICK"), QStringLiteral("vfat"), true, ready);
 }
 
 // One test's world: a temporary profile, a home folder of its own, a music
@@ -138,17 +130,6 @@ QStringList folderLabels(const FolderList* list) {
     return out;
 }
 
-// The folder both lists show, or both folders when they differ.
-QString lists(const frmFileList* w) {
-    const QString dir = w->Dir1->path(), files = w->File1->path();
-    return dir == files ? dir : dir + QStringLiteral(" | ") + files;
-}
-
-// Left, top and outer height in twips.
-QList<double> placeOf(const QWidget* w) {
-    return {WindowGeometry::left(w), WindowGeometry::top(w), WindowGeometry::outerHeight(w)};
-}
-
 } // namespace
 
 class TestFileBrowser : public QObject {
@@ -182,8 +163,7 @@ void TestFileBrowser::layoutMenuAndResize() {
     QStringList texts = {w->Label4->text(), w->Label3->text()};
     for (QPushButton* button : {w->btnRefresh, w->cmdExplore, w->btnAddSel, w->btnAddAll})
         texts << button->text();
-    for (QAction* a : w->mnuFiles->actions())
-        texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    texts << captions(w->mnuFiles);
     QCOMPARE(texts,
              QStringList({"Files", "Format:", "Refresh", "Explore", "Add", "Add All",
                           "Add Selected Files", "Add All Files", "-", "Get MP3 ID3 Information"}));
@@ -616,7 +596,7 @@ void TestFileBrowser::drivesChosenAndUnplugged() {
 
     // A volume that is listed but not ready gives the same message; the
     // refresh drops it from the list and ends quietly.
-    b.volumes.list.append(stickAt(b.stick, false));
+    b.volumes.list.append(stickAt(b.stick, QStringLiteral("STICK"), false));
     w->Drive1->setCurrentIndex(0);
     w->Drive1->setCurrentIndex(2);
     QCOMPARE(shown.size(), 2);
