@@ -6,7 +6,7 @@
 #include "support/Tones.h"
 
 #include "app/frmFiles.h"
-#include "playback/MediaPlayer.h"
+#include "playback/MediaControl.h"
 #include "playback/frmNowplaying.h"
 
 #include <QApplication>
@@ -89,11 +89,11 @@ double timedRun(const QStringList& files, qint64* longestStall) {
     });
     clock.start();
     turn.start();
-    p.w.btnPlay_Click();
-    QObject::connect(p.w.player1()->MediaPlayer1, &MediaPlayer::PlayStateChange, [&](int st) {
-        if (st == MediaPlayer::Playing && firstStart < 0)
+    QObject::connect(&p.w.playback().engine(1), &MediaControl::PlayStateChange, [&](int st) {
+        if (st == MediaControl::Playing && firstStart < 0)
             firstStart = clock.nsecsElapsed();
     });
+    p.w.btnPlay_Click();
     runUntil([&] { return !p.w.player1(); }, 60000);
     return double(clock.nsecsElapsed() - firstStart) / 1e6;
 }
@@ -123,15 +123,15 @@ void BM_StartOfPlayback(benchmark::State& s) {
     for (auto _ : s) {
         QElapsedTimer clock;
         clock.start();
-        p.w.btnPlay_Click();
-        MediaPlayer* m = p.w.player1()->MediaPlayer1;
+        MediaControl* m = &p.w.playback().engine(1);
         bool playing = false;
-        auto c = QObject::connect(m, &MediaPlayer::PlayStateChange, [&](int st) {
-            if (st == MediaPlayer::Playing && !playing) {
+        auto c = QObject::connect(m, &MediaControl::PlayStateChange, [&](int st) {
+            if (st == MediaControl::Playing && !playing) {
                 playing = true;
                 times.push_back(double(clock.nsecsElapsed()) / 1e6);
             }
         });
+        p.w.btnPlay_Click();
         runUntil([&] { return playing; }, 10000);
         QObject::disconnect(c);
         if (!playing)
@@ -162,7 +162,7 @@ void BM_PlayingCost(benchmark::State& s) {
         p.w.btnPlay2_Click();
         QElapsedTimer clock;
         clock.start();
-        runUntil([&] { return p.w.player1()->MediaPlayer1->playState() == MediaPlayer::Playing; },
+        runUntil([&] { return p.w.playback().engine(1).playState() == MediaControl::Playing; },
                  10000);
         const double cpu0 = cpuSeconds();
         clock.restart();

@@ -1,34 +1,27 @@
 // The desktop's media controls: the MPRIS interfaces on a private session
 // bus of the test's own, driven from a second connection as a desktop panel
-// would, with the real main window and the real media component behind them.
-#include "support/ScriptedPlatform.h"
+// would, over the playback rules with fake players.
+#include "support/FakePlayback.h"
 #include "support/TestEnv.h"
-#include "support/Tones.h"
 
-#include "app/frmFiles.h"
-#include "platform/MprisService.h"
-#include "playback/MediaPlayer.h"
+#include "desktop/MprisService.h"
 
-#include <QApplication>
-#include <QCheckBox>
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusVariant>
 #include <QEventLoop>
-#include <QListView>
 #include <QProcess>
 #include <QThread>
 #include <QUrl>
 #include <QtTest>
 
-#include <clocale>
 #include <memory>
 #include <optional>
 
 namespace {
 
-constexpr int kLong = 20000; // ms: a wait, generous on a loaded machine
 const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
 const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
@@ -56,40 +49,33 @@ QVariantMap plain(QVariantMap m) {
     return m;
 }
 
-// Runs f on a thread of its own while this thread goes on dispatching
-// events: the service answers from this thread, so a blocking call made
-// here would wait for itself.
-template <class F> auto onClientThread(F f) -> decltype(f()) {
-    std::optional<decltype(f())> result;
-    QEventLoop loop;
-    std::unique_ptr<QThread> thread(QThread::create([&] { result = f(); }));
-    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit,
-                     Qt::QueuedConnection);
-    thread->start();
-    loop.exec();
-    thread->wait();
-    return *result;
-}
-
-// The desktop's side: a connection of its own to the test's bus.
+// The desktop's side: a connection of its own to the test's bus. Its calls
+// block on a thread of their own while this one goes on answering them.
 struct Client {
     QDBusConnection bus =
         QDBusConnection::connectToBus(g_busAddress, QStringLiteral("desktop-panel"));
 
     // The reply's first value, or the error's name.
     QVariant send(const QString& interface, const QString& method, const QVariantList& args = {}) {
-        return onClientThread([&] {
+        std::optional<QVariant> result;
+        QEventLoop loop;
+        std::unique_ptr<QThread> thread(QThread::create([&] {
             QDBusInterface i(MprisService::busName(), MprisService::objectPath(), interface, bus);
             const QDBusMessage reply = i.callWithArgumentList(QDBus::Block, method, args);
-            if (reply.type() == QDBusMessage::ErrorMessage)
-                return QVariant(reply.errorName());
-            return reply.arguments().isEmpty() ? QVariant() : plain(reply.arguments().first());
-        });
+            result = reply.type() == QDBusMessage::ErrorMessage ? QVariant(reply.errorName())
+                     : reply.arguments().isEmpty()              ? QVariant()
+                                                                : plain(reply.arguments().first());
+        }));
+        QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit,
+                         Qt::QueuedConnection);
+        thread->start();
+        loop.exec();
+        thread->wait();
+        return *result;
     }
-    QVariant get(const QString& interface, const QString& name) {
-        return send(kProperties, QStringLiteral("Get"), {interface, name});
+    QVariant get(const QString& name) {
+        return send(kProperties, QStringLiteral("Get"), {kPlayer, name});
     }
-    QVariant get(const QString& name) { return get(kPlayer, name); }
 };
 
 QByteArray id3Tag(const QByteArray& title, const QByteArray& artist) {
@@ -99,49 +85,39 @@ QByteArray id3Tag(const QByteArray& title, const QByteArray& artist) {
 
 } // namespace
 
-// The program with its media controls on the bus, and every
+// The rules with their media controls on the bus, and every
 // PropertiesChanged of the Player interface the desktop hears.
 class Program : public QObject {
     Q_OBJECT
 public:
     TestEnv env;
-    ScriptedPlatform platform;
-    AppState state;
-    frmFiles w{state, platform.platform};
-    MprisService mpris{w};
+    FakePlayback f;
+    int raised = 0, quit = 0;
+    MprisService mpris{f.c, [this] { ++raised; }, [this] { ++quit; }};
     Client desktop;
     QList<QVariantMap> heard;
     QStringList files;
 
-    explicit Program(bool onBus = true) {
-        w.Form_Load();
-        if (!onBus)
-            return;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QVERIFY(mpris.start());
-        QVERIFY(desktop.bus.connect(QString(), MprisService::objectPath(), kProperties,
-                                    QStringLiteral("PropertiesChanged"), this,
-                                    SLOT(changed(QString, QVariantMap, QStringList))));
-    }
-    ~Program() override { QDBusConnection::disconnectFromBus(desktop.bus.name()); }
-
-    // Songs of 30 s, long enough not to end while a test looks at them; the
-    // first carries an ID3v1 tag after its sound.
-    void songs(int n) {
-        for (int i = 0; i < n; ++i) {
-            files << env.path(QStringLiteral("t%1.wav").arg(i));
-            writeBytes(files.last(), Tones::wavBytes(30, 440.0 + 110 * i, 8000) +
-                                         (i == 0 ? id3Tag("So What", "Miles Davis") : ""));
+    explicit Program(int songs = 0) {
+        // Files on disk: the first carries an ID3v1 tag.
+        for (int i = 0; i < songs; ++i) {
+            files << env.path(QStringLiteral("t%1.mp3").arg(i));
+            writeBytes(files.last(),
+                       QByteArray(500, 'x') + (i == 0 ? id3Tag("So What", "Miles Davis") : ""));
         }
-        w.playlistModel().append(files);
+        f.model.append(files);
+        static int count = 0;
+        m_connection = QStringLiteral("program%1").arg(++count);
+        if (!mpris.start(QDBusConnection::connectToBus(g_busAddress, m_connection)))
+            qFatal("no bus");
+        desktop.bus.connect(QString(), MprisService::objectPath(), kProperties,
+                            QStringLiteral("PropertiesChanged"), this,
+                            SLOT(changed(QString, QVariantMap, QStringList)));
     }
-    MediaPlayer* media() { return w.player1() ? w.player1()->MediaPlayer1 : nullptr; }
-    int playState() { return media() ? media()->playState() : -1; }
-    QString url(int i) const {
-        return QUrl::fromLocalFile(files.at(i)).toString(QUrl::FullyEncoded);
+    ~Program() override {
+        QDBusConnection::disconnectFromBus(desktop.bus.name());
+        QDBusConnection::disconnectFromBus(m_connection);
     }
-    // The values a property was announced with, in order.
     QVariantList announced(const QString& name) const {
         QVariantList out;
         for (const QVariantMap& m : heard)
@@ -153,6 +129,8 @@ public:
         return announced(name).value(announced(name).size() - 1);
     }
 
+    QString m_connection;
+
 public slots:
     void changed(const QString& interface, const QVariantMap& values, const QStringList&) {
         if (interface == kPlayer)
@@ -162,30 +140,17 @@ public slots:
 
 // A Player method called from the desktop; it answers without an error.
 #define CALL(p, ...) QCOMPARE((p).desktop.send(kPlayer, __VA_ARGS__), QVariant())
-#define WAIT_STATE(p, s) QTRY_COMPARE_WITH_TIMEOUT((p).playState(), int(MediaPlayer::s), kLong)
-// Called, and Player 1 goes on with entry i of the list.
-#define STEP(p, method, i)                                                                         \
-    do {                                                                                           \
-        CALL(p, method);                                                                           \
-        QTRY_VERIFY_WITH_TIMEOUT((p).state.currentIndex == i && (p).media() &&                     \
-                                     (p).media()->URL() == (p).files.at(i),                        \
-                                 kLong);                                                           \
-    } while (false)
 #define STATUS(p) (p).desktop.get(QStringLiteral("PlaybackStatus")).toString()
 #define TRACK(metadata) QVariant(metadata).toMap().value("mpris:trackid").value<QDBusObjectPath>()
 
 class TestMpris : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { std::setlocale(LC_NUMERIC, "C"); }
     void interfacesOnTheBus();
     void withoutBusNothingIsSaid();
-    void playPauseAndStop();
-    void nextAndPrevious();
+    void commands();
     void seekAndVolume();
-    void metadataAndStatusAnnounced();
-    void whatCanBeDone();
-    void raiseAndQuit();
+    void whatIsShownAndAnnounced();
 };
 
 void TestMpris::interfacesOnTheBus() {
@@ -206,12 +171,16 @@ void TestMpris::interfacesOnTheBus() {
                            {"SupportedUriSchemes", QStringList()},
                            {"SupportedMimeTypes", QStringList()}};
     QCOMPARE(p.desktop.send(kProperties, QStringLiteral("GetAll"), {kRoot}), QVariant(root));
-    QCOMPARE(STATUS(p), QStringLiteral("Stopped"));
     QCOMPARE(p.desktop.get("CanControl"), QVariant(true));
+    // Raise and Quit act on the main window.
+    QCOMPARE(p.desktop.send(kRoot, "Raise"), QVariant());
+    QCOMPARE(p.desktop.send(kRoot, "Quit"), QVariant());
+    QTRY_VERIFY(p.raised == 1 && p.quit == 1);
 
     // A second copy of the program takes a name of its own.
     {
-        MprisService second(p.w);
+        MprisService second(
+            p.f.c, [] {}, [] {});
         QVERIFY(second.start(QDBusConnection::connectToBus(g_busAddress, "second copy")));
         QCOMPARE(second.registeredName(), MprisService::busName() + ".instance" +
                                               QString::number(QCoreApplication::applicationPid()));
@@ -224,220 +193,131 @@ void TestMpris::withoutBusNothingIsSaid() {
     const QtMessageHandler old = qInstallMessageHandler(
         [](QtMsgType, const QMessageLogContext&, const QString& text) { said << text; });
     {
-        Program p(false);
-        QVERIFY(!p.mpris.start(QDBusConnection::connectToBus(
+        FakePlayback f;
+        MprisService mpris(
+            f.c, [] {}, [] {});
+        QVERIFY(!mpris.start(QDBusConnection::connectToBus(
             QStringLiteral("unix:path=/nonexistent/jukora-bus"), QStringLiteral("nowhere"))));
-        QVERIFY(p.mpris.registeredName().isEmpty());
+        QVERIFY(mpris.registeredName().isEmpty());
         QDBusConnection::disconnectFromBus(QStringLiteral("nowhere"));
         // Changes made while no bus listens go nowhere, quietly.
-        p.w.playlistModel().append(QStringLiteral("/music/a.wav"));
+        f.model.append(QStringLiteral("/music/a.wav"));
         QCoreApplication::processEvents();
     }
     qInstallMessageHandler(old);
     QCOMPARE(said, QStringList());
 }
 
-void TestMpris::playPauseAndStop() {
-    Program p;
-    p.songs(2);
+void TestMpris::commands() {
+    {
+        Program empty;
+        // An empty playlist: Play brings up no message.
+        CALL(empty, "Play");
+        QVERIFY(!empty.f.host.open[0] && empty.f.host.messages.isEmpty());
+    }
+    Program p(3);
     // Nothing open: Play is "Play List".
-    STEP(p, "Play", 0);
-    QVERIFY(p.state.listPlaying && !p.state.singleSong);
-    QTRY_COMPARE_WITH_TIMEOUT(STATUS(p), QStringLiteral("Playing"), kLong);
+    CALL(p, "Play");
+    QVERIFY(p.f.host.open[0] && p.f.state.listPlaying && p.f.p1.url == p.files[0]);
     CALL(p, "Pause");
-    WAIT_STATE(p, Paused);
-    QTRY_COMPARE(STATUS(p), QStringLiteral("Paused"));
-    // Player 1 is open and halted: Play goes on with the same song.
-    STEP(p, "Play", 0);
-    WAIT_STATE(p, Playing);
+    QCOMPARE(p.f.p1.state, int(MediaControl::Paused));
     CALL(p, "PlayPause");
-    WAIT_STATE(p, Paused);
-    CALL(p, "PlayPause");
-    WAIT_STATE(p, Playing);
-
-    // Stop is "Stop All": Player 2 closes too.
-    p.w.setFocusedPosition(1);
-    p.w.btnPlay2_Click();
-    QVERIFY(p.w.player2Window());
-    CALL(p, "Stop");
-    QTRY_VERIFY(!p.w.player1());
-    QVERIFY(!p.w.player2Window() && !p.state.listPlaying);
-    QCOMPARE(STATUS(p), QStringLiteral("Stopped"));
-    QVERIFY(p.platform.messages.shown.isEmpty());
-}
-
-void TestMpris::nextAndPrevious() {
-    Program p;
-    p.songs(3);
-    p.w.btnPlay_Click();
-    WAIT_STATE(p, Playing);
-    STEP(p, "Next", 1);
-    QVERIFY(!p.w.isSelected(0) && p.w.isSelected(1) && !p.w.isSelected(2));
-    QVERIFY(p.state.listPlaying && !p.state.singleSong);
-    WAIT_STATE(p, Playing);
-
-    // Previous steps back; an entry the user selected before it keeps its
-    // selection. At the top, Previous does nothing.
-    p.w.playlist->selectionModel()->select(p.w.playlistModel().index(0),
-                                           QItemSelectionModel::Select);
-    STEP(p, "Next", 2);
-    STEP(p, "Previous", 1);
-    QVERIFY(p.w.isSelected(0) && p.w.isSelected(1) && !p.w.isSelected(2));
-    WAIT_STATE(p, Playing);
-    STEP(p, "Previous", 0);
-    CALL(p, "Previous");
-    STEP(p, "Next", 1);
-
-    // At the last entry without Loop, Next does nothing; with Loop the list
-    // goes on from the top, as at a song's end.
-    STEP(p, "Next", 2);
-    QTRY_VERIFY(!p.desktop.get("CanGoNext").toBool());
+    QCOMPARE(p.f.p1.state, int(MediaControl::Playing));
+    // Next and Previous step through the list as the rules do.
     CALL(p, "Next");
-    QCOMPARE(STATUS(p), QStringLiteral("Playing"));
-    QCOMPARE(p.state.currentIndex, 2);
-    p.w.chkLoop->setCheckState(Qt::Checked);
-    QTRY_VERIFY(p.desktop.get("CanGoNext").toBool());
-    STEP(p, "Next", 0);
-    QVERIFY(p.state.listPlaying);
-
-    // With nothing playing, Next and Previous play the entry beside the
-    // current one, as Play Song does.
-    p.w.btnStop_Click();
-    STEP(p, "Next", 1);
-    QVERIFY(p.state.singleSong);
-    QCOMPARE(p.w.focusedPosition(), 1);
-    STEP(p, "Next", 2);
-    STEP(p, "Previous", 1);
-    QVERIFY(p.state.singleSong);
-    p.w.btnStop_Click();
+    QCOMPARE(p.f.p1.url, p.files[1]);
+    CALL(p, "Previous");
+    QCOMPARE(p.f.p1.url, p.files[0]);
+    // Stop is "Stop All": Player 2 closes too.
+    p.f.focus(1);
+    p.f.c.play2Song();
+    CALL(p, "Stop");
+    QVERIFY(!p.f.host.open[0] && !p.f.host.open[1] && !p.f.state.listPlaying);
 }
 
 void TestMpris::seekAndVolume() {
-    Program p;
-    p.songs(2);
+    Program p(2);
     QSignalSpy seeked(&p.mpris, &MprisService::seeked);
-    p.w.btnPlay_Click();
+    p.f.c.playList();
+    p.f.p1.dur = 30;
+    emit p.f.p1.durationChanged(30);
     QTRY_VERIFY(p.desktop.get("CanSeek").toBool());
     CALL(p, "Seek", {qlonglong(10'000'000)});
-    QTRY_VERIFY_WITH_TIMEOUT(p.media()->position() >= 10.0, kLong);
-    QCOMPARE(seeked.size(), 1);
-    QVERIFY(seeked.first().first().toLongLong() >= 10'000'000);
-    QTRY_VERIFY(p.desktop.get("Position").toLongLong() >= 10'000'000);
+    QCOMPARE(p.f.p1.pos, 10.0);
+    QCOMPARE(seeked.last().first().toLongLong(), 10'000'000);
+    QCOMPARE(p.desktop.get("Position").toLongLong(), 10'000'000);
     // Back, to before the start: the start.
     CALL(p, "Seek", {qlonglong(-60'000'000)});
-    QTRY_VERIFY_WITH_TIMEOUT(p.media()->position() < 10.0, kLong);
-    QCOMPARE(seeked.last().first().toLongLong(), 0);
+    QCOMPARE(p.f.p1.pos, 0.0);
     // SetPosition for the track playing now; another track's id is ignored.
     const QVariant track = p.desktop.get("Metadata").toMap().value("mpris:trackid");
     CALL(p, "SetPosition", {QVariant::fromValue(QDBusObjectPath("/org/x/1")), 20'000'000LL});
+    QCOMPARE(p.f.p1.pos, 0.0);
     CALL(p, "SetPosition", {track, qlonglong(25'000'000)});
-    QTRY_VERIFY_WITH_TIMEOUT(p.media()->position() >= 25.0, kLong);
-    QCOMPARE(seeked.last().first().toLongLong(), 25'000'000);
+    QCOMPARE(p.f.p1.pos, 25.0);
+    // Past the end: on to the next song.
+    CALL(p, "Seek", {qlonglong(60'000'000)});
+    QCOMPARE(p.f.p1.url, p.files[1]);
 
-    // The volume both ways, held to its ends.
+    // One volume, both ways, held to its ends.
     const auto setVolume = [&p](double v) {
         return p.desktop.send(kProperties, QStringLiteral("Set"),
                               {kPlayer, "Volume", QVariant::fromValue(QDBusVariant(v))});
     };
     QCOMPARE(p.desktop.get("Volume").toDouble(), 0.5);
     QCOMPARE(setVolume(0.25), QVariant());
-    QTRY_COMPARE(p.media()->volume(), 25);
+    QVERIFY(p.f.p1.vol == 25 && p.f.p2.vol == 25);
     QTRY_VERIFY(p.announced("Volume").contains(0.25));
     QCOMPARE(setVolume(1.7), QVariant());
-    QTRY_COMPARE(p.media()->volume(), 100);
-    p.media()->setVolume(40); // the transport bar's
+    QCOMPARE(p.f.state.volume, 100);
+    p.f.p2.setVolume(40); // Player 2's slider
     QTRY_VERIFY(p.announced("Volume").contains(0.4));
-
-    // Past the end: on to the next song.
-    CALL(p, "Seek", {qlonglong(60'000'000)});
-    QTRY_COMPARE(p.state.currentIndex, 1);
-    QCOMPARE(p.media()->URL(), p.files.at(1));
-    p.w.btnStop_Click();
 }
 
-void TestMpris::metadataAndStatusAnnounced() {
-    Program p;
-    p.songs(2);
+void TestMpris::whatIsShownAndAnnounced() {
+    Program p(3);
+    QCOMPARE(STATUS(p), QStringLiteral("Stopped"));
+    QCOMPARE(p.desktop.get("CanPlay"), QVariant(true));
+    QCOMPARE(p.desktop.get("CanGoNext"), QVariant(true));
+    QCOMPARE(p.desktop.get("CanGoPrevious"), QVariant(false));
+    QCOMPARE(p.desktop.get("CanPause"), QVariant(false));
+    // A click on the list moves the current entry.
+    p.f.focus(2);
+    QTRY_VERIFY(p.announced("CanGoPrevious").contains(true));
+    QCOMPARE(p.desktop.get("CanGoNext"), QVariant(false));
+
+    p.f.state.currentIndex = 0;
     CALL(p, "Play");
-    QTRY_VERIFY_WITH_TIMEOUT(p.announced("PlaybackStatus").contains("Playing"), kLong);
-    QTRY_VERIFY_WITH_TIMEOUT(p.last("Metadata").toMap().contains("mpris:length"), kLong);
-    QVariantMap m = p.last("Metadata").toMap();
-    QCOMPARE(m.value("xesam:url").toString(), p.url(0));
+    QTRY_VERIFY(p.announced("PlaybackStatus").contains("Playing"));
+    QTRY_VERIFY(p.announced("CanPause").contains(true));
+    QVariantMap m = p.desktop.get("Metadata").toMap();
+    QCOMPARE(m.value("xesam:url").toString(),
+             QUrl::fromLocalFile(p.files[0]).toString(QUrl::FullyEncoded));
     QCOMPARE(m.value("xesam:title").toString(), QStringLiteral("So What"));
     QCOMPARE(m.value("xesam:artist").toStringList(), QStringList({"Miles Davis"}));
-    QVERIFY(qAbs(m.value("mpris:length").toLongLong() - 30'000'000) < 100'000);
     QVERIFY(TRACK(m).path().startsWith(u"/org/jukora/Track/"));
-    QCOMPARE(p.desktop.get("Metadata").toMap(), m);
-    CALL(p, "Pause");
-    QTRY_COMPARE_WITH_TIMEOUT(p.last("PlaybackStatus"), QVariant("Paused"), kLong);
+    QCOMPARE(p.desktop.get("LoopStatus"), QVariant("None"));
+    p.f.c.setLoop(1);
+    QTRY_VERIFY(p.announced("LoopStatus").contains("Playlist"));
 
     // The next song: a file without a tag is shown by its name.
-    CALL(p, "Next");
-    QTRY_COMPARE_WITH_TIMEOUT(p.last("Metadata").toMap().value("xesam:url").toString(), p.url(1),
-                              kLong);
+    p.f.p1.finish();
+    QTRY_COMPARE(p.last("Metadata").toMap().value("xesam:title").toString(),
+                 QStringLiteral("t1.mp3"));
     const QVariantMap next = p.last("Metadata").toMap();
-    QCOMPARE(next.value("xesam:title").toString(), QStringLiteral("t1.wav"));
-    QVERIFY(!next.contains("xesam:artist"));
-    QVERIFY(TRACK(next) != TRACK(m));
-    QTRY_COMPARE_WITH_TIMEOUT(p.last("PlaybackStatus"), QVariant("Playing"), kLong);
+    QVERIFY(!next.contains("xesam:artist") && TRACK(next) != TRACK(m));
 
     // Stop All: no track, stopped.
     CALL(p, "Stop");
     QTRY_COMPARE(p.last("PlaybackStatus"), QVariant("Stopped"));
     QTRY_COMPARE(TRACK(p.last("Metadata")).path(), kNoTrack);
-    QCOMPARE(TRACK(p.desktop.get("Metadata")).path(), kNoTrack);
-}
-
-void TestMpris::whatCanBeDone() {
-    Program p;
-    // An empty playlist: nothing to play, and Play brings up no message.
-    for (const char* can : {"CanPlay", "CanGoNext", "CanPause", "CanSeek"})
-        QVERIFY2(p.desktop.get(can) == QVariant(false), can);
-    CALL(p, "Play");
-    QCOMPARE(p.desktop.get("CanPlay"), QVariant(false));
-    QVERIFY(!p.w.player1() && p.platform.messages.shown.isEmpty());
-
-    p.songs(3);
-    QTRY_VERIFY(p.announced("CanPlay").contains(true));
-    QCOMPARE(p.desktop.get("CanGoNext"), QVariant(true));
-    QCOMPARE(p.desktop.get("CanGoPrevious"), QVariant(false));
-    QCOMPARE(p.desktop.get("CanPause"), QVariant(false));
-    // A click on the list moves the current entry.
-    p.w.setFocusedPosition(2);
-    QTRY_VERIFY(p.announced("CanGoPrevious").contains(true));
-    QCOMPARE(p.desktop.get("CanGoNext"), QVariant(false));
-
-    p.w.btnPlay_Click();
-    QTRY_VERIFY(p.announced("CanPause").contains(true));
-    QCOMPARE(p.desktop.get("LoopStatus"), QVariant("None"));
-    p.w.chkLoop->setCheckState(Qt::Checked);
-    QTRY_VERIFY(p.announced("LoopStatus").contains("Playlist"));
-    QTRY_VERIFY(p.announced("CanGoNext").contains(true));
-    p.w.btnStop_Click();
-    QTRY_COMPARE(p.last("CanPause"), QVariant(false));
-}
-
-void TestMpris::raiseAndQuit() {
-    Program p;
-    p.songs(1);
-    p.w.showMinimized();
-    QTRY_VERIFY(p.w.isMinimized());
-    QCOMPARE(p.desktop.send(kRoot, "Raise"), QVariant());
-    QTRY_VERIFY(!p.w.isMinimized() && p.w.isVisible());
-    p.w.btnPlay_Click();
-    QVERIFY(p.w.player1());
-    QCOMPARE(p.desktop.send(kRoot, "Quit"), QVariant());
-    QTRY_VERIFY(!p.w.isVisible());
-    QVERIFY(!p.w.player1());
-    // The normal shutdown saved the playlist.
-    QVERIFY(readBytes(p.env.autosaveFile()).contains("t0.wav"));
+    QCOMPARE(p.last("CanPause"), QVariant(false));
 }
 
 // The bus of the test's own is started before anything in the program can
 // reach for a session bus, and ended with the test.
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false); // Quit closes the window; the tests go on
+    QCoreApplication app(argc, argv);
     QProcess daemon;
     daemon.start("dbus-daemon", {"--session", "--print-address", "--nofork"});
     if (!daemon.waitForStarted() || !daemon.waitForReadyRead()) {
@@ -451,7 +331,6 @@ int main(int argc, char* argv[]) {
         TestMpris tests;
         result = QTest::qExec(&tests, argc, argv);
     }
-    QDBusConnection::disconnectFromBus(QDBusConnection::sessionBus().name());
     daemon.kill();
     daemon.waitForFinished();
     return result;

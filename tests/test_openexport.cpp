@@ -165,8 +165,15 @@ void TestOpenExport::commandLine() {
     writeBytes(p.env.autosaveFile(), "\r\n[playlist]\r\nFile1=/saved.mp3\r\nTitle1=saved\r\n\r\n");
     if (!settings.isEmpty())
         writeBytes(p.env.settingsFile(), settings);
+    // The files are there, in the test's folder.
+    for (QString& path : expected) {
+        path.replace(QStringLiteral("/music/"), p.env.path("music/"))
+            .replace(QStringLiteral("/c/"), p.env.path("c/"));
+        makeFile(path);
+    }
+    commandLine.replace(QStringLiteral("/music/"), p.env.path("music/"));
     if (commandLine == QLatin1String("@list"))
-        commandLine = p.pls("cmd.pls", {"/c/1.mp3", "/c/2.mp3"});
+        commandLine = p.pls("cmd.pls", expected);
     p.start(commandLine);
     // The file replaced the saved playlist, the window is minimized, and
     // Player 1 was asked to play the first entry.

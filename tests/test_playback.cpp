@@ -1,61 +1,30 @@
-// The player windows and the list run, with the real media component
-// playing short tones the test writes.
-#include "support/App.h"
-#include "support/Tones.h"
+// The playback rules (Play List, Play Song, Play2 Song, Stop All, the
+// next-song rule, failures, the queue) over two fake players: no window, no
+// decoder, no waiting.
+#include "support/FakePlayback.h"
 
-#include "app/Twips.h"
-#include "app/WindowGeometry.h"
-#include "playback/MediaPlayer.h"
 #include "playback/NextSong.h"
 
-#include <QCheckBox>
-#include <QFile>
-#include <QMimeData>
-#include <QPushButton>
-#include <QUrl>
+#include <QtTest>
 
-#include <clocale>
+#include <functional>
+
+using Change = std::function<void(FakePlayback&)>;
+Q_DECLARE_METATYPE(Change)
 
 namespace {
 
-constexpr int kLong = 20000; // ms: generous, the tones last 0.3 s
-const QString kMediaError = QStringLiteral("Error with Media Player");
+const QString kNoSongs = QStringLiteral("Error! No songs in playlist.");
 
-struct Program : App {
-    QStringList captions;
-    QList<QList<int>> selections;
+QStringList songs(int n) {
+    QStringList s;
+    for (int i = 0; i < n; ++i)
+        s << QStringLiteral("/m/s%1.mp3").arg(i);
+    return s;
+}
 
-    QString tone(const QString& name, double seconds = 0.3) {
-        writeBytes(env.path(name), Tones::wavBytes(seconds, 440.0, 22050));
-        return env.path(name);
-    }
-    void tones(int n) {
-        for (int i = 0; i < n; ++i)
-            w->playlistModel().append(tone(QStringLiteral("t%1.wav").arg(i)));
-    }
-    // Records Player 1's caption each time it changes, with the selection
-    // then (the window is made anew for each run).
-    struct Recorder : QObject {
-        Program& p;
-        explicit Recorder(Program& program) : p(program) { qApp->installEventFilter(this); }
-        bool eventFilter(QObject* o, QEvent* e) override {
-            if (e->type() == QEvent::WindowTitleChange && o->objectName() == u"player") {
-                p.captions << static_cast<QWidget*>(o)->windowTitle();
-                p.selections << p.selectedRows();
-            }
-            return false;
-        }
-    } recorder{*this};
-};
-
-// With Loop set, a list whose every song fails: each is reported once and the
-// run ends.
-void runOfFailuresEnds(Program& p) {
-    p.w->chkLoop->setCheckState(Qt::Checked);
-    p.w->btnPlay_Click();
-    QTRY_VERIFY_WITH_TIMEOUT(!p.state.listPlaying, kLong);
-    QTRY_VERIFY(!p.w->player1());
-    QCOMPARE(p.platform.messages.texts(), QStringList({kMediaError, kMediaError}));
+QString failedText(const QString& file) {
+    return PlaybackController::mediaErrorText() + QStringLiteral("\n\n") + file;
 }
 
 } // namespace
@@ -63,214 +32,297 @@ void runOfFailuresEnds(Program& p) {
 class TestPlayback : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { std::setlocale(LC_NUMERIC, "C"); }
-    void nextSongRule();
+    void listRun_data();
     void listRun();
-    void clickDuringRunPicksNext();
-    void playSongWithAndWithoutLoop();
-    void play2EndingClosesPlayer1();
-    void failedFilesReportedAndRunGoesOn();
-    void withoutMediaLibrary();
-    void playerWindows();
+    void songHeardWhole_data();
+    void songHeardWhole();
+    void singleSong();
+    void failures_data();
+    void failures();
+    void failureMessageDoesNotHoldRun();
+    void player2AndStopAll();
+    void emptyFileCaption();
+    void dropsAndVolume();
+    void nextAndPrevious();
 };
 
-void TestPlayback::nextSongRule() {
-    const QStringList e = {"/a", "/b", "", "/d"};
-    auto next = [&](int cur, int focus, bool list, bool single, int loop) {
-        return expectedNextFile({e, cur, focus, list, single, loop});
-    };
-    QCOMPARE(next(0, 0, true, false, 0), QStringLiteral("/b"));
-    QCOMPARE(next(1, 0, true, false, 0), QString()); // an empty entry ends the run
-    QCOMPARE(next(1, 0, true, false, 1), QStringLiteral("/a"));
-    QCOMPARE(next(3, 0, true, false, 1), QStringLiteral("/a"));
-    QCOMPARE(next(3, 0, true, false, 2), QString());
-    QCOMPARE(next(0, 3, true, true, 1), QStringLiteral("/d"));
-    QCOMPARE(next(0, 3, true, true, 0), QString());
-    QCOMPARE(next(0, 0, false, false, 1), QString());
+void TestPlayback::listRun_data() {
+    QTest::addColumn<int>("loop");
+    QTest::newRow("without Loop") << 0;
+    QTest::newRow("with Loop") << 1;
 }
 
 void TestPlayback::listRun() {
-    Program p;
-    p.w->btnPlay_Click();
-    QCOMPARE(p.platform.messages.texts(), QStringList({"Error! No songs in playlist."}));
-    QVERIFY(!p.w->player1());
-    QVERIFY(QFile::exists(p.env.settingsFile())); // saved all the same
-    p.platform.messages.shown.clear();
+    QFETCH(int, loop);
+    FakePlayback empty;
+    empty.c.playList();
+    QCOMPARE(empty.host.messages, QStringList{kNoSongs});
+    QVERIFY(!empty.host.open[0] && empty.host.saves == 1); // saved all the same
 
-    p.tones(3);
-    QTest::mouseClick(p.w->btnPlay, Qt::LeftButton);
-    QVERIFY(p.w->player1() && p.state.listPlaying);
-    QTRY_VERIFY_WITH_TIMEOUT(!p.w->player1(), kLong);
-    QCOMPARE(p.captions, QStringList({"Player 1: t0.wav", "Player 1: t1.wav", "Player 1: t2.wav"}));
-    QCOMPARE(p.selections, QList<QList<int>>({{0}, {1}, {2}}));
-    QVERIFY(p.selectedRows().isEmpty() && !p.state.listPlaying);
-    QCOMPARE(p.state.currentIndex, 3);
-    QVERIFY(p.platform.messages.shown.isEmpty());
-    QVERIFY(readBytes(p.env.autosaveFile()).contains("t2.wav"));
-
-    // Past the end, Play List starts at the top. With Loop the list starts
-    // again at its end, and the settings are saved again before it does.
-    p.captions.clear();
-    p.w->chkLoop->setCheckState(Qt::Checked);
-    p.w->btnPlay_Click();
-    QTRY_COMPARE_WITH_TIMEOUT(p.captions.size(), 3, kLong);
-    QCOMPARE(p.captions.first(), QStringLiteral("Player 1: t0.wav"));
-    QFile::remove(p.env.settingsFile());
-    QTRY_COMPARE_WITH_TIMEOUT(p.captions.size(), 4, kLong);
-    QCOMPARE(p.captions.last(), QStringLiteral("Player 1: t0.wav"));
-    QVERIFY(QFile::exists(p.env.settingsFile()));
-    p.w->btnStop_Click();
-    QVERIFY(!p.w->player1() && !p.state.listPlaying);
-}
-
-void TestPlayback::clickDuringRunPicksNext() {
-    Program p;
-    for (int i = 0; i < 7; ++i)
-        p.w->playlistModel().append(p.tone(QStringLiteral("c%1.wav").arg(i), i == 2 ? 1.5 : 0.3));
-    p.state.currentIndex = 2;
-    p.w->btnPlay_Click();
-    QTRY_COMPARE(p.captions.size(), 1);
-    p.click(5); // while entry 2 plays
-    QCOMPARE(p.state.currentIndex, 5);
-    QTRY_COMPARE_WITH_TIMEOUT(p.captions.size(), 2, kLong);
-    QCOMPARE(p.captions.at(1), QStringLiteral("Player 1: c6.wav"));
-    QTRY_VERIFY_WITH_TIMEOUT(!p.w->player1(), kLong);
-}
-
-void TestPlayback::playSongWithAndWithoutLoop() {
-    Program p;
-    p.tones(3);
-    p.w->setFocusedPosition(1);
-    // Without Loop: one song, then Player 1 stays open, halted. Enter in the
-    // list is Play Song.
-    p.w->playlist->setFocus();
-    QTest::keyClick(p.w->playlist, Qt::Key_Return);
-    QVERIFY(p.state.singleSong);
-    QTRY_VERIFY_WITH_TIMEOUT(!p.state.listPlaying, kLong);
-    QVERIFY(!p.state.singleSong && p.w->player1());
-    QCOMPARE(p.captions, QStringList({"Player 1: t1.wav"}));
-    // Played again with the transport bar, its end closes Player 1.
-    p.w->player1()->MediaPlayer1->play();
-    QTRY_VERIFY_WITH_TIMEOUT(!p.w->player1(), kLong);
-
-    // With Loop: the same song again and again until Stop All.
-    p.w->chkLoop->setCheckState(Qt::Checked);
-    int ends = 0;
-    QTest::keyClick(p.w->playlist, Qt::Key_Enter, Qt::KeypadModifier);
-    QObject::connect(p.w->player1()->MediaPlayer1, &MediaPlayer::PlayStateChange,
-                     [&](int s) { ends += s == MediaPlayer::MediaEnded; });
-    QTRY_VERIFY_WITH_TIMEOUT(ends >= 2, kLong);
-    QVERIFY(p.state.listPlaying);
-    QCOMPARE(p.w->player1()->windowTitle(), QStringLiteral("Player 1: t1.wav"));
-    p.w->btnStop_Click();
-    QVERIFY(!p.w->player1());
-}
-
-void TestPlayback::play2EndingClosesPlayer1() {
-    Program p;
-    p.w->playlistModel().append(
-        QStringList({p.tone("long.wav", 3.0), p.tone("long2.wav", 3.0), p.tone("mix.wav")}));
-    p.w->btnPlay_Click();
-    p.w->showMinimized();
-    p.w->setFocusedPosition(2);
-    p.w->btnPlay2_Click();
-    QCOMPARE(p.w->player2Window()->windowTitle(), QStringLiteral("Player 2: mix.wav"));
-    // When Player 2's song ends, the main window's remote closes Player 1 and
-    // restores the main window.
-    p.w->player2Window()->MediaPlayer1->play();
-    QTRY_VERIFY_WITH_TIMEOUT(!p.w->player1(), kLong);
-    QTRY_VERIFY(p.w->isNormalState());
-    QVERIFY(p.w->player2Window());
-    p.w->btnStop_Click();
-}
-
-void TestPlayback::failedFilesReportedAndRunGoesOn() {
-    Program p;
-    const QString bogus = p.env.path("not-audio.mp3");
-    writeBytes(bogus, QByteArray(4000, 'x'));
-    // A missing file and one that is no audio are each reported once; an
-    // empty entry ends the run.
-    p.w->playlistModel().append(QStringList({p.tone("m0.wav"), p.env.path("missing.wav"), bogus,
-                                             p.tone("m3.wav"), "", p.tone("m5.wav")}));
-    p.w->btnPlay_Click();
-    QTRY_VERIFY_WITH_TIMEOUT(!p.w->player1(), kLong);
-    QCOMPARE(p.platform.messages.texts(), QStringList({kMediaError, kMediaError}));
-    QCOMPARE(p.captions.first(), QStringLiteral("Player 1: m0.wav"));
-    QCOMPARE(p.captions.last(), QStringLiteral("Player 1: m3.wav"));
-    QVERIFY(!p.state.listPlaying);
-
-    // Only unplayable files, with Loop: the run ends all the same.
-    p.w->btnClear_Click();
-    p.platform.messages.shown.clear();
-    p.w->playlistModel().append(QStringList({p.env.path("a.wav"), p.env.path("b.wav")}));
-    runOfFailuresEnds(p);
-}
-
-// Run with JUKORA_MPV_LIBRARY naming a missing file: every song fails as an
-// unplayable one does.
-void TestPlayback::withoutMediaLibrary() {
-    if (qEnvironmentVariable("JUKORA_MPV_LIBRARY") != u"/nonexistent/libmpv.so")
-        QSKIP("needs JUKORA_MPV_LIBRARY=/nonexistent/libmpv.so");
-    Program p;
-    p.tones(2);
-    runOfFailuresEnds(p);
-}
-
-void TestPlayback::playerWindows() {
-    Program p;
-    p.tones(1);
-    p.state.settings.PlayW = 0;
-    p.state.settings.PlayH = -60;
-    p.state.settings.PlayX = 1500;
-    p.w->setFocusedPosition(0);
-    p.w->btnPlaysong_Click();
-    player* p1 = p.w->player1();
-    QVERIFY(QTest::qWaitForWindowExposed(p1));
-    // Player 1 applies only the values above 0; the design size stays.
-    QCOMPARE(p1->size(), QSize(Twips::toPx(6765), Twips::toPx(6495)));
-    QCOMPARE(WindowGeometry::left(p1), 1500.0);
-    // Of the files dropped on it, it plays the first at once.
-    const QStringList dropped = {p.tone("d1.wav"), p.tone("d2.wav"), p.env.path("t0.wav")};
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(dropped[0]), QUrl::fromLocalFile(dropped[1]),
-                  QUrl::fromLocalFile(dropped[2])});
-    p1->Form_OLEDragDrop(&data);
-    QCOMPARE(p.state.playerFile, dropped[0]);
-    QCOMPARE(p1->windowTitle(), QStringLiteral("Player 1: d1.wav"));
-    QCOMPARE(p1->MediaPlayer1->URL(), dropped[0]);
-    p.w->btnStop_Click();
-
-    // Player 2 applies its four values without further condition, and
-    // loads the song halted, again so with the same file.
-    p.state.settings.Play2W = 7500;
-    p.state.settings.Play2H = 4500;
-    p.state.settings.Play2X = 3000;
-    p.state.settings.Play2Y = 1500;
-    for (int wait : {800, 500}) {
-        p.w->btnPlay2_Click();
-        QVERIFY(p.state.mixerCued);
-        MediaPlayer* m = p.w->player2Window()->MediaPlayer1;
-        QTest::qWait(wait);
-        QCOMPARE(m->position(), 0.0);
-        QVERIFY(m->playState() == MediaPlayer::Paused || m->playState() == MediaPlayer::Stopped);
+    FakePlayback f(songs(3));
+    f.c.setLoop(loop);
+    f.state.currentIndex = 7; // past the end: the run starts at the top
+    f.c.playList();
+    QCOMPARE(f.host.saves, 1);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(f.host.captions[0], QStringLiteral("Player 1: s%1.mp3").arg(i));
+        QCOMPARE(f.selectedRows(), QList<int>{i}); // each selected while it plays
+        QVERIFY(f.host.open[0] && f.state.listPlaying);
+        f.p1.finish();
     }
-    player2* p2 = p.w->player2Window();
-    QCOMPARE(QRectF(WindowGeometry::left(p2), WindowGeometry::top(p2),
-                    WindowGeometry::outerWidth(p2), WindowGeometry::outerHeight(p2)),
-             QRectF(3000, 1500, 7500, 4500));
-    // Stop All with only Player 2 open leaves the run's flag alone.
-    p.state.listPlaying = true;
-    p.w->btnStop_Click();
-    QVERIFY(!p.w->player2Window() && !p.state.mixerCued && p.state.listPlaying);
+    QCOMPARE(f.p1.cuts, 0);
+    if (loop) {
+        // Again from the top, the settings saved again.
+        QCOMPARE(f.p1.url, QStringLiteral("/m/s0.mp3"));
+        QCOMPARE(f.host.saves, 2);
+        QVERIFY(f.state.listPlaying && f.host.open[0]);
+    } else {
+        QVERIFY(!f.host.open[0] && !f.state.listPlaying && f.selectedRows().isEmpty());
+        QCOMPARE(f.state.currentIndex, 3);
+        QCOMPARE(f.host.restores, 1);
+    }
+    QVERIFY(f.host.messages.isEmpty());
+}
 
-    // The shutdown closes Player 2 and writes its place.
-    p.w->btnPlay2_Click();
-    QVERIFY(QTest::qWaitForWindowExposed(p.w->player2Window()));
-    WindowGeometry::setLeft(p.w->player2Window(), 4500);
-    p.w->close();
-    QVERIFY(!p.w->player2Window());
-    const QByteArray ini = readBytes(p.env.settingsFile());
-    QVERIFY(ini.contains("Play2W=7500") && ini.contains("Play2X=4500"));
+// Whatever changes during a song, the file queued in the decoder is the one
+// the rule plays at its end: the song ends whole and the next follows.
+void TestPlayback::songHeardWhole_data() {
+    QTest::addColumn<int>("start");
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QString>("next"); // empty: the run ends
+    auto row = [](const char* name, int start, Change change, const QString& next) {
+        QTest::newRow(name) << start << change << next;
+    };
+    row(
+        "nothing", 1, [](FakePlayback&) {}, "/m/s2.mp3");
+    row(
+        "click on another entry", 1, [](FakePlayback& f) { f.focus(4); }, "/m/s5.mp3");
+    row(
+        "Play2 Song", 1, [](FakePlayback& f) { f.focus(3), f.c.play2Song(); }, "/m/s4.mp3");
+    row(
+        "playing entry moved down", 1,
+        [](FakePlayback& f) { f.model.swapEntries(1, 2), f.state.currentIndex = 2; }, "/m/s3.mp3");
+    row(
+        "next entry removed", 1, [](FakePlayback& f) { f.model.removeAt(2); }, "/m/s3.mp3");
+    row(
+        "Loop set on the last entry", 6, [](FakePlayback& f) { f.c.setLoop(1); }, "/m/s0.mp3");
+    row(
+        "entry added after the last", 6, [](FakePlayback& f) { f.model.append("/m/new.mp3"); },
+        "/m/new.mp3");
+    row(
+        "list sorted", 1,
+        [](FakePlayback& f) {
+            f.model.replaceAll({"/m/z", "/m/y", "/m/x"});
+        },
+        "/m/x");
+    row(
+        "next entry missing", 1, [](FakePlayback& f) { f.model.setText(2, "/m/missing.mp3"); },
+        "/m/s3.mp3");
+    row(
+        "next entry empty", 1, [](FakePlayback& f) { f.model.setText(2, ""); }, QString());
+    row(
+        "list cleared", 1, [](FakePlayback& f) { f.model.clear(); }, QString());
+}
+
+void TestPlayback::songHeardWhole() {
+    QFETCH(int, start);
+    QFETCH(Change, change);
+    QFETCH(QString, next);
+    FakePlayback f(songs(7));
+    f.state.currentIndex = start;
+    f.c.playList();
+    change(f);
+    QCOMPARE(f.p1.queued, next);
+    QCOMPARE(f.c.expectedNext(), next);
+    f.p1.finish();
+    QCOMPARE(f.p1.cuts, 0);
+    if (next.isEmpty()) {
+        QVERIFY(!f.host.open[0] && !f.state.listPlaying);
+    } else {
+        QCOMPARE(f.p1.url, next);
+        QCOMPARE(f.host.captions[0], QStringLiteral("Player 1: ") + next.mid(3));
+    }
+}
+
+void TestPlayback::singleSong() {
+    FakePlayback f(songs(3));
+    f.focus(1);
+    // Without Loop: one song, then Player 1 stays open, halted.
+    f.c.playSong();
+    QVERIFY(f.state.singleSong && f.p1.queued.isEmpty());
+    f.p1.finish();
+    QVERIFY(!f.state.listPlaying && !f.state.singleSong && f.host.open[0]);
+    // Played again with the transport bar, its end closes Player 1.
+    f.p1.play();
+    f.p1.finish();
+    QVERIFY(!f.host.open[0] && f.host.restores == 1);
+
+    // With Loop: the same song again and again, without a gap, until Stop All.
+    f.c.setLoop(1);
+    f.c.playSong();
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(f.p1.queued, QStringLiteral("/m/s1.mp3"));
+        f.p1.finish();
+        QCOMPARE(f.p1.url, QStringLiteral("/m/s1.mp3"));
+    }
+    QCOMPARE(f.p1.cuts, 0);
+    f.c.stopAll();
+    QVERIFY(!f.host.open[0] && !f.state.listPlaying);
+}
+
+void TestPlayback::failures_data() {
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<bool>("song"); // Play Song on entry 1, else Play List
+    QTest::addColumn<int>("loop");
+    QTest::addColumn<int>("laps"); // songs to let end
+    QTest::addColumn<QStringList>("played");
+    QTest::addColumn<QStringList>("reported");
+    QTest::addColumn<bool>("runOn");
+    const QStringList bad6 = {"/m/missing0", "/m/missing1", "/m/missing2",
+                              "/m/missing3", "/m/missing4", "/m/missing5"};
+    QTest::newRow("Play Song with Loop on a missing entry")
+        << bad6 << true << 1 << 0 << QStringList() << QStringList{"/m/missing1"} << false;
+    QTest::newRow("Play List with Loop, every entry missing")
+        << bad6 << false << 1 << 0 << QStringList() << QStringList{"/m/missing0"} << false;
+    QTest::newRow("missing and empty entries")
+        << QStringList{"/m/a", "/m/missing", "/m/c", "", "/m/e"} << false << 0 << 2
+        << QStringList{"/m/a", "/m/c"} << QStringList{"/m/missing"} << false;
+    QTest::newRow("Loop over a list with a missing file, three laps")
+        << QStringList{"/m/a", "/m/missing", "/m/c"} << false << 1 << 6
+        << QStringList{"/m/a", "/m/c", "/m/a", "/m/c", "/m/a", "/m/c", "/m/a"}
+        << QStringList{"/m/missing"} << true;
+}
+
+// A file that cannot be played is reported once, the run goes on with the
+// next entry, and a run that could only fail ends.
+void TestPlayback::failures() {
+    QFETCH(QStringList, entries);
+    QFETCH(bool, song);
+    QFETCH(int, loop);
+    QFETCH(int, laps);
+    QFETCH(QStringList, played);
+    QFETCH(QStringList, reported);
+    QFETCH(bool, runOn);
+    FakePlayback f(entries);
+    f.c.setLoop(loop);
+    if (song)
+        f.focus(1), f.c.playSong();
+    else
+        f.c.playList();
+    for (int i = 0; i < laps; ++i)
+        f.p1.finish();
+    QCoreApplication::processEvents(); // the messages come after the command
+    QStringList loads = f.p1.log.filter(QRegularExpression("^load "));
+    loads.replaceInStrings("load ", "");
+    QCOMPARE(loads, played);
+    QStringList texts;
+    for (const QString& file : reported)
+        texts << failedText(file);
+    QCOMPARE(f.host.messages, texts);
+    QCOMPARE(f.state.listPlaying.get(), runOn);
+    QCOMPARE(f.p1.cuts, 0);
+}
+
+// An unplayable file found while it plays: the next song starts at once, the
+// message names the file and comes after, and while it is open no other
+// opens.
+void TestPlayback::failureMessageDoesNotHoldRun() {
+    FakePlayback f({"/m/a", "/m/bad1", "/m/bad2", "/m/d"});
+    QStringList playingWhileOpen;
+    f.host.whileMessageOpen = [&] {
+        playingWhileOpen << f.p1.url;
+        if (f.p1.url == u"/m/bad2")
+            f.p1.fail(); // another failure while the box is open
+    };
+    f.c.playList();
+    f.p1.finish();
+    f.p1.fail(); // /m/bad1 turns out not to be media
+    QCOMPARE(f.p1.url, QStringLiteral("/m/bad2"));
+    QCoreApplication::processEvents();
+    QCOMPARE(f.host.messages, QStringList{failedText("/m/bad1")});
+    QCOMPARE(playingWhileOpen, QStringList{"/m/bad2"});
+    QCOMPARE(f.p1.url, QStringLiteral("/m/d"));
+    QVERIFY(f.state.listPlaying);
+}
+
+void TestPlayback::player2AndStopAll() {
+    FakePlayback f(songs(3));
+    f.c.playList();
+    f.focus(2);
+    f.c.play2Song();
+    QVERIFY(f.state.mixerCued && f.host.open[1]);
+    QCOMPARE(f.state.currentIndex, 2);
+    QCOMPARE(f.host.captions[1], QStringLiteral("Player 2: s2.mp3"));
+    // Player 2's song ends: loadPending is clear (Player 1 cleared it when it
+    // loaded its song), so the main window's remote closes Player 1.
+    f.p2.play();
+    f.p2.finish();
+    QVERIFY(!f.host.open[0] && f.host.open[1] && f.host.restores == 1);
+    // Stop All with only Player 2 open leaves the run's flag as it was.
+    f.state.listPlaying = true;
+    f.c.stopAll();
+    QVERIFY(!f.host.open[1] && !f.state.mixerCued && f.state.listPlaying);
+    // Player 2 is only ever cued, halted: nothing of it is heard, also not at
+    // Stop All, which loads it once more.
+    QCOMPARE(f.p2.log, QStringList({"cue /m/s2.mp3", "stop", "pause", "play", "cue /m/s2.mp3",
+                                    "stop", "pause", "stop", "close"}));
+
+    // Stop All after a single song ended (loadPending set): Player 1 loads
+    // its file halted and closes.
+    f.state.listPlaying = false;
+    f.focus(0);
+    f.c.playSong();
+    f.p1.finish();
+    f.p1.log.clear();
+    f.c.stopAll();
+    QCOMPARE(f.p1.log, QStringList({"cue /m/s0.mp3", "stop", "close"}));
+}
+
+void TestPlayback::emptyFileCaption() {
+    FakePlayback f(songs(1));
+    f.c.playSong(); // nothing focused: the file is empty
+    QCoreApplication::processEvents();
+    QCOMPARE(f.host.captions[0], QStringLiteral("Player 1: "));
+    QVERIFY(f.host.messages.isEmpty());
+}
+
+void TestPlayback::dropsAndVolume() {
+    FakePlayback f;
+    f.host.open[0] = f.host.open[1] = true;
+    // Dropped while no run is on: loaded halted.
+    f.c.dropOnPlayer(1, "/d/x.mp3");
+    QCOMPARE(f.p1.log, QStringList({"stop", "cue /d/x.mp3", "stop"}));
+    QCOMPARE(f.host.captions[0], QStringLiteral("Player 1: x.mp3"));
+    f.c.dropOnPlayer(2, "/d/y.mp3");
+    QCOMPARE(f.state.mixerFile, QStringLiteral("/d/y.mp3"));
+
+    // One volume for both players, the desktop and the next start.
+    QSignalSpy spy(&f.c, &PlaybackController::volumeChanged);
+    f.p1.setVolume(30); // Player 1's slider
+    QVERIFY(f.p2.vol == 30 && f.state.volume == 30 && spy.count() == 1);
+    f.c.setVolume(180);
+    QVERIFY(f.p1.vol == 100 && f.p2.vol == 100 && f.state.volume == 100);
+}
+
+void TestPlayback::nextAndPrevious() {
+    FakePlayback f(songs(4));
+    f.state.currentIndex = 1;
+    f.c.playList();
+    QVERIFY(f.c.canGoNext() && f.c.canGoPrevious());
+    f.c.next();
+    QCOMPARE(f.p1.url, QStringLiteral("/m/s2.mp3"));
+    f.c.previous();
+    f.c.previous();
+    QCOMPARE(f.p1.url, QStringLiteral("/m/s0.mp3"));
+    QCOMPARE(f.selectedRows(), QList<int>{0});
+    QVERIFY(!f.c.canGoPrevious());
+    // The run goes on from there.
+    f.p1.finish();
+    QCOMPARE(f.p1.url, QStringLiteral("/m/s1.mp3"));
+    // Outside a list run: the entry after the current one, as Play Song.
+    f.c.stopAll();
+    f.c.next();
+    QVERIFY(f.state.singleSong && f.p1.url == u"/m/s2.mp3");
 }
 
 QTEST_MAIN(TestPlayback)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // The settings record: one field per key of the settings file. Geometry is
 // in twips; 0 means that no value is known.
 struct AppSettings {
@@ -16,24 +18,54 @@ struct AppSettings {
     QString ExportPlaylist;
 };
 
+// A value that tells one listener, at once, whenever it changes. A copy
+// carries the value only.
+template <class T> class Watched {
+public:
+    Watched(T value = T()) : m_value(value) {}
+    Watched(const Watched& other) : m_value(other.m_value) {}
+    Watched& operator=(const Watched& other) { return *this = other.m_value; }
+    Watched& operator=(T value) {
+        if (value != m_value) {
+            m_value = value;
+            if (m_changed)
+                m_changed();
+        }
+        return *this;
+    }
+    Watched& operator++() { return *this = T(m_value + 1); }
+    operator T() const { return m_value; }
+    T get() const { return m_value; }
+    void onChange(std::function<void()> changed) { m_changed = std::move(changed); }
+
+private:
+    T m_value;
+    std::function<void()> m_changed;
+};
+
 // Program-wide state, owned by the application and shared by reference with
 // every window.
 struct AppState {
     AppSettings settings;
 
     // The playlist position a list run is at; moves act on it.
-    int currentIndex = 0;
+    Watched<int> currentIndex = 0;
     // What Player 1 plays or is to play, and what Player 2 holds.
     QString playerFile;
     QString mixerFile;
     // A Player 1 run (list or single song) is active.
-    bool listPlaying = false;
+    Watched<bool> listPlaying = false;
     // Player 1's next remote loads playerFile.
     bool loadPending = true;
     // The Player 1 run plays one song only.
-    bool singleSong = false;
+    Watched<bool> singleSong = false;
     // Player 2 was loaded by Play2 Song and not stopped since.
     bool mixerCued = false;
+    // The Loop box: 1 set, 0 clear (2 greyed, which counts as clear). The
+    // box only shows it.
+    Watched<int> loop = 0;
+    // Both players' volume, 0 to 100.
+    int volume = 50;
 
     // Player 1's full screen and window state (0 normal, 1 minimized,
     // 2 maximized) as its last resize saw them; kept for the program's life.

@@ -10,12 +10,11 @@
 #include "export/frmPort.h"
 #include "platform/AppPaths.h"
 #include "platform/ProfileString.h"
-#include "playback/MediaPlayer.h"
-#include "playback/NextSong.h"
 #include "playlist/HtmlPage.h"
 #include "playlist/M3uFormat.h"
 #include "playlist/PlaylistEdits.h"
 #include "playlist/PlaylistFiles.h"
+#include "playlist/PlaylistSelection.h"
 #include "playlist/PlsFormat.h"
 #include "tags/ID3.h"
 #include "tags/frmID3.h"
@@ -42,15 +41,10 @@
 
 namespace {
 
-// Counts the playback commands in progress: the song to load ahead is
-// worked out once they are done, not at every selection on the way.
-struct PlaybackStep {
-    explicit PlaybackStep(int& depth) : m_depth(depth) { ++m_depth; }
-    ~PlaybackStep() { --m_depth; }
-    int& m_depth;
-};
-
 const QString kSection = QStringLiteral("Jukora");
+// The players' settings, beside the window and browsing keys.
+const QString kPlayerSection = QStringLiteral("Player");
+const QString kVolumeKey = QStringLiteral("Volume");
 
 // Design measures of the main window, in twips.
 constexpr double kOuterWidth = 9150;
@@ -75,6 +69,14 @@ frmFiles::frmFiles(AppState& state, Platform& platform, QWidget* parent)
     setWindowIcon(appIcon());
     buildControls();
     buildMenus();
+    m_playback = std::make_unique<PlaybackController>(m_state, m_model, *playlist->selectionModel(),
+                                                      m_engine1, m_engine2, *this);
+    connect(m_playback.get(), &PlaybackController::loopChanged, this, [this](int value) {
+        const QSignalBlocker block(chkLoop);
+        chkLoop->setCheckState(value == 1   ? Qt::Checked
+                               : value == 2 ? Qt::PartiallyChecked
+                                            : Qt::Unchecked);
+    });
 }
 
 frmFiles::~frmFiles() {
@@ -123,7 +125,11 @@ void frmFiles::buildControls() {
     chkLoop = new QCheckBox(area);
     chkLoop->setObjectName(QStringLiteral("chkLoop"));
     chkLoop->setGeometry(designRect(6240, 0, 195, 255));
-    connect(chkLoop, &QCheckBox::stateChanged, this, [this] { updateQueuedNext(); });
+    connect(chkLoop, &QCheckBox::stateChanged, this, [this](int checkState) {
+        m_playback->setLoop(checkState == Qt::Checked            ? 1
+                            : checkState == Qt::PartiallyChecked ? 2
+                                                                 : 0);
+    });
     {
         QPalette p = chkLoop->palette();
         p.setColor(QPalette::Window, kBackground);
@@ -170,11 +176,6 @@ void frmFiles::buildControls() {
     connect(playlist->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { playlist_Click(); });
     connect(playlist, &QAbstractItemView::pressed, this, [this] { playlist_Click(); });
-    // Whatever may change the song that follows the current one.
-    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(&m_model, signal, this, [this] { updateQueuedNext(); });
-    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] { updateQueuedNext(); });
-    connect(&m_model, &QAbstractItemModel::dataChanged, this, [this] { updateQueuedNext(); });
     connect(playlist, &QAbstractItemView::doubleClicked, this, [this] { btnPlaysong_Click(); });
 
     btnMoveup =
@@ -344,6 +345,10 @@ void frmFiles::LoadSettings(bool startup) {
         [&ini](const QString& key) { return ini.value(kSection, key); }, m_state.settings);
     if (v.loop)
         setLoopValue(*v.loop);
+    bool isNumber = false;
+    const int volume = ini.value(kPlayerSection, kVolumeKey).toInt(&isNumber);
+    if (isNumber)
+        m_playback->setVolume(volume);
     setOuterHeightTwips(v.filesH);
     setLeftTwips(v.filesX);
     setTopTwips(v.filesY);
@@ -372,6 +377,7 @@ frmFiles::SaveResult frmFiles::SaveSettings() {
             },
             m_state.settings, loopValue(), outerHeightTwips(), leftTwips(), topTwips(),
             nowPlayingWindow() != nullptr);
+        ini.setValue(kPlayerSection, kVolumeKey, QString::number(m_state.volume));
         ok = ini.save();
     }
     // The playlist is not written over the last good autosave when the
@@ -524,30 +530,21 @@ void frmFiles::playlist_Click() {
 }
 
 bool frmFiles::isSelected(int pos) const {
-    if (!m_model.isEntry(pos))
-        return false;
-    return playlist->selectionModel()->isSelected(m_model.index(pos));
+    return PlaylistSelection(m_model, *playlist->selectionModel()).isSelected(pos);
 }
 
 void frmFiles::setSelected(int pos, bool selected) {
-    if (!m_model.isEntry(pos))
-        return;
-    const QModelIndex i = m_model.index(pos);
-    if (selected)
-        playlist->selectionModel()->setCurrentIndex(i, QItemSelectionModel::Select);
-    else
-        playlist->selectionModel()->select(i, QItemSelectionModel::Deselect);
+    PlaylistSelection(m_model, *playlist->selectionModel()).setSelected(pos, selected);
 }
 
 int frmFiles::focusedPosition() const {
-    const QModelIndex i = playlist->selectionModel()->currentIndex();
-    return i.isValid() ? i.row() : -1;
+    return PlaylistSelection(m_model, *playlist->selectionModel()).focusedPosition();
 }
 
 void frmFiles::setFocusedPosition(int pos) {
     if (!m_model.isEntry(pos))
         return;
-    playlist->selectionModel()->setCurrentIndex(m_model.index(pos), QItemSelectionModel::NoUpdate);
+    PlaylistSelection(m_model, *playlist->selectionModel()).setFocusedPosition(pos);
     // The click notification follows every change of the focused position,
     // also one to the position it already had.
     playlist_Click();
@@ -701,6 +698,26 @@ void frmFiles::cmdShuffle_Click() {
 // ---------------------------------------------------------------------------
 // Playback
 
+void frmFiles::btnPlay_Click() {
+    m_playback->playList();
+}
+
+void frmFiles::btnPlaysong_Click() {
+    m_playback->playSong();
+}
+
+void frmFiles::btnPlay2_Click() {
+    m_playback->play2Song();
+}
+
+void frmFiles::btnStop_Click() {
+    m_playback->stopAll();
+}
+
+void frmFiles::remote() {
+    m_playback->remote();
+}
+
 player* frmFiles::player1() const {
     return m_player && m_player->isVisible() ? m_player.data() : nullptr;
 }
@@ -709,48 +726,37 @@ player2* frmFiles::player2Window() const {
     return m_player2 && m_player2->isVisible() ? m_player2.data() : nullptr;
 }
 
-player* frmFiles::showPlayer1() {
-    if (player* p = player1())
-        return p;
-    auto* p = new player(m_state, m_platform, *this);
-    m_player = p;
-    connect(p, &PlayerWindow::unloaded, this, [this, p] {
-        if (m_player == p)
-            m_player = nullptr;
-        emit player1Changed();
-    });
-    connect(p->MediaPlayer1, &MediaPlayer::PlayStateChange, this, [this](int state) {
-        if (state == MediaPlayer::Playing)
-            m_failedInRow = 0;
-    });
-    p->Form_Load();
-    p->show();
-    emit player1Changed();
-    return p;
+bool frmFiles::isPlayerOpen(int n) const {
+    return n == 1 ? player1() != nullptr : player2Window() != nullptr;
 }
 
-player2* frmFiles::showPlayer2() {
-    if (player2* p = player2Window())
-        return p;
-    auto* p = new player2(m_state, m_platform, *this);
-    m_player2 = p;
-    connect(p, &PlayerWindow::unloaded, this, [this, p] {
-        if (m_player2 == p)
-            m_player2 = nullptr;
-    });
-    p->Form_Load();
-    p->show();
-    return p;
+void frmFiles::showPlayer(int n) {
+    if (isPlayerOpen(n))
+        return;
+    PlayerWindow* w = nullptr;
+    if (n == 1) {
+        auto* p = new player(m_state, *m_playback, m_engine1, *this);
+        m_player = p;
+        w = p;
+    } else {
+        auto* p = new player2(m_state, *m_playback, m_engine2, *this);
+        m_player2 = p;
+        w = p;
+    }
+    w->Form_Load();
+    w->show();
 }
 
-void frmFiles::closePlayer1() {
-    if (m_player)
+void frmFiles::closePlayer(int n) {
+    if (n == 1 && m_player)
         m_player->close();
+    else if (n == 2 && m_player2)
+        m_player2->close();
 }
 
-void frmFiles::closePlayer2() {
-    if (m_player2)
-        m_player2->close();
+void frmFiles::setPlayerCaption(int n, const QString& caption) {
+    if (QWidget* w = n == 1 ? static_cast<QWidget*>(m_player) : m_player2)
+        w->setWindowTitle(caption);
 }
 
 void frmFiles::closeBrowsingWindows() {
@@ -760,141 +766,13 @@ void frmFiles::closeBrowsingWindows() {
         m_fileList->close();
     if (m_id3)
         m_id3->close();
-    closePlayer1();
-    closePlayer2();
+    closePlayer(1);
+    closePlayer(2);
 }
 
-void frmFiles::restoreWindowState() {
+void frmFiles::restoreMainWindow() {
     if (isMinimized() || isMaximized())
         showNormal();
-}
-
-void frmFiles::updateQueuedNext() {
-    player* p = player1();
-    if (!p || m_playbackDepth > 0)
-        return;
-    const QString next =
-        expectedNextFile({m_model.entries(), m_state.currentIndex, focusedPosition(),
-                          m_state.listPlaying, m_state.singleSong, loopValue()});
-    if (next != p->MediaPlayer1->queuedNext())
-        p->MediaPlayer1->queueNext(next);
-}
-
-void frmFiles::queueAfterStep() {
-    // Once the command and whatever it started are done.
-    QMetaObject::invokeMethod(
-        this, [this] { updateQueuedNext(); }, Qt::QueuedConnection);
-}
-
-void frmFiles::btnPlay_Click() {
-    const PlaybackStep step(m_playbackDepth);
-    SaveSettings();
-    m_state.singleSong = false;
-    if (m_model.count() == 0) {
-        message(QStringLiteral("Error! No songs in playlist."));
-        return;
-    }
-    if (m_model.text(m_state.currentIndex).isEmpty())
-        m_state.currentIndex = 0;
-    setSelected(m_state.currentIndex, true);
-    m_state.playerFile = m_model.text(m_state.currentIndex);
-    m_state.listPlaying = true;
-    m_state.loadPending = true;
-    showPlayer1()->remote();
-    queueAfterStep();
-}
-
-void frmFiles::btnPlaysong_Click() {
-    const PlaybackStep step(m_playbackDepth);
-    const int focused = focusedPosition();
-    m_state.currentIndex = focused;
-    m_state.playerFile = m_model.text(focused);
-    m_state.listPlaying = true;
-    m_state.loadPending = true;
-    m_state.singleSong = true;
-    showPlayer1()->remote();
-    queueAfterStep();
-}
-
-void frmFiles::btnPlay2_Click() {
-    const int focused = focusedPosition();
-    m_state.currentIndex = focused;
-    m_state.mixerFile = m_model.text(focused);
-    m_state.mixerCued = true;
-    showPlayer2()->remote();
-}
-
-void frmFiles::btnStop_Click() {
-    if (player* p = player1()) {
-        m_state.listPlaying = false;
-        p->MediaPlayer1->queueNext(QString());
-        p->remote();
-        closePlayer1();
-    }
-    if (player2* p = player2Window()) {
-        m_state.mixerCued = false;
-        p->remote();
-        closePlayer2();
-    }
-}
-
-void frmFiles::remote() {
-    const PlaybackStep step(m_playbackDepth);
-    if (!m_state.loadPending || !m_state.listPlaying) {
-        closePlayer1();
-        restoreWindowState();
-        return;
-    }
-    const int loop = loopValue();
-    if (m_state.singleSong) {
-        if (loop == 1) {
-            btnPlaysong_Click();
-        } else {
-            m_state.singleSong = false;
-            m_state.listPlaying = false;
-        }
-        return;
-    }
-    setSelected(m_state.currentIndex, false);
-    if (m_state.currentIndex < PlaylistModel::MaxEntries)
-        ++m_state.currentIndex;
-    if (m_model.text(m_state.currentIndex).isEmpty()) {
-        if (loop == 1) {
-            btnPlay_Click();
-        } else {
-            m_state.listPlaying = false;
-            closePlayer1();
-            restoreWindowState();
-        }
-        return;
-    }
-    setSelected(m_state.currentIndex, true);
-    m_state.playerFile = m_model.text(m_state.currentIndex);
-    if (player* p = player1())
-        p->remote();
-    queueAfterStep();
-}
-
-void frmFiles::player1Failed() {
-    // The run goes on with the next entry, as if the song had ended; a run
-    // in which every entry has failed once ends. Queued, so that a long row
-    // of missing files does not nest call within call.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (!m_state.listPlaying)
-                return;
-            if (++m_failedInRow >= std::max(1, m_model.count())) {
-                m_failedInRow = 0;
-                m_state.listPlaying = false;
-                closePlayer1();
-                restoreWindowState();
-                return;
-            }
-            m_state.loadPending = true;
-            remote();
-        },
-        Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------------------
@@ -1040,20 +918,11 @@ void frmFiles::setTopTwips(double twips) {
 }
 
 int frmFiles::loopValue() const {
-    switch (chkLoop->checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    default:
-        return 0;
-    }
+    return m_state.loop;
 }
 
 void frmFiles::setLoopValue(int value) {
-    chkLoop->setCheckState(value == 1   ? Qt::Checked
-                           : value == 2 ? Qt::PartiallyChecked
-                                        : Qt::Unchecked);
+    m_playback->setLoop(value);
 }
 
 bool frmFiles::event(QEvent* event) {

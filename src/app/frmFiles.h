@@ -4,6 +4,8 @@
 #include "browser/FileBrowserHost.h"
 #include "export/ExportMediaHost.h"
 #include "platform/Dialogs.h"
+#include "playback/MediaEngine.h"
+#include "playback/PlaybackController.h"
 #include "playback/PlayerWindow.h"
 #include "playback/frmNowplaying.h"
 #include "playlist/PlaylistModel.h"
@@ -30,6 +32,7 @@ class frmPort;
 // last one closed.
 class frmFiles : public QMainWindow,
                  public PlayerHost,
+                 public PlaybackHost,
                  public NowPlayingHost,
                  public FileBrowserHost,
                  public ExportMediaHost {
@@ -85,7 +88,8 @@ public:
     void btnPlaysong_Click();
     void btnPlay2_Click();
     void btnStop_Click();
-    void remote() override;
+    void remote();
+    PlaybackController& playback() { return *m_playback; }
 
     // The player windows, while they are open (null otherwise).
     player* player1() const;
@@ -169,16 +173,20 @@ public:
 
     // What the other windows see of this one.
     bool isMainWindowVisible() const override { return isVisible(); }
-    void player1Failed() override;
     bool isPlayer1Open() const override { return player1() != nullptr; }
     bool isPlayer2Open() const override { return player2Window() != nullptr; }
     QRectF mainWindowTwips() const override;
     void addToPlaylist(const QStringList& paths) override;
     const QStringList& playlistEntries() const override { return m_model.entries(); }
 
-signals:
-    // Player 1 has opened or closed (player1() tells which).
-    void player1Changed();
+    // What the playback controller sees of the windows.
+    bool isPlayerOpen(int player) const override;
+    void showPlayer(int player) override;
+    void closePlayer(int player) override;
+    void setPlayerCaption(int player, const QString& caption) override;
+    void restoreMainWindow() override;
+    void saveSettings() override { SaveSettings(); }
+    void message(const QString& text) override { message(text, MsgIcon::None); }
 
 protected:
     bool event(QEvent* event) override;
@@ -191,21 +199,12 @@ private:
     void Form_Unload();
     void buildControls();
     void buildMenus();
-    void message(const QString& text, MsgIcon icon = MsgIcon::None);
+    void message(const QString& text, MsgIcon icon);
     void moveCurrent(int direction);
     std::vector<char> selectionMarks() const;
     void applySelection(const std::vector<char>& marks);
-    player* showPlayer1();
-    player2* showPlayer2();
-    void closePlayer1();
-    void closePlayer2();
-    void restoreWindowState();
     // Closes the other windows in the order of the shutdown.
     void closeBrowsingWindows();
-    // Loads the song that will follow the current one into Player 1 ahead
-    // of time, or drops it when the next song changed.
-    void updateQueuedNext();
-    void queueAfterStep();
     int frameExtraHeight() const;
 
     AppState& m_state;
@@ -220,9 +219,10 @@ private:
     QPointer<frmFileList> m_fileList;
     QPointer<frmPort> m_port;
     QPointer<player2> m_player2;
-    // Player 1 files in a row that could not be played.
-    int m_failedInRow = 0;
-    int m_playbackDepth = 0;
+    // The players' decoders outlive their windows.
+    MediaEngine m_engine1;
+    MediaEngine m_engine2;
+    std::unique_ptr<PlaybackController> m_playback;
     bool m_frameKnown = false;
     bool m_sizedWithoutFrame = false;
 };

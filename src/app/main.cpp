@@ -1,13 +1,11 @@
 #include "AppState.h"
 #include "Version.h"
+#include "desktop/MprisService.h"
 #include "frmFiles.h"
-#include "platform/MprisService.h"
 #include "platform/QtDialogs.h"
-#include "playback/MediaPlayer.h"
 
 #include <QApplication>
 #include <QStringList>
-#include <QTimer>
 
 #include <clocale>
 
@@ -36,12 +34,18 @@ int main(int argc, char* argv[]) {
         main.showMinimized();
     else
         main.show();
-    // The media library loads beside the window once it is up (so that the
-    // two do not share the processor while it opens), ready for the first
-    // song. A player opened before that loads it itself.
-    QTimer::singleShot(250, [] { MediaPlayer::preload(); });
     // The desktop's media controls; without a session bus there are none.
-    MprisService mpris(main);
+    MprisService mpris(
+        main.playback(),
+        [&main] {
+            if (main.isMinimized())
+                main.showNormal();
+            else
+                main.show();
+            main.raise();
+            main.activateWindow();
+        },
+        [&main] { main.close(); });
     mpris.start();
     return app.exec();
 }

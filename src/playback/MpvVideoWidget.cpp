@@ -27,6 +27,9 @@ MpvVideoWidget::MpvVideoWidget(mpv_handle* mpv, std::function<void(bool)> ready,
     : QOpenGLWidget(parent), m_mpv(mpv), m_ready(std::move(ready)) {}
 
 MpvVideoWidget::~MpvVideoWidget() {
+    // The GL context goes after this destructor, with the base class: its
+    // last signal must not reach this part of the object any more.
+    disconnect(m_contextGone);
     release();
 }
 
@@ -69,7 +72,8 @@ void MpvVideoWidget::release() {
 void MpvVideoWidget::initializeGL() {
     // A new context (the widget moved to another window) needs a new render
     // context; the old one goes with the old context.
-    connect(
+    disconnect(m_contextGone);
+    m_contextGone = connect(
         context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { release(); },
         Qt::DirectConnection);
     if (m_render || !m_mpv)

@@ -37,4 +37,5 @@ private:
     mpv_handle* m_mpv;
     mpv_render_context* m_render = nullptr;
     std::function<void(bool)> m_ready;
+    QMetaObject::Connection m_contextGone;
 };

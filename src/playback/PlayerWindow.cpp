@@ -1,10 +1,10 @@
 #include "PlayerWindow.h"
 
+#include "MediaEngine.h"
 #include "MediaPlayer.h"
+#include "PlaybackController.h"
 #include "app/Twips.h"
-#include "app/Version.h"
 #include "app/WindowGeometry.h"
-#include "playlist/PathNames.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -27,40 +27,30 @@ QString firstLocalFile(const QMimeData* data) {
 
 } // namespace
 
-PlayerWindow::PlayerWindow(AppState& state, Platform& platform, PlayerHost& host, int number)
-    : QWidget(nullptr, Qt::Window), m_state(state), m_platform(platform), m_host(host),
+PlayerWindow::PlayerWindow(AppState& state, PlaybackController& playback, MediaEngine& engine,
+                           PlayerHost& host, int number)
+    : QWidget(nullptr, Qt::Window), m_state(state), m_playback(playback), m_host(host),
       m_number(number) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Jukora Player"));
+    setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    MediaPlayer1 = new MediaPlayer(this);
+    MediaPlayer1 = new MediaPlayer(engine, this);
     MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
     layout->addWidget(MediaPlayer1);
     // Design: the inner area measures 6765 x 6495 twips.
     const int left = number == 1 ? 1125 : 8115;
     setGeometry(Twips::toPx(left), Twips::toPx(2925), Twips::toPx(6765), Twips::toPx(6495));
-    connect(MediaPlayer1, &MediaPlayer::PlayStateChange, this,
-            [this](int s) { MediaPlayer1_PlayStateChange(s); });
-    connect(MediaPlayer1, &MediaPlayer::mediaError, this, [this] {
-        showMediaError();
-        mediaFailed();
-    });
 }
 
 PlayerWindow::~PlayerWindow() = default;
 
-bool PlayerWindow::load(const QString& path) {
-    if (MediaPlayer1->setURL(path))
-        return true;
-    showMediaError();
-    return false;
-}
-
-void PlayerWindow::showMediaError() {
-    m_platform.messages.show(this, Version::productName(),
-                             QStringLiteral("Error with Media Player"), MsgButtons::Ok,
-                             MsgIcon::None);
+void PlayerWindow::remote() {
+    if (m_number == 1)
+        m_playback.player1Remote();
+    else
+        m_playback.player2Remote();
 }
 
 void PlayerWindow::applySavedGeometry(double w, double h, double x, double y) {
@@ -77,8 +67,7 @@ void PlayerWindow::applySavedGeometry(double w, double h, double x, double y) {
 void PlayerWindow::closeEvent(QCloseEvent* event) {
     storeGeometry();
     // Closing ends the window's playback at once.
-    MediaPlayer1->stop();
-    MediaPlayer1->blockSignals(true);
+    MediaPlayer1->engine().close();
     event->accept();
     emit unloaded();
 }
@@ -96,16 +85,15 @@ void PlayerWindow::dropEvent(QDropEvent* event) {
 void PlayerWindow::Form_OLEDragDrop(const QMimeData* data) {
     const QString path = firstLocalFile(data);
     if (!path.isEmpty())
-        droppedFile(path);
+        m_playback.dropOnPlayer(m_number, path);
 }
 
 // ---------------------------------------------------------------------------
 // Player 1
 
-player::player(AppState& state, Platform& platform, PlayerHost& host)
-    : PlayerWindow(state, platform, host, 1) {
+player::player(AppState& state, PlaybackController& playback, MediaEngine& engine, PlayerHost& host)
+    : PlayerWindow(state, playback, engine, host, 1) {
     setObjectName(QStringLiteral("player"));
-    setAcceptDrops(true);
 }
 
 void player::Form_Load() {
@@ -119,38 +107,6 @@ void player::Form_Load() {
         setWindowState(windowState() | Qt::WindowMinimized);
     else if (m_state.player1WindowState == 2)
         setWindowState(windowState() | Qt::WindowMaximized);
-}
-
-void player::remote() {
-    if (m_state.loadPending) {
-        m_state.loadPending = false;
-        if (!load(m_state.playerFile)) {
-            mediaFailed();
-            return;
-        }
-        setWindowTitle(QStringLiteral("Player 1: ") + PathNames::fileName(m_state.playerFile));
-        MediaPlayer1->play();
-    }
-    if (!m_state.listPlaying)
-        MediaPlayer1->stop();
-}
-
-void player::MediaPlayer1_PlayStateChange(int) {
-    if (MediaPlayer1->playState() != MediaPlayer::MediaEnded)
-        return;
-    m_state.loadPending = true;
-    m_host.remote();
-}
-
-void player::mediaFailed() {
-    m_host.player1Failed();
-}
-
-void player::droppedFile(const QString& path) {
-    MediaPlayer1->stop();
-    m_state.playerFile = path;
-    m_state.loadPending = true;
-    remote();
 }
 
 void player::storeGeometry() {
@@ -180,40 +136,16 @@ void player::changeEvent(QEvent* event) {
 // ---------------------------------------------------------------------------
 // Player 2
 
-player2::player2(AppState& state, Platform& platform, PlayerHost& host)
-    : PlayerWindow(state, platform, host, 2) {
-    setObjectName(QStringLiteral("player2"));
+player2::player2(AppState& state, PlaybackController& playback, MediaEngine& engine,
+                 PlayerHost& host)
+    : PlayerWindow(state, playback, engine, host, 2) {
     // Files dropped here are cued like a Play2 Song.
-    setAcceptDrops(true);
+    setObjectName(QStringLiteral("player2"));
 }
 
 void player2::Form_Load() {
     const AppSettings& s = m_state.settings;
     applySavedGeometry(s.Play2W, s.Play2H, s.Play2X, s.Play2Y);
-}
-
-void player2::remote() {
-    if (!load(m_state.mixerFile))
-        return;
-    setWindowTitle(QStringLiteral("Player 2: ") + PathNames::fileName(m_state.mixerFile));
-    MediaPlayer1->stop();
-    MediaPlayer1->pause();
-    if (!m_state.mixerCued)
-        MediaPlayer1->stop();
-}
-
-void player2::MediaPlayer1_PlayStateChange(int) {
-    if (MediaPlayer1->playState() != MediaPlayer::MediaEnded)
-        return;
-    m_host.remote();
-}
-
-void player2::mediaFailed() {}
-
-void player2::droppedFile(const QString& path) {
-    MediaPlayer1->stop();
-    m_state.mixerFile = path;
-    remote();
 }
 
 void player2::storeGeometry() {

@@ -1,34 +1,32 @@
 #pragma once
 
 #include "app/AppState.h"
-#include "platform/Dialogs.h"
 
 #include <QWidget>
 
+class MediaEngine;
 class MediaPlayer;
+class PlaybackController;
 class QMimeData;
 
 // What the player windows need of the main window.
 class PlayerHost {
 public:
     virtual ~PlayerHost() = default;
-    // The next-song rule, run when a song has ended.
-    virtual void remote() = 0;
     virtual bool isMainWindowVisible() const = 0;
-    // Player 1 could not play playerFile (the message has been shown).
-    virtual void player1Failed() = 0;
 };
 
-// The design both player windows share: one media player component filling
-// the window, a remote that loads it, the end-of-song notification, dropped
-// files and the saved geometry.
+// The design both player windows share: one media player component over the
+// player's engine, filling the window; a remote that hands over to the
+// playback controller; dropped files and the saved geometry.
 class PlayerWindow : public QWidget {
     Q_OBJECT
 public:
-    PlayerWindow(AppState& state, Platform& platform, PlayerHost& host, int number);
+    PlayerWindow(AppState& state, PlaybackController& playback, MediaEngine& engine,
+                 PlayerHost& host, int number);
     ~PlayerWindow() override;
 
-    virtual void remote() = 0;
+    void remote();
     // Places the window before it is first shown.
     virtual void Form_Load() = 0;
 
@@ -46,18 +44,11 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-    // Gives path to the component; shows the failure message and returns
-    // false when the component rejects it.
-    bool load(const QString& path);
-    void showMediaError();
     void applySavedGeometry(double w, double h, double x, double y);
-    virtual void MediaPlayer1_PlayStateChange(int newState) = 0;
-    virtual void mediaFailed() = 0;
-    virtual void droppedFile(const QString& path) = 0;
     virtual void storeGeometry() = 0;
 
     AppState& m_state;
-    Platform& m_platform;
+    PlaybackController& m_playback;
     PlayerHost& m_host;
     const int m_number;
 };
@@ -66,16 +57,12 @@ protected:
 class player : public PlayerWindow {
     Q_OBJECT
 public:
-    player(AppState& state, Platform& platform, PlayerHost& host);
-    void remote() override;
+    player(AppState& state, PlaybackController& playback, MediaEngine& engine, PlayerHost& host);
     void Form_Load() override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void MediaPlayer1_PlayStateChange(int newState) override;
-    void mediaFailed() override;
-    void droppedFile(const QString& path) override;
     void storeGeometry() override;
 
 private:
@@ -86,13 +73,9 @@ private:
 class player2 : public PlayerWindow {
     Q_OBJECT
 public:
-    player2(AppState& state, Platform& platform, PlayerHost& host);
-    void remote() override;
+    player2(AppState& state, PlaybackController& playback, MediaEngine& engine, PlayerHost& host);
     void Form_Load() override;
 
 protected:
-    void MediaPlayer1_PlayStateChange(int newState) override;
-    void mediaFailed() override;
-    void droppedFile(const QString& path) override;
     void storeGeometry() override;
 };

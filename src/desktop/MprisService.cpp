@@ -1,19 +1,13 @@
 #include "MprisService.h"
 
-#include "app/frmFiles.h"
-#include "playback/MediaPlayer.h"
-#include "playback/NextSong.h"
-#include "playback/PlayerWindow.h"
+#include "playback/PlaybackController.h"
 #include "playlist/PathNames.h"
+#include "playlist/PlaylistModel.h"
 #include "tags/ID3.h"
 
-#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusMessage>
-#include <QItemSelectionModel>
-#include <QListView>
-#include <QSlider>
 #include <QUrl>
 
 #include <algorithm>
@@ -147,22 +141,20 @@ private:
 // ---------------------------------------------------------------------------
 // The service
 
-MprisService::MprisService(frmFiles& main, QObject* parent)
-    : QObject(parent), m_main(main), m_bus(QString()) {
+MprisService::MprisService(PlaybackController& playback, std::function<void()> raise,
+                           std::function<void()> quit, QObject* parent)
+    : QObject(parent), m_playback(playback), m_raise(std::move(raise)), m_quit(std::move(quit)),
+      m_bus(QString()) {
     new MprisRoot(this);
     new MprisPlayer(this);
 
-    connect(&main, &frmFiles::player1Changed, this, &MprisService::followPlayer1);
-    // Whatever changes what Next, Previous and Play can do.
-    PlaylistModel* model = &main.playlistModel();
-    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(model, signal, this, &MprisService::scheduleRefresh);
-    connect(model, &QAbstractItemModel::modelReset, this, &MprisService::scheduleRefresh);
-    connect(model, &QAbstractItemModel::dataChanged, this, &MprisService::scheduleRefresh);
-    connect(main.playlist->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &MprisService::scheduleRefresh);
-    connect(main.chkLoop, &QCheckBox::stateChanged, this, &MprisService::scheduleRefresh);
-    followPlayer1();
+    // Whatever changes what the desktop shows or can do.
+    connect(&playback, &PlaybackController::changed, this, &MprisService::scheduleRefresh);
+    connect(&playback, &PlaybackController::loopChanged, this, &MprisService::scheduleRefresh);
+    connect(&playback, &PlaybackController::volumeChanged, this, &MprisService::scheduleRefresh);
+    MediaControl* m = &engine();
+    connect(m, &MediaControl::PlayStateChange, this, &MprisService::scheduleRefresh);
+    connect(m, &MediaControl::durationChanged, this, &MprisService::scheduleRefresh);
     m_shown = snapshot();
 }
 
@@ -195,24 +187,22 @@ bool MprisService::start(const QDBusConnection& bus) {
 // ---------------------------------------------------------------------------
 // What the bus sees
 
-player* MprisService::player1() const {
-    return m_main.player1();
+bool MprisService::player1Open() const {
+    return m_playback.host().isPlayerOpen(1);
 }
 
-bool MprisService::listRun() const {
-    const AppState& s = m_main.state();
-    return player1() && s.listPlaying && !s.singleSong;
+MediaControl& MprisService::engine() const {
+    return m_playback.engine(1);
 }
 
 QString MprisService::playbackStatus() const {
-    player* p = player1();
-    if (!p)
+    if (!player1Open())
         return QStringLiteral("Stopped");
-    switch (p->MediaPlayer1->playState()) {
-    case MediaPlayer::Playing:
-    case MediaPlayer::Buffering:
+    switch (engine().playState()) {
+    case MediaControl::Playing:
+    case MediaControl::Buffering:
         return QStringLiteral("Playing");
-    case MediaPlayer::Paused:
+    case MediaControl::Paused:
         return QStringLiteral("Paused");
     default:
         return QStringLiteral("Stopped");
@@ -220,14 +210,13 @@ QString MprisService::playbackStatus() const {
 }
 
 QString MprisService::loopStatus() const {
-    if (m_main.loopValue() != 1)
+    if (m_playback.loop() != 1)
         return QStringLiteral("None");
-    return m_main.state().singleSong ? QStringLiteral("Track") : QStringLiteral("Playlist");
+    return m_playback.state().singleSong ? QStringLiteral("Track") : QStringLiteral("Playlist");
 }
 
 void MprisService::noteTrack() const {
-    player* p = player1();
-    const QString path = p ? p->MediaPlayer1->URL() : QString();
+    const QString path = player1Open() ? engine().URL() : QString();
     if (path == m_trackPath)
         return;
     m_trackPath = path;
@@ -263,82 +252,66 @@ QVariantMap MprisService::metadata() const {
     m.insert(QStringLiteral("xesam:title"), m_title);
     if (!m_artist.isEmpty())
         m.insert(QStringLiteral("xesam:artist"), QStringList{m_artist});
-    const double duration = player1()->MediaPlayer1->duration();
+    const double duration = engine().duration();
     if (duration > 0)
         m.insert(QStringLiteral("mpris:length"), qlonglong(std::llround(duration * kMicro)));
     return m;
 }
 
 double MprisService::volume() const {
-    if (player* p = player1())
-        return p->MediaPlayer1->volume() / 100.0;
-    return m_lastVolume;
+    return m_playback.volume() / 100.0;
 }
 
 qlonglong MprisService::position() const {
-    if (player* p = player1())
-        return qlonglong(std::llround(p->MediaPlayer1->position() * kMicro));
-    return 0;
+    return player1Open() ? qlonglong(std::llround(engine().position() * kMicro)) : 0;
 }
 
 bool MprisService::canGoNext() const {
-    const AppState& s = m_main.state();
-    const PlaylistModel& model = m_main.playlistModel();
-    if (listRun())
-        return !expectedNextFile({model.entries(), s.currentIndex, m_main.focusedPosition(),
-                                  s.listPlaying, s.singleSong, m_main.loopValue()})
-                    .isEmpty();
-    return !model.text(s.currentIndex + 1).isEmpty();
+    return m_playback.canGoNext();
 }
 
 bool MprisService::canGoPrevious() const {
-    return !m_main.playlistModel().text(m_main.state().currentIndex - 1).isEmpty();
+    return m_playback.canGoPrevious();
 }
 
 bool MprisService::canPlay() const {
-    return player1() || m_main.playlistModel().count() > 0;
+    return player1Open() || m_playback.entryCount() > 0;
 }
 
 bool MprisService::canPause() const {
-    return player1() != nullptr;
+    return player1Open();
 }
 
 bool MprisService::canSeek() const {
-    player* p = player1();
-    return p && p->MediaPlayer1->duration() > 0;
+    return player1Open() && engine().duration() > 0;
 }
 
 // ---------------------------------------------------------------------------
 // Commands
 
 void MprisService::raise() {
-    if (m_main.isMinimized())
-        m_main.showNormal();
-    else
-        m_main.show();
-    m_main.raise();
-    m_main.activateWindow();
+    m_raise();
 }
 
 void MprisService::quit() {
-    m_main.close();
+    m_quit();
 }
 
 void MprisService::play() {
-    if (player* p = player1()) {
-        const int state = p->MediaPlayer1->playState();
-        if (state != MediaPlayer::Playing && state != MediaPlayer::Buffering)
-            p->MediaPlayer1->play();
+    if (player1Open()) {
+        const int state = engine().playState();
+        if (state != MediaControl::Playing && state != MediaControl::Buffering)
+            engine().play();
         return;
     }
     // An empty playlist would only bring up Play List's message.
-    if (m_main.playlistModel().count() > 0)
-        m_main.btnPlay_Click();
+    if (canPlay())
+        m_playback.playList();
 }
 
 void MprisService::pause() {
-    if (player* p = player1())
-        p->MediaPlayer1->pause();
+    if (player1Open())
+        engine().pause();
 }
 
 void MprisService::playPause() {
@@ -349,51 +322,21 @@ void MprisService::playPause() {
 }
 
 void MprisService::stop() {
-    m_main.btnStop_Click();
+    m_playback.stopAll();
 }
 
 void MprisService::next() {
-    if (!canGoNext())
-        return;
-    AppState& s = m_main.state();
-    if (listRun()) {
-        // Exactly what the end of the song does.
-        s.loadPending = true;
-        m_main.remote();
-        return;
-    }
-    m_main.setFocusedPosition(s.currentIndex + 1);
-    m_main.btnPlaysong_Click();
+    m_playback.next();
 }
 
 void MprisService::previous() {
-    if (!canGoPrevious())
-        return;
-    AppState& s = m_main.state();
-    const int target = s.currentIndex - 1;
-    if (listRun()) {
-        // The end of the song as seen from the entry before the one wanted:
-        // it deselects the playing entry and steps on to the target. The
-        // entry before keeps the selection it had.
-        m_main.setSelected(s.currentIndex, false);
-        const int before = target - 1;
-        const bool keep = m_main.isSelected(before);
-        s.currentIndex = before;
-        s.loadPending = true;
-        m_main.remote();
-        if (keep)
-            m_main.playlist->selectionModel()->select(m_main.playlistModel().index(before),
-                                                      QItemSelectionModel::Select);
-        return;
-    }
-    m_main.setFocusedPosition(target);
-    m_main.btnPlaysong_Click();
+    m_playback.previous();
 }
 
 void MprisService::seek(qlonglong offset) {
     if (!canSeek())
         return;
-    MediaPlayer* m = player1()->MediaPlayer1;
+    MediaControl* m = &engine();
     const qlonglong length = qlonglong(std::llround(m->duration() * kMicro));
     const qlonglong to = std::max<qlonglong>(0, position() + offset);
     if (to > length) {
@@ -408,7 +351,7 @@ void MprisService::seek(qlonglong offset) {
 void MprisService::setPosition(const QDBusObjectPath& track, qlonglong to) {
     if (!canSeek() || track != trackId())
         return;
-    MediaPlayer* m = player1()->MediaPlayer1;
+    MediaControl* m = &engine();
     if (to < 0 || to > qlonglong(std::llround(m->duration() * kMicro)))
         return;
     m->seek(to / kMicro);
@@ -416,38 +359,12 @@ void MprisService::setPosition(const QDBusObjectPath& track, qlonglong to) {
 }
 
 void MprisService::setVolume(double v) {
-    player* p = player1();
-    if (!p || !std::isfinite(v))
-        return;
-    p->MediaPlayer1->setVolume(int(std::lround(std::clamp(v, 0.0, 1.0) * 100)));
-    scheduleRefresh();
+    if (std::isfinite(v))
+        m_playback.setVolume(int(std::lround(std::clamp(v, 0.0, 1.0) * 100)));
 }
 
 // ---------------------------------------------------------------------------
 // Keeping the desktop up to date
-
-void MprisService::followPlayer1() {
-    player* p = player1();
-    if (p != m_player) {
-        for (const QMetaObject::Connection& c : m_playerConnections)
-            disconnect(c);
-        m_playerConnections.clear();
-        m_player = p;
-        if (p) {
-            MediaPlayer* m = p->MediaPlayer1;
-            m_playerConnections
-                << connect(m, &MediaPlayer::PlayStateChange, this, &MprisService::scheduleRefresh)
-                << connect(m, &MediaPlayer::durationChanged, this, &MprisService::scheduleRefresh)
-                // Also catches volume changes while playing.
-                << connect(m, &MediaPlayer::positionChanged, this, &MprisService::scheduleRefresh);
-            // The transport bar's volume slider, for changes while halted.
-            if (auto* slider = m->findChild<QSlider*>(QStringLiteral("volumeSlider")))
-                m_playerConnections << connect(slider, &QSlider::valueChanged, this,
-                                               &MprisService::scheduleRefresh);
-        }
-    }
-    scheduleRefresh();
-}
 
 void MprisService::scheduleRefresh() {
     if (m_refreshQueued)
@@ -477,8 +394,6 @@ MprisService::Snapshot MprisService::snapshot() const {
 
 void MprisService::refresh() {
     m_refreshQueued = false;
-    if (player* p = player1())
-        m_lastVolume = p->MediaPlayer1->volume() / 100.0;
     const Snapshot now = snapshot();
     QVariantMap changed;
     if (now.status != m_shown.status)

@@ -3,19 +3,20 @@
 #include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
 
-class frmFiles;
-class player;
+#include <functional>
+
+class MediaControl;
+class PlaybackController;
 
 // The desktop's media controls (the panel's player widget, the keyboard's
 // media keys, playerctl) over D-Bus, as the MPRIS 2 interfaces
 // org.mpris.MediaPlayer2 and org.mpris.MediaPlayer2.Player at
-// /org/mpris/MediaPlayer2. They show and drive Player 1 in the main window's
-// own terms: Play starts "Play List", Stop is "Stop All", Next and Previous
+// /org/mpris/MediaPlayer2. They show and drive Player 1 through the playback
+// controller: Play starts "Play List", Stop is "Stop All", Next and Previous
 // step through the playlist as a song's end and "Play Song" do.
 //
 // Commands from the bus run on the next turn of the event loop, so that the
@@ -26,7 +27,9 @@ public:
     static QString objectPath() { return QStringLiteral("/org/mpris/MediaPlayer2"); }
     static QString busName() { return QStringLiteral("org.mpris.MediaPlayer2.jukora"); }
 
-    explicit MprisService(frmFiles& main, QObject* parent = nullptr);
+    // raise and quit act on the main window.
+    MprisService(PlaybackController& playback, std::function<void()> raise,
+                 std::function<void()> quit, QObject* parent = nullptr);
     ~MprisService() override;
 
     // Puts the interfaces on the bus under busName(), or under a name with
@@ -84,9 +87,8 @@ private:
         bool canSeek = false;
     };
 
-    player* player1() const;
-    bool listRun() const;
-    void followPlayer1();
+    bool player1Open() const;
+    MediaControl& engine() const;
     // Notes the file Player 1 holds; a new one gets a new track number.
     void noteTrack() const;
     void scheduleRefresh();
@@ -94,11 +96,11 @@ private:
     Snapshot snapshot() const;
     void emitChanged(const QString& interface, const QVariantMap& changed);
 
-    frmFiles& m_main;
+    PlaybackController& m_playback;
+    std::function<void()> m_raise;
+    std::function<void()> m_quit;
     QDBusConnection m_bus;
     QString m_name;
-    QPointer<player> m_player;
-    QList<QMetaObject::Connection> m_playerConnections;
     bool m_refreshQueued = false;
     Snapshot m_shown;
     // The file Player 1 holds, numbered anew each time it changes, and what
@@ -107,5 +109,4 @@ private:
     mutable quint64 m_track = 0;
     mutable QString m_title;
     mutable QString m_artist;
-    double m_lastVolume = 0.5;
 };

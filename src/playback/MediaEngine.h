@@ -1,0 +1,44 @@
+#pragma once
+
+#include "MediaControl.h"
+
+#include <memory>
+
+class QWidget;
+
+// The decoder behind one player: the program's only contact with libmpv.
+// It owns the decoder's handle, follows its events on the user-interface
+// thread and keeps the play state. The decoder library is opened and the
+// handle made at the first call that needs them, so that a program that
+// plays nothing never loads them. Commands reach the decoder asynchronously,
+// in the order they were given.
+class MediaEngine : public MediaControl {
+    Q_OBJECT
+public:
+    explicit MediaEngine(QObject* parent = nullptr);
+    ~MediaEngine() override;
+
+    bool setURL(const QString& path, bool autoStart = true) override;
+    QString URL() const override;
+    bool canOpen(const QString& path) const override;
+    void play() override;
+    void stop() override;
+    void pause() override;
+    void close() override;
+    int playState() const override;
+    void queueNext(const QString& path) override;
+    double position() const override;
+    double duration() const override;
+    void seek(double seconds) override;
+    int volume() const override;
+    void setVolume(int volume) override;
+
+    // The picture: a widget the decoder draws the video into, or nullptr
+    // where it cannot draw (no decoder, no OpenGL). One at a time; the
+    // decoder leaves it when it is destroyed.
+    QWidget* createPicture(QWidget* parent);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,122 @@
+// The player windows over the real engines, driven from the main window:
+// what only a window does (placement, captions, drops, the transport bar's
+// volume, the Loop box) and what survives a restart.
+#include "support/App.h"
+#include "support/Tones.h"
+
+#include "app/Twips.h"
+#include "app/WindowGeometry.h"
+#include "playback/MediaEngine.h"
+#include "playback/MediaPlayer.h"
+
+#include <QCheckBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSlider>
+#include <QUrl>
+
+#include <clocale>
+
+class TestPlayerWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { std::setlocale(LC_NUMERIC, "C"); }
+    void firstPlayer();
+    void secondPlayer();
+    void loopAndVolumeKept();
+};
+
+void TestPlayerWindows::firstPlayer() {
+    App p;
+    Tones tones;
+    p.w->playlistModel().append({tones.tone("a.wav", 0.3), tones.tone("b.wav", 0.3)});
+    p.state.settings.PlayW = 0;
+    p.state.settings.PlayH = -60;
+    p.state.settings.PlayX = 1500;
+    QTest::mouseClick(p.w->btnPlay, Qt::LeftButton);
+    player* p1 = p.w->player1();
+    QVERIFY(p1 && QTest::qWaitForWindowExposed(p1));
+    QCOMPARE(p1->windowTitle(), QStringLiteral("Player 1: a.wav"));
+    // Player 1 applies only the values above 0; the design size stays.
+    QCOMPARE(p1->size(), QSize(Twips::toPx(6765), Twips::toPx(6495)));
+    QCOMPARE(WindowGeometry::left(p1), 1500.0);
+    // The list plays on to its end, and Player 1 closes.
+    QTRY_VERIFY_WITH_TIMEOUT(!p.w->player1(), 15000);
+    QCOMPARE(p.state.currentIndex, 2);
+
+    // Of the files dropped on it, it takes the first.
+    p.w->setFocusedPosition(0);
+    p.w->btnPlaysong_Click();
+    const QStringList dropped = {tones.tone("d1.wav", 2.0), tones.tone("d2.wav", 0.3)};
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(dropped[0]), QUrl::fromLocalFile(dropped[1])});
+    p.w->player1()->Form_OLEDragDrop(&data);
+    QCOMPARE(p.state.playerFile, dropped[0]);
+    QCOMPARE(p.w->player1()->windowTitle(), QStringLiteral("Player 1: d1.wav"));
+    QCOMPARE(p.w->player1()->MediaPlayer1->engine().URL(), dropped[0]);
+    // Closed by the user: its playback ends with it.
+    p.w->player1()->close();
+    QVERIFY(!p.w->player1());
+    QVERIFY(p.w->playback().engine(1).URL().isEmpty());
+}
+
+void TestPlayerWindows::secondPlayer() {
+    App p;
+    Tones tones;
+    p.w->playlistModel().append(tones.tone("mix.wav", 0.5));
+    // Player 2 applies its four values without further condition, and loads
+    // the song halted, again so with the same file.
+    AppSettings& s = p.state.settings;
+    s.Play2W = 7500, s.Play2H = 4500, s.Play2X = 3000, s.Play2Y = 1500;
+    p.w->setFocusedPosition(0);
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(p.w->btnPlay2, Qt::LeftButton);
+        MediaControl& m = p.w->player2Window()->MediaPlayer1->engine();
+        QTest::qWait(500);
+        QCOMPARE(m.position(), 0.0);
+        QVERIFY(m.playState() == MediaControl::Paused || m.playState() == MediaControl::Stopped);
+    }
+    player2* p2 = p.w->player2Window();
+    QCOMPARE(p2->windowTitle(), QStringLiteral("Player 2: mix.wav"));
+    QCOMPARE(QRectF(WindowGeometry::left(p2), WindowGeometry::top(p2),
+                    WindowGeometry::outerWidth(p2), WindowGeometry::outerHeight(p2)),
+             QRectF(3000, 1500, 7500, 4500));
+    // The shutdown closes Player 2 and writes its place.
+    QVERIFY(QTest::qWaitForWindowExposed(p2));
+    WindowGeometry::setLeft(p2, 4500);
+    p.w->close();
+    QVERIFY(!p.w->player2Window());
+    const QByteArray ini = readBytes(p.env.settingsFile());
+    QVERIFY(ini.contains("Play2W=7500") && ini.contains("Play2X=4500"));
+}
+
+// The Loop box shows the program's Loop; the volume is one for both players
+// and the next start.
+void TestPlayerWindows::loopAndVolumeKept() {
+    App p;
+    Tones tones;
+    p.w->playlistModel().append(tones.tone("v.wav", 3.0));
+    p.w->chkLoop->click();
+    QCOMPARE(p.state.loop.get(), 1);
+    p.w->setFocusedPosition(0);
+    p.w->btnPlaysong_Click();
+    p.w->btnPlay2_Click();
+    auto* slider1 = p.w->player1()->findChild<QSlider*>(QStringLiteral("volumeSlider"));
+    auto* slider2 = p.w->player2Window()->findChild<QSlider*>(QStringLiteral("volumeSlider"));
+    QCOMPARE(slider1->value(), 50);
+    slider1->setValue(35);
+    QCOMPARE(slider2->value(), 35);
+    p.w->btnStop_Click();
+    p.w->btnPlay2_Click(); // a new window: the volume stays
+    QCOMPARE(p.w->player2Window()->findChild<QSlider*>(QStringLiteral("volumeSlider"))->value(),
+             35);
+    p.restart();
+    QCOMPARE(p.state.volume, 35);
+    QVERIFY(p.w->chkLoop->isChecked() && p.state.loop == 1);
+    // The volume has a section of its own; the window keys stay as they were.
+    const QByteArray ini = readBytes(p.env.settingsFile());
+    QVERIFY2(ini.contains("[Player]") && ini.contains("Volume=35"), ini.constData());
+}
+
+QTEST_MAIN(TestPlayerWindows)
+#include "test_playerwindows.moc"
