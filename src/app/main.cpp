@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QTimer>
 
 #include <clocale>
 
@@ -34,6 +35,10 @@ int main(int argc, char* argv[]) {
         main.showMinimized();
     else
         main.show();
+    // The decoder library loads beside the window once it is up (so that the
+    // two do not share the processor while it opens), ready for the first
+    // song; an idle program keeps only the part of it that loading wrote.
+    QTimer::singleShot(250, [] { MediaEngine::preload(); });
     // The desktop's media controls; without a session bus there are none.
     MprisService mpris(
         main.playback(),

@@ -478,6 +478,10 @@ MediaEngine::~MediaEngine() {
     QThreadPool::globalInstance()->start([lib, handle] { lib->terminate_destroy(handle); });
 }
 
+void MediaEngine::preload() {
+    preloadMpv();
+}
+
 QWidget* MediaEngine::createPicture(QWidget* parent) {
     if (!d->start() || !MpvVideoWidget::openGLAvailable())
         return nullptr;

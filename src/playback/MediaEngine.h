@@ -18,6 +18,10 @@ public:
     explicit MediaEngine(QObject* parent = nullptr);
     ~MediaEngine() override;
 
+    // Loads the decoder library on a worker thread, ready for the first
+    // song, keeping in memory only what loading it wrote.
+    static void preload();
+
     bool setURL(const QString& path, bool autoStart = true) override;
     QString URL() const override;
     bool canOpen(const QString& path) const override;

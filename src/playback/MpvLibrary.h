@@ -7,7 +7,7 @@
 // hundred libraries it brings take longer to load than the rest of the
 // program's start, and the main window does not need them. They are loaded
 // beside the user-interface thread once the window is up (preloadMpv), or at
-// the first player, whichever comes first.
+// the first song, whichever comes first.
 struct MpvLibrary {
     decltype(&::mpv_create) create;
     decltype(&::mpv_initialize) initialize;
@@ -30,5 +30,7 @@ struct MpvLibrary {
 // first call; a call while another thread loads it waits for that load.
 const MpvLibrary* mpvLibrary();
 
-// Starts loading the library on a worker thread.
+// Starts loading the library on a worker thread. Once it is loaded, the
+// pages of its files that loading only read are given back (Linux): an idle
+// program holds what loading wrote, not the libraries' code.
 void preloadMpv();

@@ -1,0 +1,197 @@
+// Jukora idle with a full playlist against Audacious idle with the same
+// list, side by side in one run, as proportional set size (PSS); and how
+// soon the first song is heard after Play List in a program that has just
+// started and loaded its decoder.
+#include "support/ScriptedPlatform.h"
+#include "support/TestEnv.h"
+#include "support/Tones.h"
+
+#include "app/frmFiles.h"
+#include "playback/MediaEngine.h"
+#include "playlist/PlsFormat.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+
+namespace {
+
+constexpr int kFull = 32767;
+
+double pssMiB(qint64 pid) {
+    QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("Pss:"))
+            return line.mid(4).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+// A process left idle until its memory stops changing (a second without
+// change, at most `ms`); its PSS then.
+double idlePss(QProcess& p, int ms) {
+    p.waitForStarted();
+    QElapsedTimer clock;
+    clock.start();
+    double last = -1;
+    int still = 0;
+    while (clock.elapsed() < ms && p.state() == QProcess::Running) {
+        QThread::msleep(250);
+        const double now = pssMiB(p.processId());
+        still = qAbs(now - last) < 0.2 ? still + 1 : 0;
+        last = now;
+        if (still >= 4 && clock.elapsed() > 3000)
+            break;
+    }
+    return last;
+}
+
+// A private X display for both programs, as a desktop would give them.
+struct Display {
+    QProcess server;
+    QString name;
+    Display() {
+        // Xvfb picks a free display and writes its number once it is ready.
+        server.start(QStringLiteral("Xvfb"),
+                     {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        if (server.waitForReadyRead(20000))
+            name = u':' + QString::fromLatin1(server.readLine().trimmed());
+    }
+    ~Display() {
+        server.terminate();
+        server.waitForFinished();
+    }
+};
+
+void BM_IdleMemoryAgainstAudacious(benchmark::State& s) {
+    Display display;
+    if (display.name.isEmpty()) {
+        s.SkipWithError("Xvfb did not start");
+        return;
+    }
+    TestEnv env;
+    // The installed program's layout: the autosave beside a copy of it.
+    const QString program = env.programFolder() + QStringLiteral("/jukora");
+    QFile::copy(QStringLiteral(JUKORA_BINARY), program);
+    const QStringList list = samplePaths(kFull);
+    PlsFormat::write(env.autosaveFile(), list, false, false);
+    PlsFormat::write(env.path(QStringLiteral("list.pls")), list, false, false);
+    QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
+    base.insert(QStringLiteral("DISPLAY"), display.name);
+    base.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    base.insert(QStringLiteral("HOME"), env.profile());
+    base.insert(QStringLiteral("XDG_CONFIG_HOME"), env.profile() + QStringLiteral("/.config"));
+    base.insert(QStringLiteral("XDG_DATA_HOME"), env.profile() + QStringLiteral("/.local/share"));
+    base.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    const bool audacious = !QStandardPaths::findExecutable(QStringLiteral("audacious")).isEmpty();
+    for (auto _ : s) {
+        QProcess jukora;
+        jukora.setProcessEnvironment(base);
+        jukora.start(program, {});
+        const double own = idlePss(jukora, 20000);
+        if (own <= 0) {
+            s.SkipWithError(qPrintable(QStringLiteral("Jukora did not start: ") +
+                                       QString::fromLocal8Bit(jukora.readAllStandardError())));
+            break;
+        }
+        s.counters["jukora_pss_MiB"] = own;
+        if (audacious) {
+            QProcess other;
+            other.setProcessEnvironment(base);
+            other.start(QStringLiteral("audacious"), {"-E", env.path(QStringLiteral("list.pls"))});
+            const double theirs = idlePss(other, 30000);
+            s.counters["audacious_pss_MiB"] = theirs;
+            s.counters["jukora_to_audacious"] = own / theirs;
+            other.terminate();
+            other.waitForFinished();
+        }
+        jukora.terminate();
+        jukora.waitForFinished();
+        s.SetIterationTime(1);
+    }
+    if (!audacious)
+        s.SetLabel("audacious is not installed: Jukora alone");
+}
+
+// The child: the main window with a list of one tone, the decoder loaded as
+// main() loads it, left idle; then Play List, timed until the song's sound
+// has started (its position moves).
+int firstSongChild(int argc, char** argv) {
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    TestEnv env;
+    Tones tones;
+    ScriptedPlatform platform;
+    AppState state;
+    frmFiles w(state, platform.platform);
+    w.Form_Load();
+    w.playlistModel().append(tones.tone(QStringLiteral("first.wav"), 3.0));
+    w.show();
+    QTimer::singleShot(250, [] { MediaEngine::preload(); });
+    QTest::qWait(2500);
+    QElapsedTimer clock;
+    double heard = -1;
+    QObject::connect(&w.playback().engine(1), &MediaControl::positionChanged, [&](double at) {
+        if (at > 0 && heard < 0)
+            heard = double(clock.nsecsElapsed()) / 1e6;
+    });
+    clock.start();
+    w.btnPlay_Click();
+    if (!QTest::qWaitFor([&] { return heard >= 0; }, 10000))
+        return 1;
+    std::printf("%f\n", heard);
+    std::fflush(stdout);
+    w.btnStop_Click();
+    return 0;
+}
+
+void BM_FirstSongAfterStart(benchmark::State& s) {
+    std::vector<double> times;
+    for (auto _ : s) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {"--first-song-child"});
+        child.waitForFinished(30000);
+        const double ms = child.readAllStandardOutput().trimmed().toDouble();
+        if (child.exitCode() != 0 || ms <= 0) {
+            s.SkipWithError("first-song child failed");
+            return;
+        }
+        times.push_back(ms);
+        s.SetIterationTime(ms / 1000);
+    }
+    std::sort(times.begin(), times.end());
+    s.counters["median_ms"] = times[times.size() / 2];
+    s.counters["worst_ms"] = times.back();
+}
+
+} // namespace
+
+BENCHMARK(BM_IdleMemoryAgainstAudacious)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_FirstSongAfterStart)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("JUKORA_AUDIO"))
+        qputenv("JUKORA_AUDIO", "null");
+    if (argc == 2 && QByteArray(argv[1]) == "--first-song-child")
+        return firstSongChild(argc, argv);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
