@@ -85,6 +85,7 @@ struct Copy {
     QString device = env.path("device");
     DeviceCopy::Job job;
     QList<DeviceCopy::Progress> seen;
+    QList<int> reported; // entries reported copied
     std::function<bool(const DeviceCopy::Progress&)> answer;
     Copy() {
         QDir().mkpath(device);
@@ -96,10 +97,13 @@ struct Copy {
         return path;
     }
     DeviceCopy::Result run() {
-        return DeviceCopy::run(job, [this](const DeviceCopy::Progress& p) {
-            seen << p;
-            return !answer || answer(p);
-        });
+        return DeviceCopy::run(
+            job,
+            [this](const DeviceCopy::Progress& p) {
+                seen << p;
+                return !answer || answer(p);
+            },
+            [this](int entry) { reported << entry; });
     }
 };
 
@@ -167,6 +171,7 @@ void TestDeviceCopy::copiesGapsDuplicatesAndPlaylists() {
     auto r = c.run();
     QCOMPARE(r.outcome, Outcome::Complete);
     QCOMPARE(r.copied, 2);
+    QCOMPARE(c.reported, QList<int>({1, 3}));
     // The missing entry leaves a gap; the playlist file still names it.
     QCOMPARE(filesIn(c.device), QStringList({"0001-one.mp3", "0003-three.mp3", "playlist.m3u"}));
     QCOMPARE(readBytes(c.device + "/0003-three.mp3"), QByteArray(3000, '3'));

@@ -11,6 +11,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <future>
+#include <memory>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -185,11 +188,54 @@ FileOutcome copyBytes(int in, int out, qint64 size, const std::function<bool(qin
     }
 }
 
-// Copies source to name in folder through a temporary file that is flushed
-// to the device before it takes the name. The temporary file stays locked
-// while it exists, which tells a later run's clean-up that it is in use.
-FileOutcome copyFile(const QString& source, const QString& folder, const QString& name,
-                     const std::function<bool(qint64)>& piece, Pace& pace) {
+// A whole copy under its temporary name. Another thread flushes it to the
+// device while the next file is copied; it takes its name once that is done.
+// It stays locked while it exists, which tells a later run's clean-up that
+// it is in use.
+class Staged {
+public:
+    Staged(int fd, QByteArray temporary, QByteArray destination, int entry, QString name)
+        : m_fd(fd), m_temporary(std::move(temporary)), m_destination(std::move(destination)),
+          m_entry(entry), m_name(std::move(name)),
+          m_flushed(std::async(std::launch::async, [fd] { return ::fdatasync(fd) == 0; })) {}
+    ~Staged() { finish(false); }
+    Staged(const Staged&) = delete;
+    Staged& operator=(const Staged&) = delete;
+
+    int entry() const { return m_entry; }
+    const QString& name() const { return m_name; }
+    // Waits for the flush, calling waiting every 20 ms meanwhile.
+    void waitFlushed(const std::function<void()>& waiting) const {
+        while (m_flushed.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+            waiting();
+    }
+    // Gives the flushed copy its name when keep; removes it otherwise or when
+    // the flush or the rename fails. True when it took its name.
+    bool finish(bool keep) {
+        if (m_fd < 0)
+            return false;
+        const bool named = m_flushed.get() && keep &&
+                           ::rename(m_temporary.constData(), m_destination.constData()) == 0;
+        if (!named)
+            ::unlink(m_temporary.constData());
+        ::close(m_fd);
+        m_fd = -1;
+        return named;
+    }
+
+private:
+    int m_fd;
+    QByteArray m_temporary;
+    QByteArray m_destination;
+    int m_entry;
+    QString m_name;
+    std::future<bool> m_flushed;
+};
+
+// Copies source into a temporary file in folder, to be named name.
+FileOutcome stage(const QString& source, const QString& folder, const QString& name, int entry,
+                  const std::function<bool(qint64)>& piece, Pace& pace,
+                  std::unique_ptr<Staged>& staged) {
     const QString destination = PathNames::join(folder, name);
     const QFileInfo target(destination);
     if (target.exists() && (!target.isFile() || isReadOnly(target)))
@@ -200,25 +246,24 @@ FileOutcome copyFile(const QString& source, const QString& folder, const QString
     if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode))
         return FileOutcome::Failed;
     QByteArray temporary = nativePath(PathNames::join(folder, kTemporaryPrefix + "XXXXXX"));
-    const Fd out(::mkostemp(temporary.data(), O_CLOEXEC));
+    const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (out < 0)
         return FileOutcome::Failed;
     ::flock(out, LOCK_EX | LOCK_NB);
 
-    FileOutcome outcome = copyBytes(in, out, st.st_size, piece, pace);
-    if (outcome == FileOutcome::Copied) {
-        // The copy keeps the source's time of last change; a device that
-        // keeps no permissions or times refuses them, which is no failure.
-        ::fchmod(out, (st.st_mode & 0777) | S_IRUSR | S_IWUSR);
-        const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
-        ::futimens(out, times);
-        if (::fdatasync(out) != 0 ||
-            ::rename(temporary.constData(), nativePath(destination).constData()) != 0)
-            outcome = FileOutcome::Failed;
-    }
-    if (outcome != FileOutcome::Copied)
+    const FileOutcome outcome = copyBytes(in, out, st.st_size, piece, pace);
+    if (outcome != FileOutcome::Copied) {
         ::unlink(temporary.constData());
-    return outcome;
+        ::close(out);
+        return outcome;
+    }
+    // The copy keeps the source's time of last change; a device that keeps
+    // no permissions or times refuses them, which is no failure.
+    ::fchmod(out, (st.st_mode & 0777) | S_IRUSR | S_IWUSR);
+    const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    ::futimens(out, times);
+    staged = std::make_unique<Staged>(out, temporary, nativePath(destination), entry, name);
+    return FileOutcome::Copied;
 }
 
 // Removes the temporary files that an interrupted run (killed, crashed, the
@@ -269,10 +314,38 @@ Result run(const Job& job, const ProgressFn& progress, const CopiedFn& copied) {
     QSet<QString> written;
     Pace pace;
     qint64 before = 0;
+    // The copy before the one in hand, whole and being flushed.
+    std::unique_ptr<Staged> pending;
+    // Names the pending copy once it is on the device. While the run goes
+    // on, Cancel is asked meanwhile and after it; false when the run stops.
+    const auto namePending = [&](bool running) {
+        if (!pending)
+            return true;
+        bool cancel = false;
+        pending->waitFlushed([&] { cancel = (running && progress && !progress(p)) || cancel; });
+        const int entry = pending->entry();
+        const QString key = fat ? pending->name().toCaseFolded() : pending->name();
+        const bool named = pending->finish(true);
+        pending.reset();
+        if (!named) {
+            result.outcome = Outcome::Failed;
+            return false;
+        }
+        ++result.copied;
+        if (written.contains(key))
+            ++result.replaced;
+        written.insert(key);
+        if (copied)
+            copied(entry);
+        if (running && (cancel || (progress && !progress(p)))) {
+            result.outcome = Outcome::Cancelled;
+            return false;
+        }
+        return true;
+    };
     for (int i = 0; i < entries.size(); ++i) {
         const QString& source = entries[i];
-        const QFileInfo info(source);
-        if (!info.isFile())
+        if (!QFileInfo(source).isFile())
             continue;
         p.file = i + 1;
         p.name = copyName(source, i + 1, job.sequence, fat);
@@ -285,25 +358,22 @@ Result run(const Job& job, const ProgressFn& progress, const CopiedFn& copied) {
             p.bytesDone = before + done;
             return !progress || progress(p);
         };
-        const FileOutcome outcome = copyFile(source, job.folder, p.name, pieceDone, pace);
+        std::unique_ptr<Staged> staged;
+        const FileOutcome outcome =
+            stage(source, job.folder, p.name, i + 1, pieceDone, pace, staged);
         if (outcome != FileOutcome::Copied) {
             result.outcome =
                 outcome == FileOutcome::Cancelled ? Outcome::Cancelled : Outcome::Failed;
             break;
         }
         before = p.bytesDone;
-        ++result.copied;
-        const QString key = fat ? p.name.toCaseFolded() : p.name;
-        if (written.contains(key))
-            ++result.replaced;
-        written.insert(key);
-        if (copied)
-            copied();
-        if (progress && !progress(p)) {
-            result.outcome = Outcome::Cancelled;
+        // A copy that is not named when the run stops is removed.
+        if (!namePending(true))
             break;
-        }
+        pending = std::move(staged);
     }
+    // The copy that was whole before a stop keeps its name.
+    namePending(result.outcome == Outcome::Complete);
 
     bool listWritten = false;
     const PlaylistFiles::PlaylistKind kind =

@@ -51,17 +51,20 @@ struct Result {
     int replaced = 0;
 };
 
-// Called before each file, between pieces of a copy and after each file;
-// false cancels the run at once: the file being copied is left out whole.
+// Called before each file, between pieces of a copy, while a copy is being
+// flushed and after each file; false cancels the run at once: a copy that
+// has not been reported copied is left out whole.
 using ProgressFn = std::function<bool(const Progress&)>;
-// Called after each file that was copied.
-using CopiedFn = std::function<void()>;
+// Called with the 1-based entry of each copy that is complete under its name
+// on the device, in playlist order.
+using CopiedFn = std::function<void(int entry)>;
 
 // Entries whose file does not exist are skipped; their numbers stay unused.
 // Each file is written under a temporary name in the folder, flushed to the
-// device and only then renamed, so that a failed, cancelled or interrupted
-// copy leaves no truncated file under a real name; temporary files that an
-// interrupted run left behind are removed first. A source that changes size
+// device (while the next one is copied) and only then renamed, so that a
+// failed, cancelled or interrupted copy leaves no truncated file under a
+// real name; temporary files that an interrupted run left behind are removed
+// first. A source that changes size
 // while it is read fails, and so does a read-only file of the same name
 // (it is not replaced). The playlist file lists every entry, the skipped
 // ones too; it is written only when every copy succeeded. The folder is

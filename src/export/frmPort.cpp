@@ -582,13 +582,11 @@ void frmPort::cmdCopy_Click() {
     dialog.show();
     QCoreApplication::processEvents();
 
-    int current = 0;
     QElapsedTimer sinceShown;
     QElapsedTimer sinceTurn;
     QElapsedTimer sinceRefresh;
     bool refreshPending = false;
     const auto progress = [&](const DeviceCopy::Progress& p) {
-        current = p.file;
         // The dialog is redrawn at most every kShowEveryMs: a run of small
         // files would otherwise spend its time painting.
         if (!dialog.wasCanceled() &&
@@ -606,7 +604,7 @@ void frmPort::cmdCopy_Click() {
         }
         return !dialog.wasCanceled();
     };
-    const auto copied = [&] {
+    const auto copied = [&](int entry) {
         // The new copy is listed at once, as far as re-reading the lists
         // every time allows.
         if (!sinceRefresh.isValid() || sinceRefresh.elapsed() >= kRefreshEveryMs) {
@@ -616,7 +614,7 @@ void frmPort::cmdCopy_Click() {
         } else {
             refreshPending = true;
         }
-        emit fileCopied(current);
+        emit fileCopied(entry);
     };
 
     const DeviceCopy::Result result = DeviceCopy::run(job, progress, copied);
