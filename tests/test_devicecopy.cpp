@@ -1,156 +1,456 @@
-// The copy of the playlist onto a device; real folders stand for the device.
+// The copy of the playlist onto a device and the deletes on it, on real file
+// systems: folders of the disk, small tmpfs mounts, FAT and exFAT images.
+#include "support/BrowsingWindows.h"
 #include "support/TestEnv.h"
 
 #include "export/DeviceCopy.h"
-#include "playlist/PathNames.h"
+#include "export/DeviceFolders.h"
+#include "platform/VolumeList.h"
+#include "playlist/M3uFormat.h"
+#include "playlist/PlsFormat.h"
 
 #include <QDir>
-#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <csignal>
-#include <sys/resource.h>
+#include <semaphore>
+#include <thread>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using DeviceCopy::Outcome;
 
 namespace {
 
-QString makeFile(const TestEnv& env, const QString& name, int size, char fill = 'a') {
-    const QString path = env.path(name);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    writeBytes(path, QByteArray(size, fill));
-    return path;
+// Every name in a folder, hidden ones (a copy's temporary file) included.
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-QStringList filesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+bool run(const QStringList& command) {
+    if (QStandardPaths::findExecutable(command.first()).isEmpty())
+        return false;
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(command.first(), command.mid(1));
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
+
+// A file system mounted on a new folder for one test, unmounted after it;
+// root is empty where this process cannot mount it.
+struct Mount {
+    QString root;
+    Mount(const QString& at, const QString& type, const QString& size) {
+        QDir().mkpath(at);
+        const QByteArray options = "size=" + size.toLatin1();
+        if (::mount("jukora-test", QFile::encodeName(at).constData(), type.toLatin1().constData(),
+                    0, options.constData()) == 0)
+            root = at;
+    }
+    // An image made by mkfs, mounted by the kernel or else through FUSE.
+    Mount(const QString& at, const QString& image, const QStringList& mkfs,
+          const QList<QStringList>& mounts) {
+        QDir().mkpath(at);
+        QFile f(image);
+        if (!f.open(QIODevice::WriteOnly) || !f.resize(32 * 1024 * 1024))
+            return;
+        f.close();
+        if (!run(mkfs + QStringList{image}))
+            return;
+        for (const QStringList& command : mounts) {
+            if (run(command + QStringList{image, at})) {
+                root = at;
+                return;
+            }
+        }
+    }
+    ~Mount() {
+        if (!root.isEmpty() && ::umount2(QFile::encodeName(root).constData(), 0) != 0)
+            ::umount2(QFile::encodeName(root).constData(), MNT_DETACH);
+    }
+};
+
+// A device folder, the music beside it and the copy's inputs.
+struct Copy {
+    TestEnv env;
+    QString device = env.path("device");
+    DeviceCopy::Job job;
+    QList<DeviceCopy::Progress> seen;
+    QList<int> reported; // entries reported copied
+    std::function<bool(const DeviceCopy::Progress&)> answer;
+    Copy() {
+        QDir().mkpath(device);
+        job.folder = device;
+    }
+    QString song(const QString& name, qint64 size = 2000, char fill = 'm') {
+        const QString path = env.path("music/" + name);
+        makeFile(path, QByteArray(size, fill));
+        return path;
+    }
+    DeviceCopy::Result run() {
+        return DeviceCopy::run(
+            job,
+            [this](const DeviceCopy::Progress& p) {
+                seen << p;
+                return !answer || answer(p);
+            },
+            [this](int entry) { reported << entry; });
+    }
+};
 
 } // namespace
 
 class TestDeviceCopy : public QObject {
     Q_OBJECT
 private slots:
-    void namesAndNumbers();
-    void missingSourcesLeaveGaps();
-    void duplicateNamesReplaceAndAreCounted();
-    void secondRunReplaces();
-    void unwritableTargetFails();
-    void fullDeviceLeavesNoPartialFile();
-    void cancelStopsAfterCurrentFile();
+    void names_data();
+    void names();
+    void copiesGapsDuplicatesAndPlaylists();
+    void failuresLeaveNoPartialFile_data();
+    void failuresLeaveNoPartialFile();
+    void fileInterrupted_data();
+    void fileInterrupted();
+    void killedCopyIsCleanedUpNextTime();
+    void fatVolumes_data();
+    void fatVolumes();
+    void removeFolderTrees();
+    void removeFilesAndCreateFolders();
 };
 
-void TestDeviceCopy::namesAndNumbers() {
-    QCOMPARE(DeviceCopy::copyName("/m/Song.mp3", 3, true), QStringLiteral("0003-Song.mp3"));
-    QCOMPARE(DeviceCopy::copyName("/m/Song.mp3", 3, false), QStringLiteral("Song.mp3"));
-    QCOMPARE(DeviceCopy::copyName("/m/x.mp3", 9999, true), QStringLiteral("9999-x.mp3"));
-    QCOMPARE(DeviceCopy::copyName("/m/x.mp3", 10000, true), QStringLiteral("10000-x.mp3"));
-    // A file in a volume's root gets one separator, as any other.
-    QCOMPARE(PathNames::join("/", "x.mp3"), QStringLiteral("/x.mp3"));
-    QCOMPARE(PathNames::join("/media/stick", "x.mp3"), QStringLiteral("/media/stick/x.mp3"));
+void TestDeviceCopy::names_data() {
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<bool>("sequence");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("onFat");
+    QTest::newRow("own") << "/m/Song.mp3" << 3 << false << "Song.mp3"
+                         << "Song.mp3";
+    QTest::newRow("numbered") << "/m/Song.mp3" << 3 << true << "0003-Song.mp3"
+                              << "0003-Song.mp3";
+    QTest::newRow("four digits") << "/m/x.mp3" << 9999 << true << "9999-x.mp3"
+                                 << "9999-x.mp3";
+    QTest::newRow("five digits") << "/m/x.mp3" << 10000 << true << "10000-x.mp3"
+                                 << "10000-x.mp3";
+    QTest::newRow("refused characters")
+        << "/m/a:b?\"*<>|\\c.mp3" << 1 << true << "0001-a:b?\"*<>|\\c.mp3"
+        << "0001-a_b_______c.mp3";
+    QTest::newRow("control character") << "/m/a\tb\x01.mp3" << 1 << false << "a\tb\x01.mp3"
+                                       << "a_b_.mp3";
+    QTest::newRow("trailing dots and spaces") << "/m/end. . " << 2 << false << "end. . "
+                                              << "end____";
+    QTest::newRow("inner dots and spaces") << "/m/a. b.mp3" << 2 << false << "a. b.mp3"
+                                           << "a. b.mp3";
 }
 
-void TestDeviceCopy::missingSourcesLeaveGaps() {
-    TestEnv env;
-    const QString device = env.path("device");
-    QDir().mkpath(device);
-    const QStringList entries = {makeFile(env, "src/one.mp3", 1000), env.path("src/gone.mp3"),
-                                 makeFile(env, "src/three.mp3", 3000)};
-    int copiedCalls = 0;
-    const auto r = DeviceCopy::run(entries, device, true, {}, [&] { ++copiedCalls; });
-    QCOMPARE(r.outcome, DeviceCopy::Outcome::Complete);
-    QCOMPARE(r.copied, 2);
-    QCOMPARE(copiedCalls, 2);
-    QCOMPARE(filesIn(device), QStringList({"0001-one.mp3", "0003-three.mp3"}));
-    QCOMPARE(QFileInfo(device + "/0003-three.mp3").size(), 3000);
-    // A folder ending in a separator (a volume's root) gets no second one.
-    const auto root = DeviceCopy::run({entries[0]}, device + "/", false);
-    QCOMPARE(root.copied, 1);
-    QVERIFY(QFile::exists(device + "/one.mp3"));
+void TestDeviceCopy::names() {
+    QFETCH(QString, source);
+    QFETCH(int, position);
+    QFETCH(bool, sequence);
+    QFETCH(QString, name);
+    QFETCH(QString, onFat);
+    QCOMPARE(DeviceCopy::copyName(source, position, sequence), name);
+    QCOMPARE(DeviceCopy::copyName(source, position, sequence, true), onFat);
 }
 
-void TestDeviceCopy::duplicateNamesReplaceAndAreCounted() {
-    TestEnv env;
-    const QString device = env.path("device");
-    QDir().mkpath(device);
-    const QStringList entries = {makeFile(env, "a/song.mp3", 100, 'a'),
-                                 makeFile(env, "b/song.mp3", 200, 'b')};
-    auto r = DeviceCopy::run(entries, device, false);
+void TestDeviceCopy::copiesGapsDuplicatesAndPlaylists() {
+    Copy c;
+    const QString one = c.song("one.mp3", 1000, '1');
+    c.job.entries = {one, c.env.path("music/gone.mp3"), c.song("three.mp3", 3000, '3')};
+    c.job.sequence = true;
+    c.job.playlistType = "M3U";
+    auto r = c.run();
+    QCOMPARE(r.outcome, Outcome::Complete);
     QCOMPARE(r.copied, 2);
+    QCOMPARE(c.reported, QList<int>({1, 3}));
+    // The missing entry leaves a gap; the playlist file still names it.
+    QCOMPARE(filesIn(c.device), QStringList({"0001-one.mp3", "0003-three.mp3", "playlist.m3u"}));
+    QCOMPARE(readBytes(c.device + "/0003-three.mp3"), QByteArray(3000, '3'));
+    QCOMPARE(readBytes(c.device + "/playlist.m3u"), M3uFormat::render(c.job.entries, true, true));
+    QCOMPARE(c.seen.last().bytesDone, 4000);
+    QCOMPARE(c.seen.last().bytesTotal, 4000);
+    // The copy keeps the source's time of last change.
+    QCOMPARE(QFileInfo(c.device + "/0001-one.mp3").lastModified(), QFileInfo(one).lastModified());
+
+    // Same names from two folders: the later replaces the earlier and is
+    // counted; an older copy from an earlier run is no duplicate. A folder
+    // ending in a separator (a volume's root) gets no second one.
+    c.job.entries = {one, c.song("a/song.mp3", 100, 'a'), c.song("b/song.mp3", 200, 'b')};
+    c.job.sequence = false;
+    c.job.playlistType = "PLS";
+    c.job.folder = c.device + "/";
+    r = c.run();
+    QCOMPARE(r.copied, 3);
     QCOMPARE(r.replaced, 1);
-    QCOMPARE(readBytes(device + "/song.mp3"), QByteArray(200, 'b'));
-    r = DeviceCopy::run(entries, device, true);
-    QCOMPARE(r.replaced, 0);
-    QCOMPARE(filesIn(device), QStringList({"0001-song.mp3", "0002-song.mp3", "song.mp3"}));
+    QCOMPARE(readBytes(c.device + "/song.mp3"), QByteArray(200, 'b'));
+    QCOMPARE(PlsFormat::read(c.device + "/playlist.pls"),
+             QStringList({"one.mp3", "song.mp3", "song.mp3"}));
+
+    // An empty playlist copies nothing and still writes the chosen file.
+    c.job.entries.clear();
+    c.job.playlistType = "M3U";
+    QCOMPARE(c.run().outcome, Outcome::Complete);
+    QCOMPARE(readBytes(c.device + "/playlist.m3u"), M3uFormat::render({}, true, false));
 }
 
-void TestDeviceCopy::secondRunReplaces() {
-    TestEnv env;
-    const QString device = env.path("device");
-    QDir().mkpath(device);
-    const QString src = makeFile(env, "src/x.mp3", 500, 'x');
-    DeviceCopy::run({src}, device, false);
-    writeBytes(src, QByteArray(50, 'y'));
-    const auto r = DeviceCopy::run({src}, device, false);
-    QCOMPARE(r.outcome, DeviceCopy::Outcome::Complete);
-    QCOMPARE(r.replaced, 0); // an older copy is no duplicate of this run
-    QCOMPARE(readBytes(device + "/x.mp3"), QByteArray(50, 'y'));
+void TestDeviceCopy::failuresLeaveNoPartialFile_data() {
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<int>("copied");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("device full") << "full" << 1 << QStringList({"0001-small.mp3", "old.mp3"});
+    QTest::newRow("folder gone") << "gone" << 0 << QStringList();
+    QTest::newRow("read-only copy in the way")
+        << "readonly" << 1 << QStringList({"0001-small.mp3", "0002-big.mp3"});
+    QTest::newRow("playlist file blocked")
+        << "playlist" << 2 << QStringList({"0001-small.mp3", "0002-big.mp3"});
 }
 
-void TestDeviceCopy::unwritableTargetFails() {
-    TestEnv env;
-    const QString src = makeFile(env, "src/x.mp3", 500);
-    // A folder that does not exist.
-    auto r = DeviceCopy::run({src}, env.path("nowhere"), false);
-    QCOMPARE(r.outcome, DeviceCopy::Outcome::Failed);
-    // A read-only file of the same name stays as it was.
-    const QString device = env.path("device");
-    makeFile(env, "device/x.mp3", 10, 'r');
-    QFile::setPermissions(device + "/x.mp3", QFile::ReadOwner);
-    r = DeviceCopy::run({src, makeFile(env, "src/y.mp3", 10)}, device, false);
-    QCOMPARE(r.outcome, DeviceCopy::Outcome::Failed);
-    QCOMPARE(r.copied, 0);
-    QCOMPARE(readBytes(device + "/x.mp3"), QByteArray(10, 'r'));
-    QCOMPARE(filesIn(device), QStringList({"x.mp3"}));
+void TestDeviceCopy::failuresLeaveNoPartialFile() {
+    QFETCH(QString, failure);
+    QFETCH(int, copied);
+    QFETCH(QStringList, left);
+    Copy c;
+    c.job.entries = {c.song("small.mp3", 100 * 1024), c.song("big.mp3", 3 * 1024 * 1024),
+                     c.song("after.mp3", 1000)};
+    c.job.sequence = true;
+    c.job.playlistType = "PLS";
+    std::optional<Mount> small;
+    if (failure == QLatin1String("full")) {
+        // A real device that fills up in the second file.
+        small.emplace(c.env.path("small"), QStringLiteral("tmpfs"), QStringLiteral("1m"));
+        if (small->root.isEmpty())
+            QSKIP("this process cannot mount a file system");
+        c.job.folder = small->root;
+        makeFile(c.job.folder + "/old.mp3", "old");
+    } else if (failure == QLatin1String("gone")) {
+        c.job.folder = c.env.path("unplugged");
+    } else if (failure == QLatin1String("readonly")) {
+        makeFile(c.device + "/0002-big.mp3", "kept");
+        QFile::setPermissions(c.device + "/0002-big.mp3", QFile::ReadOwner);
+    } else {
+        c.job.entries.removeLast();
+        QDir().mkpath(c.device + "/playlist.pls");
+    }
+    const auto r = c.run();
+    QCOMPARE(r.outcome, Outcome::Failed);
+    QCOMPARE(r.copied, copied);
+    // The copies before stay whole, nothing truncated or temporary is left,
+    // the rest is not copied and no playlist file is written.
+    QCOMPARE(filesIn(c.job.folder), left);
+    if (!left.isEmpty())
+        QCOMPARE(QFileInfo(c.job.folder + "/0001-small.mp3").size(), 100 * 1024);
+    if (failure == QLatin1String("readonly"))
+        QCOMPARE(readBytes(c.device + "/0002-big.mp3"), QByteArray("kept"));
 }
 
-void TestDeviceCopy::fullDeviceLeavesNoPartialFile() {
-    // The limit on file size stands in for a full device: a write past it
-    // fails part-way, as on a device that fills up.
-    TestEnv env;
-    const QString device = env.path("device");
-    QDir().mkpath(device);
-    const QStringList entries = {makeFile(env, "src/small.mp3", 100 * 1024),
-                                 makeFile(env, "src/big.mp3", 3 * 1024 * 1024),
-                                 makeFile(env, "src/after.mp3", 1000)};
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old;
-    limit.rlim_cur = 1024 * 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const auto r = DeviceCopy::run(entries, device, true);
-    setrlimit(RLIMIT_FSIZE, &old);
-    QCOMPARE(r.outcome, DeviceCopy::Outcome::Failed);
-    QCOMPARE(r.copied, 1);
-    // The copy made before stays; no truncated or temporary file is left.
-    QCOMPARE(filesIn(device), QStringList({"0001-small.mp3"}));
+void TestDeviceCopy::fileInterrupted_data() {
+    QTest::addColumn<qint64>("newSize"); // -1: Cancel is pressed instead
+    QTest::newRow("cut short") << qint64(512 * 1024);
+    QTest::newRow("grown") << qint64(9 * 1024 * 1024);
+    QTest::newRow("cancelled") << qint64(-1);
 }
 
-void TestDeviceCopy::cancelStopsAfterCurrentFile() {
-    TestEnv env;
-    const QString device = env.path("device");
-    QDir().mkpath(device);
-    QStringList entries;
-    for (int i = 0; i < 5; ++i)
-        entries << makeFile(env, QStringLiteral("src/%1.mp3").arg(i), 2000);
-    int seen = 0;
-    const auto r = DeviceCopy::run(entries, device, false, [&](const DeviceCopy::Progress& p) {
-        seen = p.file;
-        return p.file < 2;
+void TestDeviceCopy::fileInterrupted() {
+    QFETCH(qint64, newSize);
+    Copy c;
+    const QString big = c.song("big.mp3", 8 * 1024 * 1024);
+    c.job.entries = {c.song("first.mp3"), big, c.song("last.mp3")};
+    c.job.playlistType = "M3U";
+    // Once the big file's first piece is copied, another program changes its
+    // size (the copy waits for it at that point), or Cancel is pressed.
+    std::binary_semaphore go(0), done(0);
+    std::thread other([&] {
+        go.acquire();
+        if (newSize >= 0)
+            QFile::resize(big, newSize);
+        done.release();
     });
-    QCOMPARE(r.outcome, DeviceCopy::Outcome::Cancelled);
-    QCOMPARE(r.copied, 2);
-    QCOMPARE(seen, 2);
-    QCOMPARE(filesIn(device), QStringList({"0.mp3", "1.mp3"}));
+    bool acted = false;
+    c.answer = [&](const DeviceCopy::Progress& p) {
+        if (p.file != 2 || p.bytesDone <= 2000 || acted)
+            return true;
+        acted = true;
+        go.release();
+        done.acquire();
+        return newSize >= 0;
+    };
+    const auto r = c.run();
+    if (!acted)
+        go.release();
+    other.join();
+    QVERIFY(acted);
+    QCOMPARE(r.outcome, newSize < 0 ? Outcome::Cancelled : Outcome::Failed);
+    // The copy before stays; nothing of the big file is left.
+    QCOMPARE(c.reported, QList<int>({1}));
+    QCOMPARE(filesIn(c.device), QStringList({"first.mp3"}));
+}
+
+void TestDeviceCopy::killedCopyIsCleanedUpNextTime() {
+    Copy c;
+    c.job.entries = {c.song("big.mp3", 16 * 1024 * 1024)};
+    // A copy killed half-way (logout, a crash) leaves its temporary file.
+    int ready[2];
+    QCOMPARE(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        DeviceCopy::run(c.job, [&](const DeviceCopy::Progress& p) {
+            if (p.bytesDone > 0 && ::write(ready[1], "x", 1) == 1)
+                ::pause();
+            return true;
+        });
+        ::_exit(0);
+    }
+    char x;
+    QCOMPARE(::read(ready[0], &x, 1), 1);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    const QStringList stale = filesIn(c.device);
+    QCOMPARE(stale.size(), 1);
+    QVERIFY(stale[0].startsWith(".jukora-copy-"));
+
+    // Another run's file, which it holds, and files of other names stay.
+    makeFile(c.device + "/.jukora-copy-Running");
+    makeFiles(c.device, {".jukora-copy", ".hidden", "jukora-copy-x"});
+    const int running = ::open(QFile::encodeName(c.device + "/.jukora-copy-Running"), O_RDONLY);
+    QCOMPARE(::flock(running, LOCK_EX | LOCK_NB), 0);
+    QCOMPARE(c.run().outcome, Outcome::Complete);
+    ::close(running);
+    QCOMPARE(filesIn(c.device), QStringList({".hidden", ".jukora-copy", ".jukora-copy-Running",
+                                             "big.mp3", "jukora-copy-x"}));
+}
+
+void TestDeviceCopy::fatVolumes_data() {
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QStringList>("mkfs");
+    QTest::addColumn<QList<QStringList>>("mounts");
+    QTest::newRow("FAT") << "vfat" << QStringList({"mkfs.vfat"})
+                         << QList<QStringList>(
+                                {{"mount", "-o", "loop", "-t", "vfat"}, {"fusefat", "-o", "rw+"}});
+    QTest::newRow("exFAT") << "exfat" << QStringList({"mkfs.exfat"})
+                           << QList<QStringList>({{"mount", "-o", "loop", "-t", "exfat"},
+                                                  {"mount", "-o", "loop", "-t", "exfat-fuse"}});
+}
+
+void TestDeviceCopy::fatVolumes() {
+    QFETCH(QString, type);
+    QFETCH(QStringList, mkfs);
+    QFETCH(QList<QStringList>, mounts);
+    Copy c;
+    const Mount stick(c.env.path("stick"), c.env.path("stick.img"), mkfs, mounts);
+    if (stick.root.isEmpty())
+        QSKIP("this process cannot make and mount the image");
+    // The system names the volume's type as one whose names follow FAT's
+    // rules.
+    c.job.fileSystem = SystemVolumes::instance().fileSystemOf(stick.root);
+    QVERIFY2(DeviceCopy::takesFatNames(c.job.fileSystem), qPrintable(c.job.fileSystem));
+    c.job.folder = stick.root;
+    c.job.entries = {c.song("a:b?.mp3", 300, 'a'), c.song("Song.mp3", 100, 'S'),
+                     c.song("q\"*<>|.mp3"), c.song("dots.."), c.song("song.mp3", 200, 's')};
+    c.job.playlistType = "M3U";
+    const auto r = c.run();
+    QCOMPARE(r.outcome, Outcome::Complete);
+    // A name that differs only in letter case replaces the earlier copy.
+    QCOMPARE(r.replaced, 1);
+    QCOMPARE(filesIn(stick.root).size(), 5);
+    for (const char* name : {"a_b_.mp3", "q_____.mp3", "dots__", "playlist.m3u"})
+        QVERIFY2(QFileInfo::exists(stick.root + "/" + name), name);
+    QCOMPARE(readBytes(stick.root + "/a_b_.mp3"), QByteArray(300, 'a'));
+    QCOMPARE(readBytes(stick.root + "/song.mp3"), QByteArray(200, 's'));
+    QCOMPARE(
+        M3uFormat::read(stick.root + "/playlist.m3u"),
+        QStringList({stick.root + "/a_b_.mp3", stick.root + "/Song.mp3", stick.root + "/q_____.mp3",
+                     stick.root + "/dots__", stick.root + "/song.mp3"}));
+}
+
+void TestDeviceCopy::removeFolderTrees() {
+    TestEnv env;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(env.path("home")));
+    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", oldHome); });
+    QDir().mkpath(env.path("home"));
+    const QString stick = env.path("stick");
+    FixedVolumes volumes;
+    volumes.list = {stickAt(stick)};
+    // The album holds files, a subfolder, a hidden file and links out of
+    // it, to a folder and to a file.
+    const QString outside = env.path("outside");
+    makeFiles(outside, {"precious.mp3", "sub/deeper.mp3"});
+    const QString album = stick + "/Album";
+    makeFiles(album, {"one.mp3", "Disc 2/two.mp3", ".hidden"});
+    QVERIFY(QFile::link(outside, album + "/to-folder"));
+    QVERIFY(QFile::link(outside + "/sub/deeper.mp3", album + "/Disc 2/to-file"));
+    QVERIFY(QFile::link(outside, stick + "/Linked"));
+    QVERIFY(DeviceFolders::removeFolder(album, volumes));
+    QVERIFY(!QFileInfo::exists(album));
+    // A link to a folder goes as a link.
+    QVERIFY(DeviceFolders::removeFolder(stick + "/Linked", volumes));
+    QVERIFY(!QFileInfo(stick + "/Linked").isSymLink());
+    QCOMPARE(filesIn(outside), QStringList({"precious.mp3"}));
+    QVERIFY(QFileInfo::exists(outside + "/sub/deeper.mp3"));
+    // A folder that is gone already is no failure.
+    QVERIFY(DeviceFolders::removeFolder(album, volumes));
+
+    // A read-only file inside makes it fail; what went before stays gone.
+    makeFiles(stick + "/Kept", {"zz-readonly.mp3"});
+    QFile::setPermissions(stick + "/Kept/zz-readonly.mp3", QFile::ReadOwner);
+    QVERIFY(!DeviceFolders::removeFolder(stick + "/Kept", volumes));
+    QVERIFY(QFileInfo::exists(stick + "/Kept/zz-readonly.mp3"));
+
+    // Never removed: the stick's root, the home folder, a folder holding
+    // them, the system's root, a plain file.
+    makeFile(stick + "/song.mp3");
+    for (const QString& folder : {stick, QDir::homePath(), env.path(""), stick + "/song.mp3"})
+        QVERIFY2(!DeviceFolders::removeFolder(folder, volumes), qPrintable(folder));
+    QVERIFY(DeviceFolders::isProtected(QStringLiteral("/"), volumes));
+    QVERIFY(QFileInfo::exists(stick + "/song.mp3"));
+
+    // Another file system mounted inside, which no list names: its own
+    // root is never removed, and a tree that holds it stops at it.
+    const QString tree = stick + "/Tree";
+    const Mount inner(tree + "/card", QStringLiteral("tmpfs"), QStringLiteral("1m"));
+    if (inner.root.isEmpty())
+        QSKIP("this process cannot mount a file system");
+    makeFile(inner.root + "/on-card.mp3");
+    QVERIFY(!DeviceFolders::removeFolder(inner.root, volumes));
+    QVERIFY(!DeviceFolders::removeFolder(tree, volumes));
+    QVERIFY(QFileInfo::exists(inner.root + "/on-card.mp3"));
+}
+
+void TestDeviceCopy::removeFilesAndCreateFolders() {
+    TestEnv env;
+    const QString stick = env.path("stick");
+    makeFiles(stick, {"a.mp3", "b.mp3", "c.mp3", "Sub/inner.mp3"});
+    QFile::setPermissions(stick + "/a.mp3", QFile::ReadOwner);
+    QVERIFY(QFile::link(stick + "/Sub/inner.mp3", stick + "/link.mp3"));
+    // Read-only files and links go (the link's target stays); a file gone
+    // already is no failure; a folder is never taken for a file.
+    QVERIFY(DeviceFolders::removeFile(stick + "/a.mp3"));
+    QVERIFY(DeviceFolders::removeFile(stick + "/link.mp3"));
+    QVERIFY(DeviceFolders::removeFile(stick + "/gone.mp3"));
+    QVERIFY(!DeviceFolders::removeFile(stick + "/Sub"));
+    QCOMPARE(filesIn(stick), QStringList({"b.mp3", "c.mp3"}));
+    QCOMPARE(filesIn(stick + "/Sub"), QStringList({"inner.mp3"}));
+    // Remove All passes over what it cannot delete and goes on.
+    QCOMPARE(DeviceFolders::removeFiles(stick, {"b.mp3", "Sub", "gone.mp3", "c.mp3"}),
+             QStringList({"Sub"}));
+    QVERIFY(filesIn(stick).isEmpty());
+
+    for (const QString& bad : {QString(), QStringLiteral("Sub"), QStringLiteral("a/b"),
+                               QStringLiteral("."), QStringLiteral("..")})
+        QVERIFY2(!DeviceFolders::createFolder(stick, bad), qPrintable(bad));
+    QVERIFY(!DeviceFolders::createFolder(QString(), QStringLiteral("x")));
+    QVERIFY(DeviceFolders::createFolder(stick + "/", QStringLiteral("New")));
+    QVERIFY(QFileInfo(stick + "/New").isDir());
 }
 
 QTEST_GUILESS_MAIN(TestDeviceCopy)

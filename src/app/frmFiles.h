@@ -55,11 +55,9 @@ public:
     // Playlist files.
     // The writers return false when the file could not be written.
     void ImportPLS(const QString& tempfile);
-    bool ExportPLS(const QString& tempfile, bool Relative = false,
-                   bool AddSequence = false) override;
+    bool ExportPLS(const QString& tempfile, bool Relative = false, bool AddSequence = false);
     void ImportM3U(const QString& tempfile);
-    bool ExportM3U(const QString& tempfile, bool Relative = false,
-                   bool AddSequence = false) override;
+    bool ExportM3U(const QString& tempfile, bool Relative = false, bool AddSequence = false);
     bool ExportHTML(const QString& tempfile, bool Relative = false, bool AddSequence = false);
 
     // Open, Export Playlist, files dropped on the list, the command line.

@@ -1,31 +1,58 @@
 #include "DeviceCopy.h"
 
 #include "playlist/PathNames.h"
+#include "playlist/PlaylistFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QTemporaryFile>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
-
-#ifdef Q_OS_LINUX
 #include <cerrno>
+#include <chrono>
+#include <future>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace DeviceCopy {
 
-QString copyName(const QString& source, int position, bool sequence) {
-    const QString name = PathNames::fileName(source);
+bool takesFatNames(const QString& fileSystem) {
+    static const QSet<QString> fat = {
+        QStringLiteral("vfat"),       QStringLiteral("msdos"),        QStringLiteral("fat"),
+        QStringLiteral("umsdos"),     QStringLiteral("exfat"),        QStringLiteral("fuseblk"),
+        QStringLiteral("fuse.exfat"), QStringLiteral("fuse.fusefat"),
+    };
+    return fat.contains(fileSystem);
+}
+
+QString fatName(const QString& name) {
+    static const QString refused = QStringLiteral("\"*/:<>?\\|");
+    QString out = name;
+    for (QChar& c : out) {
+        if (c.unicode() < 0x20 || refused.contains(c))
+            c = u'_';
+    }
+    for (qsizetype i = out.size() - 1; i >= 0 && (out[i] == u'.' || out[i] == u' '); --i)
+        out[i] = u'_';
+    return out;
+}
+
+QString copyName(const QString& source, int position, bool sequence, bool fatNames) {
+    QString name = PathNames::fileName(source);
+    if (fatNames)
+        name = fatName(name);
     return sequence ? PathNames::sequenceNumber(position) + u'-' + name : name;
 }
 
 namespace {
+
+const QString kTemporaryPrefix = QStringLiteral(".jukora-copy-");
 
 // Each piece is sized to take about 20 ms, so that the progress
 // callback (and with it the window that shows the progress) gets a turn at
@@ -63,96 +90,219 @@ struct Pace {
     QByteArray buffer;
 };
 
+enum class FileOutcome { Copied, Failed, Cancelled };
+
+class Fd {
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    operator int() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+QByteArray nativePath(const QString& path) {
+    return QFile::encodeName(path);
+}
+
 bool isReadOnly(const QFileInfo& info) {
     constexpr auto writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     return !(info.permissions() & writeBits);
 }
 
-// Copies the bytes of an open source into an open target, a piece at a time.
-bool copyBytes(QFile& in, QFile& out, const std::function<void(qint64)>& progress, Pace& pace) {
-    qint64 done = 0;
-#ifdef Q_OS_LINUX
-    // The kernel copies without the data passing through the program.
-    const int from = in.handle();
-    const int to = out.handle();
-    PieceSize& piece = pace.kernel;
-    for (;;) {
-        piece.start();
-        const ssize_t n = ::copy_file_range(from, nullptr, to, nullptr, size_t(piece.size()), 0);
-        if (n == 0)
-            return true;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            if (done == 0 &&
-                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP))
-                break; // not between these file systems: copy by hand
+bool writeAll(int fd, const char* data, qint64 n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, data, size_t(n));
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
             return false;
-        }
-        piece.took(n);
-        done += n;
-        if (progress)
-            progress(done);
+        data += w;
+        n -= w;
     }
-#endif
-    PieceSize& chunk = pace.buffered;
-    QByteArray& buffer = pace.buffer;
-    for (;;) {
-        chunk.start();
-        if (buffer.size() < chunk.size())
-            buffer.resize(chunk.size());
-        const qint64 n = in.read(buffer.data(), chunk.size());
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        if (out.write(buffer.constData(), n) != n)
-            return false;
-        chunk.took(n);
-        done += n;
-        if (progress)
-            progress(done);
+    return true;
+}
+
+// Sends each piece on its way to the device as soon as it is written and
+// waits for the piece before it: the device writes while the next piece is
+// read, no more than two pieces wait in memory, and the flush at the end of
+// the file has little left to do. Errors show in that flush.
+void writeBack(int fd, qint64 offset, qint64 n, qint64& waitedTo) {
+    ::sync_file_range(fd, offset, n, SYNC_FILE_RANGE_WRITE);
+    if (offset > waitedTo) {
+        ::sync_file_range(fd, waitedTo, offset - waitedTo,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                              SYNC_FILE_RANGE_WAIT_AFTER);
+        waitedTo = offset;
     }
 }
 
-bool copyFileAt(const QString& source, const QString& destination,
-                const std::function<void(qint64)>& progress, Pace& pace) {
+// Copies the source from its start to its end into out, a piece at a time;
+// Failed unless that was exactly size bytes (the size when the copy began).
+FileOutcome copyBytes(int in, int out, qint64 size, const std::function<bool(qint64)>& piece,
+                      Pace& pace) {
+    qint64 done = 0;
+    qint64 waitedTo = 0;
+    // The kernel copies without the data passing through the program, where
+    // both files are on file systems that let it.
+    bool kernel = true;
+    for (;;) {
+        PieceSize& pieceSize = kernel ? pace.kernel : pace.buffered;
+        // One byte more than the size asks whether the source has grown.
+        const qint64 want = std::clamp<qint64>(size - done + 1, 1, pieceSize.size());
+        pieceSize.start();
+        ssize_t n = 0;
+        if (kernel) {
+            n = ::copy_file_range(in, nullptr, out, nullptr, size_t(want), 0);
+            if (n < 0 && done == 0 &&
+                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+                kernel = false;
+                continue;
+            }
+        } else {
+            if (pace.buffer.size() < want)
+                pace.buffer.resize(want);
+            n = ::read(in, pace.buffer.data(), size_t(want));
+            if (n > 0 && !writeAll(out, pace.buffer.constData(), n))
+                return FileOutcome::Failed;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return FileOutcome::Failed;
+        if (n == 0)
+            return done == size ? FileOutcome::Copied : FileOutcome::Failed;
+        pieceSize.took(n);
+        writeBack(out, done, n, waitedTo);
+        done += n;
+        if (done > size)
+            return FileOutcome::Failed;
+        if (piece && !piece(done))
+            return FileOutcome::Cancelled;
+    }
+}
+
+// A whole copy under its temporary name. Another thread flushes it to the
+// device while the next file is copied; it takes its name once that is done.
+// It stays locked while it exists, which tells a later run's clean-up that
+// it is in use.
+class Staged {
+public:
+    Staged(int fd, QByteArray temporary, QByteArray destination, int entry, QString name)
+        : m_fd(fd), m_temporary(std::move(temporary)), m_destination(std::move(destination)),
+          m_entry(entry), m_name(std::move(name)),
+          m_flushed(std::async(std::launch::async, [fd] { return ::fdatasync(fd) == 0; })) {}
+    ~Staged() { finish(false); }
+    Staged(const Staged&) = delete;
+    Staged& operator=(const Staged&) = delete;
+
+    int entry() const { return m_entry; }
+    const QString& name() const { return m_name; }
+    // Waits for the flush, calling waiting every 20 ms meanwhile.
+    void waitFlushed(const std::function<void()>& waiting) const {
+        while (m_flushed.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+            waiting();
+    }
+    // Gives the flushed copy its name when keep; removes it otherwise or when
+    // the flush or the rename fails. True when it took its name.
+    bool finish(bool keep) {
+        if (m_fd < 0)
+            return false;
+        const bool named = m_flushed.get() && keep &&
+                           ::rename(m_temporary.constData(), m_destination.constData()) == 0;
+        if (!named)
+            ::unlink(m_temporary.constData());
+        ::close(m_fd);
+        m_fd = -1;
+        return named;
+    }
+
+private:
+    int m_fd;
+    QByteArray m_temporary;
+    QByteArray m_destination;
+    int m_entry;
+    QString m_name;
+    std::future<bool> m_flushed;
+};
+
+// Copies source into a temporary file in folder, to be named name.
+FileOutcome stage(const QString& source, const QString& folder, const QString& name, int entry,
+                  const std::function<bool(qint64)>& piece, Pace& pace,
+                  std::unique_ptr<Staged>& staged) {
+    const QString destination = PathNames::join(folder, name);
     const QFileInfo target(destination);
     if (target.exists() && (!target.isFile() || isReadOnly(target)))
-        return false;
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return false;
-    QTemporaryFile out(target.absolutePath() + QStringLiteral("/.jukora-copy-XXXXXX"));
-    if (!out.open())
-        return false;
-    bool ok = copyBytes(in, out, progress, pace) && out.flush();
-    if (ok) {
-        // The copy keeps the source's time of last change.
-        out.setFileTime(QFileInfo(source).lastModified(), QFileDevice::FileModificationTime);
-        out.setPermissions(in.permissions() | QFile::WriteOwner | QFile::ReadOwner);
-        out.setAutoRemove(false);
-        out.close();
-        std::error_code ec;
-        std::filesystem::rename(out.fileName().toStdString(), destination.toStdString(), ec);
-        ok = !ec;
-        if (!ok)
-            QFile::remove(out.fileName());
+        return FileOutcome::Failed;
+    const Fd in(
+        ::open(nativePath(source).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat st {};
+    if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode))
+        return FileOutcome::Failed;
+    QByteArray temporary = nativePath(PathNames::join(folder, kTemporaryPrefix + "XXXXXX"));
+    const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (out < 0)
+        return FileOutcome::Failed;
+    ::flock(out, LOCK_EX | LOCK_NB);
+
+    const FileOutcome outcome = copyBytes(in, out, st.st_size, piece, pace);
+    if (outcome != FileOutcome::Copied) {
+        ::unlink(temporary.constData());
+        ::close(out);
+        return outcome;
     }
-    return ok;
+    // The copy keeps the source's time of last change; a device that keeps
+    // no permissions or times refuses them, which is no failure.
+    ::fchmod(out, (st.st_mode & 0777) | S_IRUSR | S_IWUSR);
+    const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    ::futimens(out, times);
+    staged = std::make_unique<Staged>(out, temporary, nativePath(destination), entry, name);
+    return FileOutcome::Copied;
+}
+
+// Removes the temporary files that an interrupted run (killed, crashed, the
+// power gone) left in the folder; one that a running copy holds stays.
+void removeStaleTemporaries(const QString& folder) {
+    const QStringList names = QDir(folder).entryList({kTemporaryPrefix + u'*'},
+                                                     QDir::Files | QDir::Hidden | QDir::System |
+                                                         QDir::NoSymLinks | QDir::CaseSensitive);
+    for (const QString& name : names) {
+        const QByteArray path = nativePath(PathNames::join(folder, name));
+        const Fd fd(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st {};
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+    }
+}
+
+// Flushes the folder's own entries, the new names among them, to the device.
+// A file system that cannot flush a folder does not need to.
+bool syncFolder(const QString& folder) {
+    const Fd fd(::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd < 0)
+        return false;
+    return ::fsync(fd) == 0 || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
 }
 
 } // namespace
 
-bool copyFile(const QString& source, const QString& destination,
-              const std::function<void(qint64)>& progress) {
-    Pace pace;
-    return copyFileAt(source, destination, progress, pace);
-}
-
-Result run(const QStringList& entries, const QString& folder, bool sequence,
-           const ProgressFn& progress, const CopiedFn& copied) {
+Result run(const Job& job, const ProgressFn& progress, const CopiedFn& copied) {
     Result result;
+    if (job.folder.isEmpty()) {
+        result.outcome = Outcome::Failed;
+        return result;
+    }
+    removeStaleTemporaries(job.folder);
+    const bool fat = takesFatNames(job.fileSystem);
+    const QStringList& entries = job.entries;
+
     Progress p;
     p.files = int(entries.size());
     for (const QString& e : entries) {
@@ -160,44 +310,95 @@ Result run(const QStringList& entries, const QString& folder, bool sequence,
         if (info.isFile())
             p.bytesTotal += info.size();
     }
+    // The names written so far; FAT volumes do not tell letter cases apart.
     QSet<QString> written;
     Pace pace;
     qint64 before = 0;
+    // The copy before the one in hand, whole and being flushed.
+    std::unique_ptr<Staged> pending;
+    // Names the pending copy once it is on the device. While the run goes
+    // on, Cancel is asked meanwhile and after it; false when the run stops.
+    const auto namePending = [&](bool running) {
+        if (!pending)
+            return true;
+        bool cancel = false;
+        pending->waitFlushed([&] { cancel = (running && progress && !progress(p)) || cancel; });
+        const int entry = pending->entry();
+        const QString key = fat ? pending->name().toCaseFolded() : pending->name();
+        const bool named = pending->finish(true);
+        pending.reset();
+        if (!named) {
+            result.outcome = Outcome::Failed;
+            return false;
+        }
+        ++result.copied;
+        if (written.contains(key))
+            ++result.replaced;
+        written.insert(key);
+        if (copied)
+            copied(entry);
+        if (running && (cancel || (progress && !progress(p)))) {
+            result.outcome = Outcome::Cancelled;
+            return false;
+        }
+        return true;
+    };
     for (int i = 0; i < entries.size(); ++i) {
         const QString& source = entries[i];
         if (!QFileInfo(source).isFile())
             continue;
         p.file = i + 1;
-        p.name = copyName(source, i + 1, sequence);
+        p.name = copyName(source, i + 1, job.sequence, fat);
         p.bytesDone = before;
-        // The new file is named before its first piece; what this call
-        // answers counts only once the file is complete.
-        if (progress)
-            progress(p);
-        const QString destination = PathNames::join(folder, p.name);
-        const auto pieceDone = [&](qint64 done) {
-            p.bytesDone = before + done;
-            if (progress)
-                progress(p);
-        };
-        const bool ok = copyFileAt(source, destination, pieceDone, pace);
-        if (!ok) {
-            result.outcome = Outcome::Failed;
-            return result;
-        }
-        before += QFileInfo(destination).size();
-        p.bytesDone = before;
-        ++result.copied;
-        if (written.contains(p.name))
-            ++result.replaced;
-        written.insert(p.name);
-        if (copied)
-            copied();
         if (progress && !progress(p)) {
             result.outcome = Outcome::Cancelled;
-            return result;
+            break;
         }
+        const auto pieceDone = [&](qint64 done) {
+            p.bytesDone = before + done;
+            return !progress || progress(p);
+        };
+        std::unique_ptr<Staged> staged;
+        const FileOutcome outcome =
+            stage(source, job.folder, p.name, i + 1, pieceDone, pace, staged);
+        if (outcome != FileOutcome::Copied) {
+            result.outcome =
+                outcome == FileOutcome::Cancelled ? Outcome::Cancelled : Outcome::Failed;
+            break;
+        }
+        before = p.bytesDone;
+        // A copy that is not named when the run stops is removed.
+        if (!namePending(true))
+            break;
+        pending = std::move(staged);
     }
+    // The copy that was whole before a stop keeps its name.
+    namePending(result.outcome == Outcome::Complete);
+
+    bool listWritten = false;
+    const PlaylistFiles::PlaylistKind kind =
+        job.playlistType == QLatin1String("M3U")   ? PlaylistFiles::PlaylistKind::M3u
+        : job.playlistType == QLatin1String("PLS") ? PlaylistFiles::PlaylistKind::Pls
+                                                   : PlaylistFiles::PlaylistKind::Other;
+    if (result.outcome == Outcome::Complete && kind != PlaylistFiles::PlaylistKind::Other) {
+        // The playlist file names the copies as they are named on the device.
+        QStringList named = entries;
+        if (fat) {
+            for (QString& e : named)
+                e = fatName(PathNames::fileName(e));
+        }
+        const QString file = kind == PlaylistFiles::PlaylistKind::M3u
+                                 ? QStringLiteral("playlist.m3u")
+                                 : QStringLiteral("playlist.pls");
+        listWritten = PlaylistFiles::writePlaylist(kind, PathNames::join(job.folder, file), named,
+                                                   true, job.sequence);
+        if (!listWritten)
+            result.outcome = Outcome::Failed;
+    }
+    // The new names are on the device only once the folder is flushed too.
+    if ((result.copied > 0 || listWritten) && !syncFolder(job.folder) &&
+        result.outcome == Outcome::Complete)
+        result.outcome = Outcome::Failed;
     return result;
 }
 

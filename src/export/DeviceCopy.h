@@ -6,11 +6,33 @@
 #include <functional>
 
 // Copies the playlist's files into one folder, in playlist order, each under
-// its own name or numbered in play order (0001-Song.mp3).
+// its own name or numbered in play order (0001-Song.mp3), and writes the
+// playlist file beside them.
 namespace DeviceCopy {
 
+// True for the file systems whose names follow the FAT rules: FAT and exFAT
+// as the kernel or FUSE mounts them, and "fuseblk" (FUSE over a disk, how
+// exFAT and NTFS are mounted where the kernel has no driver of its own).
+bool takesFatNames(const QString& fileSystem);
+
+// The name with each character a FAT or exFAT volume cannot hold (control
+// characters, " * / : < > ? \ |) and each dot or space at its end replaced
+// by "_".
+QString fatName(const QString& name);
+
 // The name the copy of the entry at a 1-based position gets.
-QString copyName(const QString& source, int position, bool sequence);
+QString copyName(const QString& source, int position, bool sequence, bool fatNames = false);
+
+struct Job {
+    QStringList entries;
+    QString folder;
+    bool sequence = false;
+    // "M3U" or "PLS" writes playlist.m3u or playlist.pls beside the copies;
+    // anything else writes none.
+    QString playlistType;
+    // The target folder's file system, as the system names it ("vfat").
+    QString fileSystem;
+};
 
 struct Progress {
     int file = 0;  // 1-based number of the entry being copied
@@ -29,21 +51,24 @@ struct Result {
     int replaced = 0;
 };
 
-// Called before each file, between pieces of a copy and after each file;
-// false cancels the run once the file being copied is complete.
+// Called before each file, between pieces of a copy, while a copy is being
+// flushed and after each file; false cancels the run at once: a copy that
+// has not been reported copied is left out whole.
 using ProgressFn = std::function<bool(const Progress&)>;
-// Called after each file that was copied.
-using CopiedFn = std::function<void()>;
+// Called with the 1-based entry of each copy that is complete under its name
+// on the device, in playlist order.
+using CopiedFn = std::function<void(int entry)>;
 
 // Entries whose file does not exist are skipped; their numbers stay unused.
-// Each file is written under a temporary name in the folder and renamed
-// when complete, so that a failed copy leaves no truncated file behind;
-// a read-only file of the same name is not replaced (a failure).
-Result run(const QStringList& entries, const QString& folder, bool sequence,
-           const ProgressFn& progress = {}, const CopiedFn& copied = {});
-
-// Copies one file as above; progress gets the bytes of this file done.
-bool copyFile(const QString& source, const QString& destination,
-              const std::function<void(qint64)>& progress = {});
+// Each file is written under a temporary name in the folder, flushed to the
+// device (while the next one is copied) and only then renamed, so that a
+// failed, cancelled or interrupted copy leaves no truncated file under a
+// real name; temporary files that an interrupted run left behind are removed
+// first. A source that changes size
+// while it is read fails, and so does a read-only file of the same name
+// (it is not replaced). The playlist file lists every entry, the skipped
+// ones too; it is written only when every copy succeeded. The folder is
+// flushed last, so that a Complete outcome means all of it is on the device.
+Result run(const Job& job, const ProgressFn& progress = {}, const CopiedFn& copied = {});
 
 } // namespace DeviceCopy

@@ -10,9 +10,6 @@ public:
     virtual ~ExportMediaHost() = default;
     // The playlist's entries, in order.
     virtual const QStringList& playlistEntries() const = 0;
-    // The playlist writers; false when the file could not be written.
-    virtual bool ExportM3U(const QString& tempfile, bool Relative, bool AddSequence) = 0;
-    virtual bool ExportPLS(const QString& tempfile, bool Relative, bool AddSequence) = 0;
     // Opens the tag window for a file.
     virtual void ShowID3Info(const QString& path) = 0;
     // The main window's left, top, width and height in twips (whole window).

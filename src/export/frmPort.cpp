@@ -1,6 +1,7 @@
 #include "frmPort.h"
 
 #include "DeviceCopy.h"
+#include "DeviceFolders.h"
 #include "app/AppIcon.h"
 #include "app/Twips.h"
 #include "app/Version.h"
@@ -20,8 +21,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,17 +30,10 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QStorageInfo>
 #include <QStyle>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using WindowLook::arial;
 using WindowLook::msSansSerif;
@@ -83,91 +75,6 @@ constexpr qint64 kRefreshEveryMs = 250;
 constexpr qint64 kShowEveryMs = 50;
 // The event loop is given a turn during a copy at most this often.
 constexpr qint64 kTurnEveryMs = 5;
-
-bool isUnder(const QString& path, const QString& folder) {
-    if (folder == QLatin1String("/"))
-        return path.startsWith(u'/');
-    return path == folder || path.startsWith(folder + u'/');
-}
-
-// ---------------------------------------------------------------------------
-// Removing a folder with all it holds
-
-bool isReadOnlyFile(const struct stat& st) {
-    return S_ISREG(st.st_mode) && !(st.st_mode & 0222);
-}
-
-// Empties the open folder dir. Symbolic links are removed themselves, never
-// followed; a folder of another file system (a mount point) is not entered
-// and makes it fail, and so does a read-only file.
-bool removeContents(int dir, dev_t device) {
-    const int listing = ::dup(dir);
-    if (listing < 0)
-        return false;
-    DIR* d = ::fdopendir(listing);
-    if (!d) {
-        ::close(listing);
-        return false;
-    }
-    QList<QByteArray> names;
-    while (const dirent* e = ::readdir(d)) {
-        const QByteArray name(e->d_name);
-        if (name != "." && name != "..")
-            names.append(name);
-    }
-    ::closedir(d);
-
-    for (const QByteArray& name : names) {
-        struct stat st {};
-        if (::fstatat(dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT)
-                continue;
-            return false;
-        }
-        if (S_ISDIR(st.st_mode)) {
-            if (st.st_dev != device)
-                return false;
-            const int sub =
-                ::openat(dir, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (sub < 0)
-                return false;
-            const bool emptied = removeContents(sub, device);
-            ::close(sub);
-            if (!emptied || ::unlinkat(dir, name.constData(), AT_REMOVEDIR) != 0)
-                return false;
-        } else {
-            if (isReadOnlyFile(st) || ::unlinkat(dir, name.constData(), 0) != 0)
-                return false;
-        }
-    }
-    return true;
-}
-
-// Deletes a folder together with all it contains; a symbolic link to a
-// folder is removed as a link. What was deleted before a failure stays
-// deleted.
-bool removeTree(const QString& folder) {
-    const QByteArray path = QFile::encodeName(folder);
-    struct stat st {};
-    if (::lstat(path.constData(), &st) != 0)
-        return false;
-    if (S_ISLNK(st.st_mode))
-        return ::unlink(path.constData()) == 0;
-    if (!S_ISDIR(st.st_mode))
-        return false;
-    const int dir = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dir < 0)
-        return false;
-    const bool emptied = removeContents(dir, st.st_dev);
-    ::close(dir);
-    return emptied && ::rmdir(path.constData()) == 0;
-}
-
-// A name a new folder can have: not empty, no separator, not "." or "..".
-bool isFolderName(const QString& name) {
-    return !name.isEmpty() && !name.contains(u'/') && !name.contains(QChar(0)) &&
-           name != QLatin1String(".") && name != QLatin1String("..");
-}
 
 QString sizeText(qint64 bytes) {
     return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
@@ -354,6 +261,10 @@ void frmPort::setVolumeSource(const VolumeSource* source) {
     Drive1->setSource(source);
 }
 
+const VolumeSource& frmPort::volumes() const {
+    return m_volumes ? *m_volumes : SystemVolumes::instance();
+}
+
 QColor frmPort::fileListColour() const {
     return File1->palette().color(QPalette::Base);
 }
@@ -411,8 +322,9 @@ void frmPort::Form_Unload() {
 
 void frmPort::closeEvent(QCloseEvent* event) {
     if (m_copying) {
-        // A copy is running inside cmdCopy_Click: it stops after the file
-        // it is on, and the window closes when the command has ended.
+        // A copy is running inside cmdCopy_Click: it stops at once, leaving
+        // out the file it is on, and the window closes when the command has
+        // ended.
         m_closeAfterCopy = true;
         if (copyProgress)
             copyProgress->cancel();
@@ -508,28 +420,13 @@ void frmPort::cmdAddfolder_Click() {
         name = *typed;
         txtFolder->setText(name);
     }
-    const QString parent = Dir1->path();
-    if (parent.isEmpty() || !isFolderName(name) ||
-        !QDir(parent).mkdir(PathNames::join(parent, name))) {
+    if (!DeviceFolders::createFolder(Dir1->path(), name)) {
         // The name stays in the box for the next try.
         message(kCreateError, MsgIcon::Exclamation);
         return;
     }
     txtFolder->setText(kNewFolderName);
     btnRefresh_Click();
-}
-
-bool frmPort::isVolumeRootOrAbove(const QString& folder) const {
-    QStringList roots = {QStringLiteral("/"), QDir::homePath()};
-    for (const Volume& v : VolumeList::entries(m_volumes ? *m_volumes : SystemVolumes::instance()))
-        roots << v.root;
-    for (const QStorageInfo& info : QStorageInfo::mountedVolumes())
-        roots << info.rootPath();
-    for (const QString& root : roots) {
-        if (!root.isEmpty() && isUnder(QDir::cleanPath(root), folder))
-            return true;
-    }
-    return false;
 }
 
 void frmPort::removeFolder() {
@@ -539,20 +436,9 @@ void frmPort::removeFolder() {
             QStringLiteral("Are you sure you want to delete this folder? \r\n") + folder,
             MsgButtons::YesNo, MsgIcon::None) != MsgAnswer::Yes)
         return;
-    const QFileInfo info(folder);
-    if (info.isSymLink()) {
-        // A link to a folder is removed as a link; what it points to stays.
-        if (!QFile::remove(folder)) {
-            message(kDeleteFolderError, MsgIcon::Critical);
-            return;
-        }
-    } else if (info.isDir()) {
-        // A drive's root, or a folder that holds one, is never emptied.
-        const QString clean = QDir::cleanPath(info.absoluteFilePath());
-        if (isVolumeRootOrAbove(clean) || !removeTree(clean)) {
-            message(kDeleteFolderError, MsgIcon::Critical);
-            return;
-        }
+    if (!DeviceFolders::removeFolder(folder, volumes())) {
+        message(kDeleteFolderError, MsgIcon::Critical);
+        return;
     }
     Drive1_Change();
 }
@@ -580,8 +466,7 @@ void frmPort::removeSelectedFiles() {
                 QStringLiteral("Are you sure you want to delete this file?\r\n") + path,
                 MsgButtons::YesNo, MsgIcon::None) != MsgAnswer::Yes)
             continue;
-        const QFileInfo info(path);
-        if ((info.exists() || info.isSymLink()) && !QFile::remove(path)) {
+        if (!DeviceFolders::removeFile(path)) {
             setFileListColour(doneColour());
             return;
         }
@@ -608,15 +493,8 @@ void frmPort::removeAllFiles() {
         return;
     setFileListColour(busyColour());
     // Each listed entry once, first to last: one that cannot be found or
-    // deleted is skipped and the rest go on, so the command always ends.
-    const QString folder = File1->path();
-    const QStringList names = File1->names();
-    for (const QString& name : names) {
-        const QString path = PathNames::join(folder, name);
-        const QFileInfo info(path);
-        if (info.exists() || info.isSymLink())
-            QFile::remove(path);
-    }
+    // deleted is passed over, so the command always ends.
+    DeviceFolders::removeFiles(File1->path(), File1->names());
     setFileListColour(doneColour());
     btnRefresh_Click();
 }
@@ -675,10 +553,12 @@ void frmPort::cmdCopy_Click() {
     setFileListColour(busyColour());
 
     // What the run works on is read once, at its start.
-    const QStringList entries = m_host.playlistEntries();
-    const QString folder = File1->path();
-    const bool sequence = m_state.settings.Sequence;
-    const QString type = lstPlaylist->currentText();
+    DeviceCopy::Job job;
+    job.entries = m_host.playlistEntries();
+    job.folder = File1->path();
+    job.sequence = m_state.settings.Sequence;
+    job.playlistType = lstPlaylist->currentText();
+    job.fileSystem = volumes().fileSystemOf(job.folder);
 
     // The copy runs here, inside the handler; between the pieces of each
     // file the modal progress dialog lets the event loop turn, so that the
@@ -696,19 +576,17 @@ void frmPort::cmdCopy_Click() {
     dialog.setMinimumWidth(360);
     const int nameWidth = 320;
     DeviceCopy::Progress start;
-    start.files = int(entries.size());
+    start.files = int(job.entries.size());
     dialog.setLabelText(progressText(start, dialog.fontMetrics(), nameWidth));
     copyProgress = &dialog;
     dialog.show();
     QCoreApplication::processEvents();
 
-    int current = 0;
     QElapsedTimer sinceShown;
     QElapsedTimer sinceTurn;
     QElapsedTimer sinceRefresh;
     bool refreshPending = false;
     const auto progress = [&](const DeviceCopy::Progress& p) {
-        current = p.file;
         // The dialog is redrawn at most every kShowEveryMs: a run of small
         // files would otherwise spend its time painting.
         if (!dialog.wasCanceled() &&
@@ -726,7 +604,7 @@ void frmPort::cmdCopy_Click() {
         }
         return !dialog.wasCanceled();
     };
-    const auto copied = [&] {
+    const auto copied = [&](int entry) {
         // The new copy is listed at once, as far as re-reading the lists
         // every time allows.
         if (!sinceRefresh.isValid() || sinceRefresh.elapsed() >= kRefreshEveryMs) {
@@ -736,29 +614,17 @@ void frmPort::cmdCopy_Click() {
         } else {
             refreshPending = true;
         }
-        emit fileCopied(current);
+        emit fileCopied(entry);
     };
 
-    DeviceCopy::Result result;
-    if (folder.isEmpty())
-        result.outcome = DeviceCopy::Outcome::Failed;
-    else
-        result = DeviceCopy::run(entries, folder, sequence, progress, copied);
-
+    const DeviceCopy::Result result = DeviceCopy::run(job, progress, copied);
     copyProgress = nullptr;
     dialog.hide();
 
     QString text;
     if (result.outcome == DeviceCopy::Outcome::Complete) {
-        bool written = true;
-        if (type == QLatin1String("M3U"))
-            written = m_host.ExportM3U(PathNames::join(folder, QStringLiteral("playlist.m3u")),
-                                       true, sequence);
-        else if (type == QLatin1String("PLS"))
-            written = m_host.ExportPLS(PathNames::join(folder, QStringLiteral("playlist.pls")),
-                                       true, sequence);
         btnRefresh_Click();
-        text = written ? completeText(result.replaced) : kCopyError;
+        text = completeText(result.replaced);
     } else {
         // The copies made so far stay; the list shows them all.
         if (refreshPending)

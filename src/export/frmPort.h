@@ -118,7 +118,7 @@ private:
     void removeFolder();
     void removeSelectedFiles();
     void removeAllFiles();
-    bool isVolumeRootOrAbove(const QString& folder) const;
+    const VolumeSource& volumes() const;
     void message(const QString& text, MsgIcon icon);
 
     AppState& m_state;

@@ -61,6 +61,25 @@ QString Volume::text() const {
     return root + QStringLiteral(" [") + name + u']';
 }
 
+QString VolumeSource::fileSystemOf(const QString& folder) const {
+    const QString path = QDir::cleanPath(folder);
+    QString type;
+    qsizetype longest = -1;
+    for (const Volume& v : volumes()) {
+        const QString root = QDir::cleanPath(v.root);
+        const bool holds = root == QLatin1String("/") ? path.startsWith(u'/') : isUnder(path, root);
+        if (!v.root.isEmpty() && holds && root.size() > longest) {
+            longest = root.size();
+            type = v.fileSystem;
+        }
+    }
+    return type;
+}
+
+QString SystemVolumes::fileSystemOf(const QString& folder) const {
+    return QString::fromLatin1(QStorageInfo(folder).fileSystemType());
+}
+
 const SystemVolumes& SystemVolumes::instance() {
     static const SystemVolumes volumes;
     return volumes;

@@ -31,12 +31,18 @@ public:
     virtual ~VolumeSource() = default;
     // The mounted volumes as they are now, unfiltered and in any order.
     virtual QList<Volume> volumes() const = 0;
+    // The type of the file system that holds a folder: that of the volume
+    // with the longest root that contains it; empty when none does.
+    virtual QString fileSystemOf(const QString& folder) const;
 };
 
 // The system's mounted volumes.
 class SystemVolumes : public VolumeSource {
 public:
     QList<Volume> volumes() const override;
+    // As the system reports it for the folder itself, also where the
+    // volume list leaves the mount out.
+    QString fileSystemOf(const QString& folder) const override;
     static const SystemVolumes& instance();
 };
 
