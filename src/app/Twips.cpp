@@ -3,7 +3,16 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
+
+namespace {
+
+// Far beyond any desktop, and far from the ends of an int for the sums the
+// windows make with it.
+constexpr double kFarPx = 1 << 24;
+
+} // namespace
 
 namespace Twips {
 
@@ -14,7 +23,10 @@ double perPixel() {
 }
 
 int toPx(double twips) {
-    return int(std::lround(twips / perPixel()));
+    const double px = twips / perPixel();
+    if (std::isnan(px))
+        return 0;
+    return int(std::lround(std::clamp(px, -kFarPx, kFarPx)));
 }
 
 double fromPx(int px) {

@@ -1,73 +1,206 @@
 #include "WindowGeometry.h"
 
+#include "ScreenFit.h"
 #include "Twips.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QScreen>
 #include <QWidget>
+#include <QWindow>
+
+#include <array>
 
 namespace {
 
-// Watches a window's own events for its resize rule.
-class ResizeFollower : public QObject {
+enum Measure { Left, Top, Width, Height };
+
+const QString kPlacerName = QStringLiteral("WindowGeometry");
+
+// Kept by each window that is placed or follows its resizes: what was set on
+// it before its frame was known, to be set again once it is, and its resize
+// rule.
+class Placer : public QObject {
 public:
-    ResizeFollower(QWidget* window, std::function<void()> rule, std::function<void()> frameKnown)
-        : QObject(window), m_window(window), m_rule(std::move(rule)),
-          m_frameKnownRule(std::move(frameKnown)) {
+    explicit Placer(QWidget* window) : QObject(window), m_window(window) {
+        setObjectName(kPlacerName);
         window->installEventFilter(this);
     }
 
+    static Placer* of(const QWidget* w) {
+        return w->findChild<Placer*>(kPlacerName, Qt::FindDirectChildrenOnly);
+    }
+    static Placer* make(QWidget* w) {
+        Placer* p = of(w);
+        return p ? p : new Placer(w);
+    }
+
+    // The window's frame: its own once it is on the screen or once the window
+    // system gives it one; before, the frame of another window of the
+    // program that is on the screen.
+    static QMargins frame(const QWidget* w) {
+        const QWindow* own = w->windowHandle();
+        if (own && (own->isExposed() || !own->frameMargins().isNull()))
+            return own->frameMargins();
+        for (const QWidget* other : QApplication::topLevelWidgets()) {
+            const QWindow* handle = other->windowHandle();
+            if (other != w && handle && handle->isExposed() && !handle->frameMargins().isNull())
+                return handle->frameMargins();
+        }
+        return QMargins();
+    }
+
+    // The whole window. Before the window is made its position is the
+    // frame's; after, the inner area's, around which the frame lies.
+    static QRect outer(const QWidget* w) {
+        const QMargins f = frame(w);
+        if (!w->windowHandle())
+            return QRect(w->geometry().topLeft(), w->size().grownBy(f));
+        return w->geometry().marginsAdded(f);
+    }
+
+    // Puts the frame's top left corner at p. The widget keeps its own record
+    // of the frame, which may lag behind the window system's: the inner area
+    // is put where the frame above says.
+    static void moveFrame(QWidget* w, const QPoint& p) {
+        if (!w->windowHandle()) {
+            w->move(p);
+            return;
+        }
+        const QMargins f = frame(w);
+        const QPoint inner = p + QPoint(f.left(), f.top());
+        const QPoint counted = w->geometry().topLeft() - w->frameGeometry().topLeft();
+        w->move(inner - counted);
+    }
+
+    void set(Measure m, int px) {
+        if (!m_settled)
+            m_wanted[m] = px;
+        std::array<std::optional<int>, 4> one;
+        one[m] = px;
+        apply(one);
+    }
+
+    void fitLater() { m_keepOnScreen = !m_settled; }
+
+    // Moves the window onto the nearest screen when it is not on one.
+    void fit() {
+        QList<QRect> screens;
+        for (const QScreen* s : QGuiApplication::screens())
+            screens << s->availableGeometry();
+        const QRect now = outer(m_window);
+        const QRect fitted = ScreenFit::fitOnScreens(now, screens);
+        if (fitted != now)
+            apply({fitted.x(), fitted.y(), fitted.width(), fitted.height()});
+    }
+
+    std::function<void()> rule;
+
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != m_window)
-            return false;
         const QEvent::Type type = event->type();
-        const bool geometry = type == QEvent::Resize || type == QEvent::Move ||
-                              type == QEvent::Show || type == QEvent::WindowStateChange;
-        if (!geometry)
-            return false;
-        const bool frameNow = !m_frameKnown && m_window->isVisible() &&
-                              !(m_window->frameGeometry().size() - m_window->size()).isNull();
-        m_frameKnown = m_frameKnown || frameNow;
-        if (frameNow && m_frameKnownRule)
-            m_frameKnownRule();
-        else if (frameNow || type == QEvent::Resize || type == QEvent::WindowStateChange)
-            m_rule();
+        if (watched == m_window) {
+            if (type == QEvent::Show && !m_settled && m_window->windowHandle())
+                m_window->windowHandle()->installEventFilter(this);
+            if ((type == QEvent::Resize || type == QEvent::WindowStateChange) && rule)
+                rule();
+            if (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize)
+                settle();
+        } else if (type == QEvent::Expose) {
+            settle();
+        }
         return false;
     }
 
 private:
+    void apply(const std::array<std::optional<int>, 4>& m) {
+        const QMargins f = frame(m_window);
+        QSize inner = m_window->size();
+        if (m[Width])
+            inner.setWidth(std::max(1, *m[Width] - f.left() - f.right()));
+        if (m[Height])
+            inner.setHeight(std::max(1, *m[Height] - f.top() - f.bottom()));
+        if (inner != m_window->size())
+            m_window->resize(inner);
+        if (m[Left] || m[Top]) {
+            const QPoint at = outer(m_window).topLeft();
+            moveFrame(m_window, QPoint(m[Left].value_or(at.x()), m[Top].value_or(at.y())));
+        }
+    }
+
+    // Once the window is on the screen in its frame (the window manager
+    // frames it after the window is shown, sometimes after its first
+    // showing), what was set before is set again with that frame.
+    void settle() {
+        QWindow* handle = m_window->windowHandle();
+        if (m_settled || !handle || !handle->isExposed() || handle->frameMargins().isNull())
+            return;
+        m_settled = true;
+        handle->removeEventFilter(this);
+        if (rule)
+            rule();
+        apply(m_wanted);
+        m_wanted = {};
+        if (m_keepOnScreen)
+            fit();
+        m_keepOnScreen = false;
+    }
+
     QWidget* m_window;
-    std::function<void()> m_rule;
-    std::function<void()> m_frameKnownRule;
-    bool m_frameKnown = false;
+    bool m_settled = false;
+    bool m_keepOnScreen = false;
+    std::array<std::optional<int>, 4> m_wanted;
 };
 
 } // namespace
 
 namespace WindowGeometry {
 
-void followResizes(QWidget* w, std::function<void()> rule, std::function<void()> frameKnown) {
-    new ResizeFollower(w, std::move(rule), std::move(frameKnown));
+double outerWidth(const QWidget* w) {
+    return Twips::fromPx(Placer::outer(w).width());
+}
+double outerHeight(const QWidget* w) {
+    return Twips::fromPx(Placer::outer(w).height());
+}
+double left(const QWidget* w) {
+    return Twips::fromPx(Placer::outer(w).x());
+}
+double top(const QWidget* w) {
+    return Twips::fromPx(Placer::outer(w).y());
 }
 
-QSize frameExtra(const QWidget* w) {
-    const QSize own = w->frameGeometry().size() - w->size();
-    if (w->isVisible() || !own.isNull())
-        return own;
-    for (const QWidget* other : QApplication::topLevelWidgets()) {
-        if (other != w && other->isVisible() && !other->isMinimized()) {
-            const QSize s = other->frameGeometry().size() - other->size();
-            if (!s.isNull())
-                return s;
-        }
-    }
-    return QSize(0, 0);
+void setOuterWidth(QWidget* w, double twips) {
+    Placer::make(w)->set(Width, Twips::toPx(twips));
+}
+void setOuterHeight(QWidget* w, double twips) {
+    Placer::make(w)->set(Height, Twips::toPx(twips));
+}
+void setLeft(QWidget* w, double twips) {
+    Placer::make(w)->set(Left, Twips::toPx(twips));
+}
+void setTop(QWidget* w, double twips) {
+    Placer::make(w)->set(Top, Twips::toPx(twips));
+}
+
+void place(QWidget* w, const Place& p) {
+    Placer* placer = Placer::make(w);
+    if (p.width)
+        placer->set(Width, Twips::toPx(*p.width));
+    if (p.height)
+        placer->set(Height, Twips::toPx(*p.height));
+    if (p.left)
+        placer->set(Left, Twips::toPx(*p.left));
+    if (p.top)
+        placer->set(Top, Twips::toPx(*p.top));
+    placer->fit();
+    placer->fitLater();
 }
 
 void holdWidth(QWidget* w, double widthTwips, double minHeightTwips) {
-    const QSize frame = frameExtra(w);
-    const int innerWidth = std::max(1, Twips::toPx(widthTwips) - frame.width());
-    const int minInnerHeight = std::max(1, Twips::toPx(minHeightTwips) - frame.height());
+    const QMargins frame = Placer::frame(w);
+    const int innerWidth = std::max(1, Twips::toPx(widthTwips) - frame.left() - frame.right());
+    const int minInnerHeight =
+        std::max(1, Twips::toPx(minHeightTwips) - frame.top() - frame.bottom());
     if (w->minimumWidth() != innerWidth || w->maximumWidth() != innerWidth)
         w->setFixedWidth(innerWidth);
     if (w->minimumHeight() != minInnerHeight)
@@ -76,32 +209,8 @@ void holdWidth(QWidget* w, double widthTwips, double minHeightTwips) {
         w->resize(innerWidth, minInnerHeight);
 }
 
-double outerWidth(const QWidget* w) {
-    return Twips::fromPx(w->width() + frameExtra(w).width());
-}
-double outerHeight(const QWidget* w) {
-    return Twips::fromPx(w->height() + frameExtra(w).height());
-}
-double left(const QWidget* w) {
-    return Twips::fromPx(w->frameGeometry().x());
-}
-double top(const QWidget* w) {
-    return Twips::fromPx(w->frameGeometry().y());
-}
-
-void setOuterWidth(QWidget* w, double twips) {
-    w->resize(std::max(1, Twips::toPx(twips) - frameExtra(w).width()), w->height());
-}
-
-void setOuterHeight(QWidget* w, double twips) {
-    w->resize(w->width(), std::max(1, Twips::toPx(twips) - frameExtra(w).height()));
-}
-
-void setLeft(QWidget* w, double twips) {
-    w->move(Twips::toPx(twips), w->frameGeometry().y());
-}
-void setTop(QWidget* w, double twips) {
-    w->move(w->frameGeometry().x(), Twips::toPx(twips));
+void followResizes(QWidget* w, std::function<void()> rule) {
+    Placer::make(w)->rule = std::move(rule);
 }
 
 } // namespace WindowGeometry

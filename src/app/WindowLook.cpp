@@ -1,5 +1,6 @@
 #include "WindowLook.h"
 
+#include <QLineEdit>
 #include <QWidget>
 
 namespace {
@@ -30,6 +31,12 @@ void setColours(QWidget* w, QPalette::ColorRole backRole, const QColor& back,
     p.setColor(backRole, back);
     p.setColor(textRole, text);
     w->setPalette(p);
+}
+
+void wholeLine(QLineEdit* box) {
+    const int needed = box->minimumSizeHint().height();
+    if (box->height() < needed)
+        box->resize(box->width(), needed);
 }
 
 } // namespace WindowLook

@@ -66,7 +66,8 @@ QRect designRect(int left, int top, int width, int height) {
 frmFiles::frmFiles(AppState& state, Platform& platform, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_platform(platform), m_rng(std::random_device{}()) {
     setWindowTitle(QStringLiteral("Jukora - ") + Version::webSite());
-    setWindowIcon(appIcon());
+    // Every window of the program (and its message boxes) carries its icon.
+    QApplication::setWindowIcon(appIcon());
     buildControls();
     buildMenus();
     m_playback = std::make_unique<PlaybackController>(m_state, m_model, *playlist->selectionModel(),
@@ -77,6 +78,7 @@ frmFiles::frmFiles(AppState& state, Platform& platform, QWidget* parent)
                                : value == 2 ? Qt::PartiallyChecked
                                             : Qt::Unchecked);
     });
+    WindowGeometry::followResizes(this, [this] { Form_Resize(); });
 }
 
 frmFiles::~frmFiles() {
@@ -831,8 +833,7 @@ void frmFiles::mnuID3_Click() {
 }
 
 QRectF frmFiles::mainWindowTwips() const {
-    return QRectF(leftTwips(), topTwips(), Twips::fromPx(frameGeometry().width()),
-                  outerHeightTwips());
+    return QRectF(leftTwips(), topTwips(), WindowGeometry::outerWidth(this), outerHeightTwips());
 }
 frmFileList* frmFiles::fileBrowser() const {
     return m_fileList && m_fileList->isVisible() ? m_fileList.data() : nullptr;
@@ -889,32 +890,26 @@ bool frmFiles::isNormalState() const {
     return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
 }
 
-int frmFiles::frameExtraHeight() const {
-    return frameGeometry().height() - height();
-}
-
 double frmFiles::outerHeightTwips() const {
-    return Twips::fromPx(frameGeometry().height());
+    return WindowGeometry::outerHeight(this);
 }
 double frmFiles::leftTwips() const {
-    return Twips::fromPx(frameGeometry().x());
+    return WindowGeometry::left(this);
 }
 double frmFiles::topTwips() const {
-    return Twips::fromPx(frameGeometry().y());
+    return WindowGeometry::top(this);
 }
 
+// The start-up and the settings place the window: each measure lands on the
+// screen, wherever the settings file says.
 void frmFiles::setOuterHeightTwips(double twips) {
-    const int extra = frameExtraHeight();
-    if (extra == 0 && !m_frameKnown)
-        m_sizedWithoutFrame = true;
-    resize(width(), std::max(0, Twips::toPx(twips) - extra));
+    WindowGeometry::place(this, {.height = twips});
 }
-
 void frmFiles::setLeftTwips(double twips) {
-    move(Twips::toPx(twips), frameGeometry().y());
+    WindowGeometry::place(this, {.left = twips});
 }
 void frmFiles::setTopTwips(double twips) {
-    move(frameGeometry().x(), Twips::toPx(twips));
+    WindowGeometry::place(this, {.top = twips});
 }
 
 int frmFiles::loopValue() const {
@@ -925,41 +920,16 @@ void frmFiles::setLoopValue(int value) {
     m_playback->setLoop(value);
 }
 
-bool frmFiles::event(QEvent* event) {
-    const bool result = QMainWindow::event(event);
-    // The frame's size is known only once the window is on the screen; a
-    // height set before then was taken as the whole window's and is made so
-    // now.
-    if (!m_frameKnown && frameExtraHeight() > 0 &&
-        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-         event->type() == QEvent::Show)) {
-        m_frameKnown = true;
-        const int taken = height();
-        Form_Resize(); // the least height now counts the frame
-        if (m_sizedWithoutFrame)
-            resize(width(), std::max(0, taken - frameExtraHeight()));
-    }
-    return result;
-}
-
-void frmFiles::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    Form_Resize();
-}
-
-void frmFiles::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        Form_Resize();
-}
-
 void frmFiles::Form_Resize() {
     if (!isNormalState())
         return;
     WindowGeometry::holdWidth(this, kOuterWidth, kMinOuterHeight);
 
+    // The list leaves room for the whole bottom row under it (the design's
+    // 30 pixels were a row and a pixel short of it, clipping the row).
     const int innerHeight = centralWidget()->height();
-    playlist->resize(playlist->width(), std::max(0, innerHeight - 30));
+    playlist->resize(playlist->width(),
+                     std::max(0, innerHeight - playlist->y() - btnMoveup->height()));
     const int y = playlist->y() + playlist->height();
     for (QPushButton* b :
          {btnMoveup, btnMovedown, btnNowPlaying, btnDelete, btnClear, cmdView, cmdDevice})

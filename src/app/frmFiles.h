@@ -187,10 +187,7 @@ public:
     void message(const QString& text) override { message(text, MsgIcon::None); }
 
 protected:
-    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -203,7 +200,6 @@ private:
     void applySelection(const std::vector<char>& marks);
     // Closes the other windows in the order of the shutdown.
     void closeBrowsingWindows();
-    int frameExtraHeight() const;
 
     AppState& m_state;
     Platform& m_platform;
@@ -221,6 +217,4 @@ private:
     MediaEngine m_engine1;
     MediaEngine m_engine2;
     std::unique_ptr<PlaybackController> m_playback;
-    bool m_frameKnown = false;
-    bool m_sizedWithoutFrame = false;
 };

@@ -113,6 +113,7 @@ void frmFileList::buildControls() {
     txtMask->setGeometry(designRect(3210, 0, 495, 285));
     txtMask->setFont(msSansSerif(true));
     txtMask->setTextMargins(0, 0, 0, 0);
+    WindowLook::wholeLine(txtMask);
     setColours(txtMask, QPalette::Base, kListBack, QPalette::Text, kMaskText);
 
     btnRefresh =
@@ -190,12 +191,13 @@ void frmFileList::Form_Load() {
         File1->setPath(Dir1->path());
     txtMask->setText(s.Mask);
 
+    // Without a saved place the window opens under the main window's frame.
     const QRectF main = m_host.mainWindowTwips();
     const auto known = [](double v) { return std::isfinite(v) && v != 0; };
-    WindowGeometry::setLeft(this, known(s.FilesListX) ? s.FilesListX : main.left());
-    WindowGeometry::setTop(this, known(s.FilesListY) ? s.FilesListY : main.top() + main.height());
-    if (known(s.FilesListH))
-        WindowGeometry::setOuterHeight(this, s.FilesListH);
+    WindowGeometry::place(
+        this, {.left = known(s.FilesListX) ? s.FilesListX : main.left(),
+               .top = known(s.FilesListY) ? s.FilesListY : main.top() + main.height(),
+               .height = known(s.FilesListH) ? std::optional(s.FilesListH) : std::nullopt});
 }
 
 void frmFileList::Form_Unload() {
@@ -215,10 +217,15 @@ void frmFileList::closeEvent(QCloseEvent* event) {
     emit unloaded();
 }
 
-void frmFileList::showEvent(QShowEvent* event) {
-    // The first showing loads the window, before it reaches the screen.
-    if (!m_loaded && !event->spontaneous())
+void frmFileList::setVisible(bool visible) {
+    // The first showing loads the window, before the window system makes
+    // it: it is made where its place says.
+    if (visible && !m_loaded)
         Form_Load();
+    QWidget::setVisible(visible);
+}
+
+void frmFileList::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     Form_Resize();
 }

@@ -23,6 +23,7 @@ class VolumeSource;
 class frmFileList : public QWidget {
     Q_OBJECT
 public:
+    void setVisible(bool visible) override;
     frmFileList(AppState& state, Platform& platform, FileBrowserHost& host,
                 QWidget* parent = nullptr);
     ~frmFileList() override;

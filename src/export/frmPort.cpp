@@ -144,6 +144,7 @@ void frmPort::buildControls() {
     txtMask->setGeometry(168, 1, 33, 21);
     txtMask->setFont(msSansSerif(true));
     txtMask->setTextMargins(0, 0, 0, 0);
+    WindowLook::wholeLine(txtMask);
     setColours(txtMask, QPalette::Base, kListBack, QPalette::Text, kDarkBlue);
 
     Explorer = button("Explorer", QString(), QRect(202, 1, 21, 21), kTintB);
@@ -193,6 +194,7 @@ void frmPort::buildControls() {
     txtFolder->setGeometry(0, 161, 169, 19);
     txtFolder->setFont(msSansSerif());
     txtFolder->setTextMargins(0, 0, 0, 0);
+    WindowLook::wholeLine(txtFolder);
     setColours(txtFolder, QPalette::Base, kListBack, QPalette::Text, kDarkBlue);
     txtFolder->installEventFilter(this);
 
@@ -294,12 +296,12 @@ void frmPort::Form_Load() {
     if (!s.FileExport.isEmpty())
         File1->setPath(s.FileExport);
 
+    // Without a saved place the window opens just under the main window.
     const QRectF main = m_host.mainWindowTwips();
     const auto known = [](double v) { return std::isfinite(v) && v != 0; };
-    if (known(s.PortH))
-        WindowGeometry::setOuterHeight(this, s.PortH);
-    WindowGeometry::setLeft(this, known(s.PortX) ? s.PortX : main.left() + 100);
-    WindowGeometry::setTop(this, known(s.PortY) ? s.PortY : main.top() + main.height() + 100);
+    WindowGeometry::place(this, {.left = known(s.PortX) ? s.PortX : main.left() + 100,
+                                 .top = known(s.PortY) ? s.PortY : main.top() + main.height() + 100,
+                                 .height = known(s.PortH) ? std::optional(s.PortH) : std::nullopt});
 
     if (s.Sequence)
         chkSequence->setChecked(true);
@@ -336,10 +338,15 @@ void frmPort::closeEvent(QCloseEvent* event) {
     emit unloaded();
 }
 
-void frmPort::showEvent(QShowEvent* event) {
-    // The first showing loads the window, before it reaches the screen.
-    if (!m_loaded && !event->spontaneous())
+void frmPort::setVisible(bool visible) {
+    // The first showing loads the window, before the window system makes
+    // it: it is made where its place says.
+    if (visible && !m_loaded)
         Form_Load();
+    QWidget::setVisible(visible);
+}
+
+void frmPort::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     Form_Resize();
 }

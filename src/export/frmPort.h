@@ -28,6 +28,7 @@ class VolumeSource;
 class frmPort : public QWidget {
     Q_OBJECT
 public:
+    void setVisible(bool visible) override;
     frmPort(AppState& state, Platform& platform, ExportMediaHost& host, QWidget* parent = nullptr);
     ~frmPort() override;
 

@@ -54,14 +54,11 @@ void PlayerWindow::remote() {
 }
 
 void PlayerWindow::applySavedGeometry(double w, double h, double x, double y) {
-    if (w > 0)
-        WindowGeometry::setOuterWidth(this, w);
-    if (h > 0)
-        WindowGeometry::setOuterHeight(this, h);
-    if (x > 0)
-        WindowGeometry::setLeft(this, x);
-    if (y > 0)
-        WindowGeometry::setTop(this, y);
+    // Each saved measure above 0 replaces the design's; the window then lands
+    // on a screen.
+    const auto saved = [](double v) { return v > 0 ? std::optional(v) : std::nullopt; };
+    WindowGeometry::place(
+        this, {.left = saved(x), .top = saved(y), .width = saved(w), .height = saved(h)});
 }
 
 void PlayerWindow::closeEvent(QCloseEvent* event) {
@@ -97,10 +94,11 @@ player::player(AppState& state, PlaybackController& playback, MediaEngine& engin
 }
 
 void player::Form_Load() {
-    if (!m_state.player1FullScreen && m_host.isMainWindowVisible()) {
-        const AppSettings& s = m_state.settings;
+    const AppSettings& s = m_state.settings;
+    if (!m_state.player1FullScreen && m_host.isMainWindowVisible())
         applySavedGeometry(s.PlayW, s.PlayH, s.PlayX, s.PlayY);
-    }
+    else if (!m_state.player1FullScreen)
+        applySavedGeometry(0, 0, 0, 0); // the design's place, kept on a screen
     if (m_state.player1FullScreen)
         MediaPlayer1->setFullScreen(true);
     if (m_state.player1WindowState == 1)

@@ -2,6 +2,7 @@
 
 #include "app/Twips.h"
 #include "app/WindowGeometry.h"
+#include "app/WindowLook.h"
 #include "playlist/PathNames.h"
 #include "tags/ID3.h"
 #include "tags/frmID3.h"
@@ -39,6 +40,7 @@ frmNowplaying::frmNowplaying(AppState& state, NowPlayingHost& host, QWidget* par
         auto* l = new QLabel(caption, this);
         l->setObjectName(QLatin1String(name));
         l->setGeometry(r);
+        l->setFont(WindowLook::msSansSerif());
         return l;
     };
     auto box = [this](const char* name, QRect r) {
@@ -46,9 +48,9 @@ frmNowplaying::frmNowplaying(AppState& state, NowPlayingHost& host, QWidget* par
         b->setObjectName(QLatin1String(name));
         b->setGeometry(r);
         b->setReadOnly(true);
-        QPalette p = b->palette();
-        p.setColor(QPalette::Base, QColor(192, 192, 192));
-        b->setPalette(p);
+        b->setFont(WindowLook::msSansSerif());
+        WindowLook::setColours(b, QPalette::Base, WindowLook::kSilver, QPalette::Text, Qt::black);
+        WindowLook::wholeLine(b);
         return b;
     };
     auto button = [this](const char* name, QRect r) {
@@ -67,16 +69,7 @@ frmNowplaying::frmNowplaying(AppState& state, NowPlayingHost& host, QWidget* par
     connect(cmdID3player, &QPushButton::clicked, this, [this] { cmdID3player_Click(); });
     connect(cmdID3mixer, &QPushButton::clicked, this, [this] { cmdID3mixer_Click(); });
 
-    // Opened at start-up, before any window is on the screen, the frame is
-    // not known yet and the saved width and the height come out one frame too
-    // large: both are applied again once the frame is known.
-    WindowGeometry::followResizes(
-        this, [this] { Form_Resize(); },
-        [this] {
-            if (m_savedWidth != 0)
-                WindowGeometry::setOuterWidth(this, m_savedWidth);
-            Form_Resize();
-        });
+    WindowGeometry::followResizes(this, [this] { Form_Resize(); });
 
     Timer1.setInterval(5000);
     connect(&Timer1, &QTimer::timeout, this, [this] { NowPlaying(); });
@@ -86,13 +79,12 @@ frmNowplaying::frmNowplaying(AppState& state, NowPlayingHost& host, QWidget* par
 void frmNowplaying::Form_Load() {
     const QRectF main = m_host.mainWindowTwips();
     const AppSettings& s = m_state.settings;
-    if (s.NowPW != 0)
-        WindowGeometry::setOuterWidth(this, s.NowPW);
-    m_savedWidth = s.NowPW;
-    WindowGeometry::setOuterHeight(this, kHeight);
-    WindowGeometry::setLeft(this, s.NowPX == 0 ? main.left() : s.NowPX);
-    WindowGeometry::setTop(this,
-                           s.NowPY == 0 ? main.top() - WindowGeometry::outerHeight(this) : s.NowPY);
+    WindowGeometry::place(
+        this, {.width = s.NowPW != 0 ? std::optional(s.NowPW) : std::nullopt, .height = kHeight});
+    // Without a saved place the strip sits just above the main window.
+    WindowGeometry::place(
+        this, {.left = s.NowPX == 0 ? main.left() : s.NowPX,
+               .top = s.NowPY == 0 ? main.top() - WindowGeometry::outerHeight(this) : s.NowPY});
     NowPlaying();
 }
 
@@ -132,6 +124,9 @@ void frmNowplaying::Form_Resize() {
 }
 
 void frmNowplaying::closeEvent(QCloseEvent* event) {
+    // Where it was closed, not where the last refresh found it.
+    m_state.settings.NowPX = WindowGeometry::left(this);
+    m_state.settings.NowPY = WindowGeometry::top(this);
     Timer1.stop();
     event->accept();
     emit unloaded();

@@ -52,6 +52,4 @@ private:
     AppState& m_state;
     NowPlayingHost& m_host;
     bool m_resizing = false;
-    // The width Form_Load applied, again once the window's frame is known.
-    double m_savedWidth = 0;
 };

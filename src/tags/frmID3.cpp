@@ -3,6 +3,7 @@
 #include "ID3.h"
 #include "app/Twips.h"
 #include "app/WindowGeometry.h"
+#include "app/WindowLook.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -38,21 +39,21 @@ frmID3::frmID3(AppState& state, QWidget* parent)
     for (const Row& r : rows) {
         auto* label = new QLabel(QLatin1String(r.caption), this);
         label->setGeometry(0, Twips::toPx(r.labelTop), Twips::toPx(1100), Twips::toPx(315));
+        label->setFont(WindowLook::msSansSerif());
         auto* box = new QLineEdit(this);
         box->setObjectName(QLatin1String(r.box));
         box->setGeometry(Twips::toPx(1100), Twips::toPx(r.boxTop), Twips::toPx(8000),
                          Twips::toPx(285));
         box->setReadOnly(true);
-        QPalette p = box->palette();
-        p.setColor(QPalette::Base, QColor(192, 192, 192));
-        box->setPalette(p);
+        box->setFont(WindowLook::msSansSerif());
+        WindowLook::setColours(box, QPalette::Base, WindowLook::kSilver, QPalette::Text, Qt::black);
+        WindowLook::wholeLine(box);
         *r.field = box;
     }
 }
 
 void frmID3::Form_Load() {
-    WindowGeometry::setLeft(this, m_state.settings.ID3X);
-    WindowGeometry::setTop(this, m_state.settings.ID3Y);
+    WindowGeometry::place(this, {.left = m_state.settings.ID3X, .top = m_state.settings.ID3Y});
 }
 
 void frmID3::show(const QString& path, const ID3::TagRecord& record, bool hasTag) {
