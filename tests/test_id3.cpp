@@ -1,9 +1,13 @@
 // The ID3v1 reader over files written here: where the tag sits, what counts
 // as a tag, padding kept, the caller's record, the genre table and the MP3
-// test of a path.
+// test of a path; then the other kinds of tags in real files that ffmpeg
+// writes, as every window and the web page get them.
 #include "support/TestEnv.h"
+#include "support/Tones.h"
 
+#include "playlist/HtmlPage.h"
 #include "tags/ID3.h"
+#include "tags/SongTags.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,6 +67,8 @@ private slots:
     void genreTable();
     void mp3Paths_data();
     void mp3Paths();
+    void otherTags_data();
+    void otherTags();
 };
 
 void TestId3::wholeTagAtTheVeryEnd() {
@@ -112,6 +118,7 @@ void TestId3::nothingThatIsNoTaggedFile() {
     for (const QString& path : none) {
         TagRecord r = marked();
         QVERIFY2(!ID3::ReadID3Tag(path, r), qPrintable(path));
+        QVERIFY(!Tags::readSongTags(path).found());
         QCOMPARE(text(r), text(marked()));
         QCOMPARE(ID3::GetID3Title(path), padded("", 30));
     }
@@ -193,6 +200,63 @@ void TestId3::mp3Paths() {
     QFETCH(QString, path);
     QFETCH(bool, mp3);
     QCOMPARE(ID3::isMp3Path(path), mp3);
+}
+
+void TestId3::otherTags_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("appended");
+    QTest::addColumn<QString>("expected");
+    const QString title = QString::fromUtf8("T\u00eftle \u2605 \u03a3");
+    QStringList tags;
+    for (const QString& field : {"title=" + title, QStringLiteral("artist=Artist"),
+                                 QStringLiteral("album=Album"), QStringLiteral("date=2024"),
+                                 QStringLiteral("comment=Comment"), QStringLiteral("genre=Jazz")})
+        tags << QStringLiteral("-metadata") << field;
+    const QString all = "Other|" + title + "|Artist|Album|2024|Comment|Jazz";
+    auto row = [&](const char* kind, const char* name, const QStringList& options,
+                   const QString& expected, const QByteArray& appended = {}) {
+        QTest::newRow(kind) << name << options << appended << expected;
+    };
+    row("ID3v2.4", "s.mp3", tags + QStringList{"-id3v2_version", "4"}, all);
+    row("ID3v2.3", "s.mp3", tags + QStringList{"-id3v2_version", "3"}, all);
+    row("FLAC", "s.flac", tags, all);
+    row("Ogg Vorbis", "s.ogg", tags + QStringList{"-c:a", "libvorbis"}, all);
+    row("Opus", "s.opus", tags, all);
+    row("MP4", "s.m4a", tags, all);
+    row("WavPack (APE)", "s.wv", tags, all);
+    // A file with both: the ID3v1 tag exactly as it has always been read.
+    row("ID3v1 first", "s.mp3", tags, "ID3v1|Old|Band|Album|1999|Comment|Rock",
+        tagBytes("Old", "Band", "1999", "Comment", 17));
+    // A tag without a field is none, also in a file named .mp3 (whose tag
+    // window opens all the same).
+    row("empty ID3v2", "s.mp3", {}, "None||||||");
+    row("no comments", "s.ogg", {}, "None||||||");
+}
+
+void TestId3::otherTags() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, appended);
+    QFETCH(QString, expected);
+    TestEnv env;
+    const QString path = env.path(name);
+    QVERIFY(Tones::encode(path, options));
+    if (!appended.isEmpty()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::Append) && f.write(appended) == appended.size());
+    }
+    const Tags::SongTags t = Tags::readSongTags(path);
+    const QString source = t.source == Tags::SongTags::Source::None    ? "None"
+                           : t.source == Tags::SongTags::Source::ID3v1 ? "ID3v1"
+                                                                       : "Other";
+    QCOMPARE(
+        QStringList({source, t.Title, t.Artist, t.Album, t.Year, t.Comment, t.Genre}).join(u'|'),
+        expected);
+    // The web page shows the same artist and title.
+    const QByteArray page = HtmlPage::render({path}, QStringLiteral("p.html"), true, false);
+    QVERIFY(page.contains(
+        ("ID3 Info - Artist: " + t.Artist + " Title: " + t.Title + "</li>").toUtf8()));
 }
 
 QTEST_GUILESS_MAIN(TestId3)

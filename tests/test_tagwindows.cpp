@@ -1,5 +1,6 @@
 // The tag window and the Now Playing strip through the main window.
 #include "support/App.h"
+#include "support/Tones.h"
 
 #include "app/Twips.h"
 #include "app/WindowGeometry.h"
@@ -40,10 +41,13 @@ void TestTagWindows::tagWindowFromPlaylistMenu() {
     const QString spaced = p.env.path("spaced.mp3");
     const QString nul = p.env.path("nul.MP3");
     const QString plain = p.env.path("plain.mp3");
+    const QString vorbis = p.env.path("song.ogg"), bare = p.env.path("bare.ogg");
     writeTagged(spaced, "Song", 9, ' ');
     writeTagged(nul, "Intro", 255, '\0');
     writeBytes(plain, QByteArray(500, 'x'));
-    p.w->playlistModel().append(QStringList({spaced, nul, plain, "/music/x.wma"}));
+    QVERIFY(Tones::encode(vorbis, {"-metadata", "title=Vorbis", "-metadata", "genre=Jazz"}));
+    QVERIFY(Tones::encode(bare, {}));
+    p.w->playlistModel().append(QStringList({spaced, nul, plain, bare, vorbis}));
     p.w->mnuID3->trigger(); // nothing selected: nothing happens
     QVERIFY(!p.w->tagWindow());
     // The first selected entry's tag.
@@ -74,11 +78,16 @@ void TestTagWindows::tagWindowFromPlaylistMenu() {
     t->close();
     QTRY_VERIFY(!p.w->tagWindow());
 
+    // Another file without a tag gets the message; with one, the window.
     p.w->playlist->clearSelection();
     p.w->setSelected(3, true);
     p.w->mnuID3->trigger();
     QCOMPARE(p.platform.messages.texts(), QStringList({"This is not an MP3 file!"}));
     QVERIFY(!p.w->tagWindow());
+    p.w->ShowID3Info(vorbis);
+    QCOMPARE(p.w->tagWindow()->txtTitle->text(), QStringLiteral("Vorbis"));
+    QCOMPARE(p.w->tagWindow()->txtGenre->text(), QStringLiteral("Jazz"));
+    QCOMPARE(p.platform.messages.texts().size(), 1);
 }
 
 void TestTagWindows::nowPlaying() {
@@ -98,18 +107,22 @@ void TestTagWindows::nowPlaying() {
     };
     QCOMPARE(lines(), QStringList({"", ""})); // no player open
     const QString tagged = p.env.path("a.mp3");
-    const QString untitled = p.env.path("b.mp3");
+    const QString untitled = p.env.path("b.mp3"), v2 = p.env.path("c.mp3");
     writeTagged(tagged, "Intro", 1, '\0');
     writeTagged(untitled, "", 1, '\0');
-    p.w->playlistModel().append(QStringList({tagged, untitled}));
+    QVERIFY(Tones::encode(v2, {"-metadata", "title=Second Version"}));
+    p.w->playlistModel().append(QStringList({tagged, untitled, v2}));
     p.w->setFocusedPosition(0);
     p.w->btnPlaysong_Click();
     p.w->setFocusedPosition(1);
     p.w->btnPlay2_Click();
     QCOMPARE(lines(), QStringList({"Intro", "b.mp3"}));
+    p.w->setFocusedPosition(2); // a title from ID3v2
+    p.w->btnPlay2_Click();
+    QCOMPARE(lines(), QStringList({"Intro", "Second Version"}));
     // The ID3 button of Player 2 opens the tag window for its file.
     QTest::mouseClick(now->cmdID3mixer, Qt::LeftButton);
-    QCOMPARE(p.w->tagWindow()->txtFile->text(), untitled);
+    QCOMPARE(p.w->tagWindow()->txtFile->text(), v2);
     p.w->btnStop_Click();
     QCOMPARE(lines(), QStringList({"", ""}));
     // With the player closed, its ID3 button does nothing.

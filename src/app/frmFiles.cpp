@@ -17,6 +17,7 @@
 #include "playlist/PlaylistSelection.h"
 #include "playlist/PlsFormat.h"
 #include "tags/ID3.h"
+#include "tags/SongTags.h"
 #include "tags/frmID3.h"
 
 #include <QAction>
@@ -805,12 +806,13 @@ void frmFiles::btnNowPlaying_Click() {
 }
 
 void frmFiles::ShowID3Info(const QString& path) {
-    if (!ID3::isMp3Path(path)) {
+    // An MP3 file opens the window, tag or not; any other file only when it
+    // has a tag.
+    const Tags::SongTags tags = Tags::readSongTags(path);
+    if (!tags.found() && !ID3::isMp3Path(path)) {
         message(QStringLiteral("This is not an MP3 file!"));
         return;
     }
-    ID3::TagRecord record;
-    const bool hasTag = ID3::ReadID3Tag(path, record);
     if (!m_id3) {
         auto* window = new frmID3(m_state);
         m_id3 = window;
@@ -820,7 +822,7 @@ void frmFiles::ShowID3Info(const QString& path) {
         });
         window->Form_Load();
     }
-    m_id3->show(path, record, hasTag);
+    m_id3->show(path, tags);
 }
 
 void frmFiles::mnuID3_Click() {

@@ -4,8 +4,7 @@
 #include "app/WindowGeometry.h"
 #include "app/WindowLook.h"
 #include "playlist/PathNames.h"
-#include "tags/ID3.h"
-#include "tags/frmID3.h"
+#include "tags/SongTags.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -22,7 +21,7 @@ QRect designRect(int left, int top, int width, int height) {
 
 // The tag title as a text box shows it, or the file name when that is empty.
 QString songLine(const QString& path) {
-    const QString title = shownText(ID3::GetID3Title(path));
+    const QString title = Tags::readSongTags(path).Title;
     return title.isEmpty() ? PathNames::fileName(path) : title;
 }
 

@@ -3,7 +3,7 @@
 #include "M3uFormat.h"
 #include "PathNames.h"
 #include "platform/TextFile.h"
-#include "tags/ID3.h"
+#include "tags/SongTags.h"
 
 #include <QUrl>
 
@@ -35,12 +35,6 @@ void appendEscaped(QString& out, QStringView text) {
             out += c;
         }
     }
-}
-
-// A tag field up to its first NUL; blanks after the value stay.
-QStringView tagText(const QString& field) {
-    const qsizetype nul = field.indexOf(QChar(0));
-    return nul < 0 ? QStringView(field) : QStringView(field).left(nul);
 }
 
 // The address a full-path entry links to.
@@ -113,8 +107,7 @@ QByteArray render(const QStringList& entries, const QString& pagePath, bool rela
     int n = 0;
     for (const QString& entry : entries) {
         ++n;
-        ID3::TagRecord tag;
-        ID3::ReadID3Tag(entry, tag);
+        const Tags::SongTags tag = Tags::readSongTags(entry);
         QString text;
         QString target;
         if (!relative) {
@@ -131,9 +124,9 @@ QByteArray render(const QStringList& entries, const QString& pagePath, bool rela
         out += QLatin1String("'>");
         appendEscaped(out, text);
         out += QLatin1String("</a></b><br/>\r\nID3 Info - Artist: ");
-        appendEscaped(out, tagText(tag.Artist));
+        appendEscaped(out, tag.Artist);
         out += QLatin1String(" Title: ");
-        appendEscaped(out, tagText(tag.Title));
+        appendEscaped(out, tag.Title);
         out += QLatin1String("</li>\r\n");
     }
     out += QLatin1String("</ol></font></body></html>\r\n");

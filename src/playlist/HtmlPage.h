@@ -6,7 +6,7 @@
 
 // The playlist as a web page that reloads itself every 30 seconds: a
 // numbered list of links to the files, each with the artist and title of
-// its ID3v1 tag. UTF-8, every line ending in CR LF. There is no reader.
+// its tags (ID3v1 first). UTF-8, every line ending in CR LF. There is no reader.
 namespace HtmlPage {
 
 // The page's bytes; pagePath is the page's own path as the user gave it,

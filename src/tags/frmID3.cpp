@@ -1,6 +1,6 @@
 #include "frmID3.h"
 
-#include "ID3.h"
+#include "SongTags.h"
 #include "app/Twips.h"
 #include "app/WindowGeometry.h"
 #include "app/WindowLook.h"
@@ -8,11 +8,6 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
-
-QString shownText(const QString& field) {
-    const qsizetype nul = field.indexOf(QChar(0));
-    return nul < 0 ? field : field.left(nul);
-}
 
 frmID3::frmID3(AppState& state, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowCloseButtonHint | Qt::WindowTitleHint), m_state(state) {
@@ -56,17 +51,14 @@ void frmID3::Form_Load() {
     WindowGeometry::place(this, {.left = m_state.settings.ID3X, .top = m_state.settings.ID3Y});
 }
 
-void frmID3::show(const QString& path, const ID3::TagRecord& record, bool hasTag) {
+void frmID3::show(const QString& path, const Tags::SongTags& tags) {
     txtFile->setText(path);
-    txtTitle->setText(shownText(record.Title));
-    txtArtist->setText(shownText(record.Artist));
-    txtAlbum->setText(shownText(record.Album));
-    // A file without a tag has no genre, and neither has a number past the
-    // table (255 is the usual "none").
-    const auto genre = ID3::genreName(record.Genre);
-    txtGenre->setText(hasTag && genre ? *genre : QString());
-    txtYear->setText(shownText(record.Year));
-    txtComment->setText(shownText(record.Comment));
+    txtTitle->setText(tags.Title);
+    txtArtist->setText(tags.Artist);
+    txtAlbum->setText(tags.Album);
+    txtGenre->setText(tags.Genre);
+    txtYear->setText(tags.Year);
+    txtComment->setText(tags.Comment);
     QWidget::show();
 }
 

@@ -1,6 +1,7 @@
 #include "Tones.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <cmath>
 #include <cstdint>
@@ -181,4 +182,12 @@ QString Tones::video(const QString& name, const QColor& colour, int frames, int 
 QString Tones::file(const QString& name, const QByteArray& bytes) {
     const QString p = path(name);
     return writeFile(p, bytes) ? p : QString();
+}
+
+bool Tones::encode(const QString& path, const QStringList& options, double seconds) {
+    const QString tone = QStringLiteral("sine=sample_rate=8000:duration=%1").arg(seconds);
+    // Bit-exact: no encoder name among the tags.
+    const QStringList args = {"-v", "error", "-nostdin", "-y",        "-f",     "lavfi",
+                              "-i", tone,    "-fflags",  "+bitexact", "-flags", "+bitexact"};
+    return QProcess::execute(QStringLiteral("ffmpeg"), args + options + QStringList{path}) == 0;
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // Media files made on the spot for the player's tests: sine tones as PCM WAV
@@ -23,6 +24,11 @@ public:
                   int width = 64, int height = 48);
     // Any bytes under any name; returns its path.
     QString file(const QString& name, const QByteArray& bytes);
+
+    // A short tone encoded by ffmpeg into the format that path's ending
+    // picks, with more of its options (metadata, tag kinds) before the
+    // name; false when ffmpeg failed.
+    static bool encode(const QString& path, const QStringList& options, double seconds = 0.1);
 
     static QByteArray wavBytes(double seconds, double frequency, int sampleRate);
     static QByteArray aviBytes(const QColor& colour, int frames, int fps, int width, int height);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// What the program shows of a song's tags: title, artist, album, year,
+// comment and genre, from any common kind of tag. A file's ID3v1 tag is read
+// first, exactly as the ID3 module reads it; a file without one gives the
+// fields of its other tags (ID3v2, Vorbis comments, FLAC, MP4, APE and the
+// others TagLib knows).
+namespace Tags {
+
+struct SongTags {
+    enum class Source { None, ID3v1, Other };
+    Source source = Source::None;
+    // Each field as a text box shows it: an ID3v1 field up to its first NUL
+    // with its blank padding kept, another tag's value as stored. The genre
+    // is the genre's name, empty for an ID3v1 number without one.
+    QString Title, Artist, Album, Year, Comment, Genre;
+
+    bool found() const { return source != Source::None; }
+};
+
+// The tags of the file at path; source None (every field empty) for a file
+// with no tag, an empty tag, or one that is missing, unreadable or not a
+// plain file.
+SongTags readSongTags(const QString& path);
+
+} // namespace Tags
