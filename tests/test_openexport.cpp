@@ -140,25 +140,23 @@ void TestOpenExport::dropsInOrder() {
 }
 
 void TestOpenExport::commandLine_data() {
-    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QStringList>("commandLine");
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QByteArray>("settings");
     const QStringList a = {"/music/a.mp3"};
-    QTest::newRow("quoted") << "\"/music/My Song.mp3\"" << QStringList({"/music/My Song.mp3"})
-                            << QByteArray();
-    QTest::newRow("leading quote") << "\"/music/a.mp3" << a << QByteArray();
-    QTest::newRow("trailing quote") << "/music/a.mp3\"" << a << QByteArray();
-    QTest::newRow("capital PLS") << "/music/LIST.PLS" << QStringList({"/music/LIST.PLS"})
-                                 << QByteArray();
-    QTest::newRow("two names") << "/music/a.mp3 /music/b.mp3"
-                               << QStringList({"/music/a.mp3 /music/b.mp3"}) << QByteArray();
-    QTest::newRow("playlist") << "@list" << QStringList({"/c/1.mp3", "/c/2.mp3"}) << QByteArray();
+    QTest::newRow("capital PLS") << QStringList({"/music/LIST.PLS"})
+                                 << QStringList({"/music/LIST.PLS"}) << QByteArray();
+    // Each file in its turn, a playlist read in its place.
+    QTest::newRow("several") << QStringList({"/music/a b.mp3", "@list", "/music/c.mp3"})
+                             << QStringList(
+                                    {"/music/a b.mp3", "/c/1.mp3", "/c/2.mp3", "/music/c.mp3"})
+                             << QByteArray();
     // Now Playing opens after the command-line file, and not minimized.
-    QTest::newRow("Now Playing") << "/music/a.mp3" << a << QByteArray("[Jukora]\nNowPV=True\n");
+    QTest::newRow("Now Playing") << a << a << QByteArray("[Jukora]\nNowPV=True\n");
 }
 
 void TestOpenExport::commandLine() {
-    QFETCH(QString, commandLine);
+    QFETCH(QStringList, commandLine);
     QFETCH(QStringList, expected);
     QFETCH(QByteArray, settings);
     Program p(false);
@@ -166,14 +164,15 @@ void TestOpenExport::commandLine() {
     if (!settings.isEmpty())
         writeBytes(p.env.settingsFile(), settings);
     // The files are there, in the test's folder.
-    for (QString& path : expected) {
-        path.replace(QStringLiteral("/music/"), p.env.path("music/"))
+    auto here = [&](QString path) {
+        return path.replace(QStringLiteral("/music/"), p.env.path("music/"))
             .replace(QStringLiteral("/c/"), p.env.path("c/"));
-        makeFile(path);
-    }
-    commandLine.replace(QStringLiteral("/music/"), p.env.path("music/"));
-    if (commandLine == QLatin1String("@list"))
-        commandLine = p.pls("cmd.pls", expected);
+    };
+    for (QString& path : expected)
+        makeFile(path = here(path));
+    for (QString& arg : commandLine)
+        arg = arg == QLatin1String("@list") ? p.pls("cmd.pls", {here("/c/1.mp3"), here("/c/2.mp3")})
+                                            : here(arg);
     p.start(commandLine);
     // The file replaced the saved playlist, the window is minimized, and
     // Player 1 was asked to play the first entry.

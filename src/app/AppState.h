@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -72,6 +73,6 @@ struct AppState {
     bool player1FullScreen = false;
     int player1WindowState = 0;
 
-    // The text the program was started with (the command-line file).
-    QString commandLine;
+    // The files the program was started with, absolute (the command line).
+    QStringList commandLine;
 };

@@ -38,6 +38,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -512,17 +513,44 @@ void frmFiles::playlist_OLEDragDrop(const QMimeData* data) {
 }
 
 void frmFiles::OpenCommandLineFile() {
-    if (m_state.commandLine.isEmpty())
+    openFiles(m_state.commandLine, true);
+}
+
+void frmFiles::openFiles(const QStringList& files, bool minimized) {
+    if (files.isEmpty())
         return;
     m_model.clear();
-    addToPlaylist({PlaylistFiles::removeQuotes(m_state.commandLine)});
-    setWindowState((windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen)) |
-                   Qt::WindowMinimized);
-    if (frmNowplaying* now = nowPlayingWindow())
-        now->showMinimized();
+    addToPlaylist(files);
+    if (minimized) {
+        setWindowState((windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen)) |
+                       Qt::WindowMinimized);
+        if (frmNowplaying* now = nowPlayingWindow())
+            now->showMinimized();
+    } else {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
     if (m_fileList)
         cmdView_Click();
+    m_state.currentIndex = 0;
     btnPlay_Click();
+}
+
+void frmFiles::openLaunchFiles(const QStringList& files) {
+    // While a dialog is open (a question, the copy to a device) the list
+    // must not change under it: the files wait until it has closed.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(250, this, [this, files] { openLaunchFiles(files); });
+        return;
+    }
+    openFiles(files, false);
+    raiseMainWindow();
+}
+
+void frmFiles::raiseMainWindow() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
 }
 
 // ---------------------------------------------------------------------------

@@ -65,6 +65,10 @@ public:
     void mnusave_Click();
     void playlist_OLEDragDrop(const QMimeData* data);
     void OpenCommandLineFile();
+    // The files of a later launch of the program (none: it only asks for
+    // this window), taken as the command line's and played, with this
+    // window raised.
+    void openLaunchFiles(const QStringList& files);
 
     // Editing commands.
     void btnDelete_Click();
@@ -192,6 +196,10 @@ protected:
 
 private:
     void Form_Unload();
+    // Replaces the playlist with the files and plays it from the top;
+    // minimized as at a start with files, otherwise in the normal state.
+    void openFiles(const QStringList& files, bool minimized);
+    void raiseMainWindow();
     void buildControls();
     void buildMenus();
     void message(const QString& text, MsgIcon icon);

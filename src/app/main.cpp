@@ -1,10 +1,13 @@
 #include "AppState.h"
+#include "SingleInstance.h"
 #include "Version.h"
 #include "desktop/MprisService.h"
 #include "frmFiles.h"
+#include "platform/AppPaths.h"
 #include "platform/QtDialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QStringList>
 #include <QTimer>
 
@@ -19,10 +22,18 @@ int main(int argc, char* argv[]) {
     // The media library reads numbers in the C locale.
     std::setlocale(LC_NUMERIC, "C");
 
+    // Every argument is a file. A copy already running on this display
+    // takes them, and this one ends at once.
+    const QStringList launchFiles =
+        commandLineFiles(QApplication::arguments().mid(1), QDir::currentPath());
+    SingleInstance instance(
+        SingleInstance::socketPath(SingleInstance::displayName(QApplication::platformName())));
+    if (instance.start(launchFiles) == SingleInstance::Start::HandedOver)
+        return 0;
+    AppPaths::moveOldSettingsFile();
+
     AppState state;
-    // The arguments joined with single blanks are the command line: a path
-    // with blanks passed as several arguments still names one file.
-    state.commandLine = QApplication::arguments().mid(1).join(u' ');
+    state.commandLine = launchFiles;
 
     QtMessageBoxes messages;
     QtFileDialogs files;
@@ -30,6 +41,8 @@ int main(int argc, char* argv[]) {
     Platform platform{messages, files, shell};
 
     frmFiles main(state, platform);
+    // From here on: a launch may come while the start-up shows a message.
+    QObject::connect(&instance, &SingleInstance::filesArrived, &main, &frmFiles::openLaunchFiles);
     main.Form_Load();
     if (main.windowState() & Qt::WindowMinimized)
         main.showMinimized();

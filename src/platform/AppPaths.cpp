@@ -12,13 +12,42 @@ QString g_dataFolder;
 
 namespace AppPaths {
 
+namespace {
+
+QString homeFolder() {
+    const QString home = qEnvironmentVariable("HOME");
+    return home.isEmpty() ? QDir::homePath() : home;
+}
+
+QString configFolder() {
+    // A relative $XDG_CONFIG_HOME is not to be used.
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.startsWith(u'/'))
+        return config;
+    return homeFolder() + QStringLiteral("/.config");
+}
+
+} // namespace
+
 QString settingsFile() {
-    QString profile = qEnvironmentVariable("USERPROFILE");
-    if (profile.isEmpty())
-        profile = qEnvironmentVariable("HOME");
-    if (profile.isEmpty())
-        profile = QDir::homePath();
-    return QDir::toNativeSeparators(QDir::cleanPath(profile + QStringLiteral("/jk.ini")));
+    const QString profile = qEnvironmentVariable("USERPROFILE");
+    if (!profile.isEmpty())
+        return QDir::cleanPath(profile + QStringLiteral("/jk.ini"));
+    const QString folder = QDir::cleanPath(configFolder() + QStringLiteral("/jukora"));
+    QDir().mkpath(folder);
+    return folder + QStringLiteral("/jk.ini");
+}
+
+bool moveOldSettingsFile() {
+    if (!qEnvironmentVariable("USERPROFILE").isEmpty())
+        return false;
+    const QString old = QDir::cleanPath(homeFolder() + QStringLiteral("/jk.ini"));
+    const QString now = settingsFile();
+    if (old == now || !QFileInfo(old).isFile() || QFileInfo::exists(now))
+        return false;
+    // A plain rename keeps the file as it is; across file systems Qt copies
+    // it and removes the old one only when the copy is whole.
+    return QFile::rename(old, now);
 }
 
 QString programFolder() {

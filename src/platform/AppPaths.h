@@ -6,9 +6,15 @@
 // the folders elsewhere with the overrides.
 namespace AppPaths {
 
-// USERPROFILE when set, otherwise HOME, followed by "/jk.ini". Built afresh
-// on every call.
+// USERPROFILE followed by "/jk.ini" when USERPROFILE is set; otherwise
+// "jukora/jk.ini" in the user's configuration folder ($XDG_CONFIG_HOME, or
+// ~/.config), which is made when missing. Built afresh on every call.
 QString settingsFile();
+
+// The settings file of earlier versions, ~/jk.ini, moves to the
+// configuration folder on the first start: once, only while USERPROFILE is
+// not set and no settings file is there yet. True when it was moved.
+bool moveOldSettingsFile();
 
 // The folder of the program's executable.
 QString programFolder();

@@ -22,7 +22,7 @@ struct App {
         if (started)
             start();
     }
-    void start(const QString& commandLine = QString()) {
+    void start(const QStringList& commandLine = {}) {
         state.commandLine = commandLine;
         w = std::make_unique<frmFiles>(state, platform.platform);
         w->Form_Load();

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "Tones.h"
+
+#include <memory>
+#include <vector>
+
+// A user's session in a temporary folder, for starting the real program:
+// its own home, configuration, data and runtime folders, the offscreen
+// platform and no sound. The program runs as a copy inside the folder, so
+// that everything it keeps beside itself stays there too.
+class Session {
+public:
+    Session() {
+        for (const char* sub : {"bin", "home", "config", "data", "cache", "run", "music"})
+            QDir().mkpath(path(sub));
+        QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::copy(QStringLiteral(JUKORA_BINARY), program());
+        m_env = QProcessEnvironment::systemEnvironment();
+        for (const char* name :
+             {"USERPROFILE", "DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY"})
+            m_env.remove(QLatin1String(name));
+        const std::pair<const char*, QString> vars[] = {
+            {"HOME", path("home")},
+            {"XDG_CONFIG_HOME", path("config")},
+            {"XDG_DATA_HOME", path("data")},
+            {"XDG_CACHE_HOME", path("cache")},
+            {"XDG_RUNTIME_DIR", path("run")},
+            {"QT_QPA_PLATFORM", QStringLiteral("offscreen")},
+            {"JUKORA_AUDIO", QStringLiteral("null")}};
+        for (const auto& [name, value] : vars)
+            m_env.insert(QLatin1String(name), value);
+    }
+    ~Session() {
+        for (auto& p : m_started) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+    }
+
+    QString path(const QString& name) const { return m_dir.path() + u'/' + name; }
+    // Short songs in the session folder; returns the path of the last.
+    QString songs(std::initializer_list<const char*> names) const {
+        QString last;
+        for (const char* name : names) {
+            last = path(QLatin1String(name));
+            QFile f(last);
+            if (f.open(QIODevice::WriteOnly))
+                f.write(Tones::wavBytes(0.2, 440.0, 8000));
+        }
+        return last;
+    }
+    QString program() const { return path("bin/jukora"); }
+    // The socket of the one running copy on the offscreen platform.
+    QString socket() const { return path("run/jukora-offscreen.socket"); }
+
+    // Starts the program with these arguments in the music folder.
+    QProcess* launch(const QStringList& args = {}) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessEnvironment(m_env);
+        p->setWorkingDirectory(path("music"));
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(program(), args);
+        p->waitForStarted();
+        m_started.push_back(std::move(p));
+        return m_started.back().get();
+    }
+
+    // The autosaved playlist, wherever in the session the program keeps it.
+    QString autosave() const {
+        QDirIterator it(m_dir.path(), {QStringLiteral("jukora.pls")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        return it.hasNext() ? it.next() : QString();
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcessEnvironment m_env;
+    std::vector<std::unique_ptr<QProcess>> m_started;
+};

@@ -1,0 +1,212 @@
+// Starting the program on the desktop: the files of its command line, the
+// one running copy that later launches hand their files to (real processes
+// of the built program), and where the settings file lives.
+#include "support/App.h"
+#include "support/Session.h"
+#include "support/TestEnv.h"
+
+#include "app/SingleInstance.h"
+#include "platform/AppPaths.h"
+#include "playlist/PlsFormat.h"
+
+#include <QDialog>
+#include <QLocalSocket>
+#include <QtTest>
+
+namespace {
+
+constexpr int kDeadline = 20000;
+
+// Sets (or, for a null value, removes) environment variables for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(std::initializer_list<std::pair<const char*, QString>> vars) {
+        for (const auto& [name, value] : vars) {
+            m_old.emplace_back(name, qgetenv(name));
+            if (value.isNull())
+                qunsetenv(name);
+            else
+                qputenv(name, value.toLocal8Bit());
+        }
+    }
+    ~ScopedEnv() {
+        for (const auto& [name, value] : m_old) {
+            if (value.isNull())
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
+    }
+
+private:
+    std::vector<std::pair<const char*, QByteArray>> m_old;
+};
+
+QStringList saved(const Session& s) {
+    return PlsFormat::read(s.autosave());
+}
+
+// Whether a running copy answers on the socket (a probe that sends nothing
+// is dropped by it).
+bool answers(const QString& socket) {
+    QLocalSocket probe;
+    probe.connectToServer(socket);
+    return probe.waitForConnected(1000);
+}
+
+bool finishedWell(QProcess* p) {
+    return (p->state() == QProcess::NotRunning || p->waitForFinished(kDeadline)) &&
+           p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0;
+}
+
+} // namespace
+
+class TestLaunch : public QObject {
+    Q_OBJECT
+private slots:
+    void commandLineFiles_data();
+    void commandLineFiles();
+    void settingsFile();
+    void launchFilesInTheRunningWindow();
+    void secondLaunchHandsOver();
+    void launchesAtOnce();
+};
+
+void TestLaunch::commandLineFiles_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("files");
+    QTest::newRow("absolute, as given") << QStringList{"/music/My Song.mp3", "/m//x.pls"}
+                                        << QStringList{"/music/My Song.mp3", "/m//x.pls"};
+    QTest::newRow("relative") << QStringList{"a.mp3", "sub/../b.m3u", "../c.mp3", "./d"}
+                              << QStringList{"/home/u/a.mp3", "/home/u/b.m3u", "/home/c.mp3",
+                                             "/home/u/d"};
+    QTest::newRow("quotes at the ends")
+        << QStringList{"\"/m/a b.mp3\"", "\"a.mp3", "b.mp3\"", "in\"side.mp3"}
+        << QStringList{"/m/a b.mp3", "/home/u/a.mp3", "/home/u/b.mp3", "/home/u/in\"side.mp3"};
+    QTest::newRow("addresses") << QStringList{"file:///m/a%20b.mp3", "http://radio/stream", "",
+                                              "\"\""}
+                               << QStringList{"/m/a b.mp3", "http://radio/stream"};
+}
+
+void TestLaunch::commandLineFiles() {
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, files);
+    QCOMPARE(::commandLineFiles(args, QStringLiteral("/home/u")), files);
+}
+
+void TestLaunch::settingsFile() {
+    QTemporaryDir dir;
+    const QString home = dir.path() + "/home", config = dir.path() + "/config";
+    QDir().mkpath(home);
+    // USERPROFILE, when set, holds it as ever, and nothing moves.
+    const QByteArray old = "[Jukora]\r\nFilesH=5000\r\n; kept\r\nDirectory=/m/\xE9t\xE9\r\n";
+    writeBytes(home + "/jk.ini", old);
+    {
+        ScopedEnv env{{"USERPROFILE", dir.path()}, {"HOME", home}};
+        QCOMPARE(AppPaths::settingsFile(), dir.path() + "/jk.ini");
+        QVERIFY(!AppPaths::moveOldSettingsFile());
+    }
+    // Otherwise in the configuration folder, made when missing; a relative
+    // XDG_CONFIG_HOME does not count.
+    for (const QString& xdg : {QString(), QStringLiteral("relative/config")}) {
+        ScopedEnv env{{"USERPROFILE", QString()}, {"HOME", home}, {"XDG_CONFIG_HOME", xdg}};
+        QCOMPARE(AppPaths::settingsFile(), home + "/.config/jukora/jk.ini");
+        QVERIFY(QFileInfo(home + "/.config/jukora").isDir());
+    }
+    ScopedEnv env{{"USERPROFILE", QString()}, {"HOME", home}, {"XDG_CONFIG_HOME", config}};
+    const QString now = config + "/jukora/jk.ini";
+    QCOMPARE(AppPaths::settingsFile(), now);
+    // The old file moves once, every byte kept; then it is no more looked at.
+    QVERIFY(AppPaths::moveOldSettingsFile());
+    QCOMPARE(readBytes(now), old);
+    QVERIFY(!QFile::exists(home + "/jk.ini"));
+    writeBytes(home + "/jk.ini", "[Jukora]\nFilesH=9999\n");
+    QVERIFY(!AppPaths::moveOldSettingsFile());
+    QCOMPARE(readBytes(now), old);
+    QVERIFY(QFile::exists(home + "/jk.ini"));
+}
+
+void TestLaunch::launchFilesInTheRunningWindow() {
+    App p;
+    p.w->playlistModel().append(QStringList{"/old/1.mp3", "/old/2.mp3"});
+    p.state.currentIndex = 1;
+    p.w->showMinimized();
+    // While a dialog is open the list stays as it is; the files come once
+    // it has closed.
+    QDialog dialog;
+    dialog.setModal(true);
+    dialog.show();
+    const QStringList files = {"/new/a.mp3", "/new/b.mp3"};
+    p.w->openLaunchFiles(files);
+    QCOMPARE(p.entries().size(), 2);
+    QCOMPARE(p.entries().first(), QStringLiteral("/old/1.mp3"));
+    dialog.close();
+    // Then they replace the list, which plays from its top, with the window
+    // brought up (and so the list saved).
+    QTRY_COMPARE(p.entries(), files);
+    QVERIFY(!p.w->isMinimized());
+    QCOMPARE(p.state.playerFile, files.first());
+    QVERIFY(p.w->player1());
+    QCOMPARE(PlsFormat::read(p.env.autosaveFile()), files);
+    // Without files only the window comes up.
+    p.w->btnStop_Click();
+    p.w->showMinimized();
+    p.w->openLaunchFiles({});
+    QVERIFY(!p.w->isMinimized());
+    QCOMPARE(p.entries(), files);
+    QVERIFY(!p.w->player1());
+}
+
+void TestLaunch::secondLaunchHandsOver() {
+    Session s;
+    const QByteArray ini = "[Jukora]\nFilesH=5000\n; a line of my own\n";
+    writeBytes(s.path("home/jk.ini"), ini);
+    writeBytes(s.path("music/list.m3u"), "in-list.wav\n");
+    s.songs({"music/a.wav", "music/in-list.wav", "c.wav", "music/e.wav", "music/f.wav"});
+    QProcess* first = s.launch();
+    QTRY_VERIFY_WITH_TIMEOUT(answers(s.socket()), kDeadline);
+    // The first start moved the settings file.
+    QTRY_COMPARE_WITH_TIMEOUT(readBytes(s.path("config/jukora/jk.ini")), ini, kDeadline);
+    QVERIFY(!QFile::exists(s.path("home/jk.ini")));
+
+    // A second launch hands its files over, in order, made absolute, a
+    // playlist read in its place, and ends; the first plays them.
+    const QString music = s.path("music");
+    QVERIFY(finishedWell(s.launch({"a.wav", "list.m3u", "../c.wav", s.path("music/e.wav")})));
+    const QStringList handed = {music + "/a.wav", music + "/in-list.wav", s.path("c.wav"),
+                                music + "/e.wav"};
+    QTRY_COMPARE_WITH_TIMEOUT(saved(s), handed, kDeadline);
+    // Without files it only brings the first one up.
+    QVERIFY(finishedWell(s.launch()));
+    QCOMPARE(first->state(), QProcess::Running);
+    QCOMPARE(saved(s), handed);
+
+    // A copy that ended without closing its socket leaves it behind: the
+    // next launch becomes the running copy all the same.
+    first->kill();
+    QVERIFY(first->waitForFinished(kDeadline));
+    QVERIFY(QFileInfo::exists(s.socket()) && !answers(s.socket()));
+    QProcess* next = s.launch({"e.wav"});
+    QTRY_VERIFY_WITH_TIMEOUT(answers(s.socket()), kDeadline);
+    QVERIFY(finishedWell(s.launch({"f.wav"})));
+    QTRY_COMPARE_WITH_TIMEOUT(saved(s), QStringList{music + "/f.wav"}, kDeadline);
+    QCOMPARE(next->state(), QProcess::Running);
+}
+
+void TestLaunch::launchesAtOnce() {
+    // Two launches at the same moment: one runs, the other hands over.
+    Session s;
+    s.songs({"music/a.wav", "music/b.wav"});
+    QProcess* a = s.launch({"a.wav"});
+    QProcess* b = s.launch({"b.wav"});
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (a->state() == QProcess::NotRunning) != (b->state() == QProcess::NotRunning), kDeadline);
+    QProcess* ended = a->state() == QProcess::NotRunning ? a : b;
+    QVERIFY(finishedWell(ended));
+    const QString file = s.path(ended == a ? "music/a.wav" : "music/b.wav");
+    QTRY_COMPARE_WITH_TIMEOUT(saved(s), QStringList{file}, kDeadline);
+    QCOMPARE((ended == a ? b : a)->state(), QProcess::Running);
+}
+
+QTEST_MAIN(TestLaunch)
+#include "test_launch.moc"
