@@ -1,0 +1,48 @@
+// A second launch of the program with files, from its start until it ends:
+// by then the running copy has taken its files into its list.
+#include "support/Session.h"
+
+#include <QCoreApplication>
+#include <QLocalSocket>
+#include <QThread>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+bool answers(const QString& socket) {
+    QLocalSocket probe;
+    probe.connectToServer(socket);
+    return probe.waitForConnected(1000);
+}
+
+void BM_SecondLaunch(benchmark::State& s) {
+    Session session;
+    session.songs({"music/a.wav", "music/b.wav"});
+    QProcess* first = session.launch();
+    for (int i = 0; i < 200 && !answers(session.socket()); ++i)
+        QThread::msleep(50);
+    if (first->state() != QProcess::Running) {
+        s.SkipWithError("the first copy did not start");
+        return;
+    }
+    for (auto _ : s) {
+        QProcess* second = session.launch({"a.wav", "b.wav"});
+        if (!second->waitForFinished(20000) || second->exitCode() != 0)
+            s.SkipWithError("the second launch did not hand over");
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_SecondLaunch)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
