@@ -3,24 +3,17 @@
 #include "support/Session.h"
 
 #include <QCoreApplication>
-#include <QLocalSocket>
 #include <QThread>
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-bool answers(const QString& socket) {
-    QLocalSocket probe;
-    probe.connectToServer(socket);
-    return probe.waitForConnected(1000);
-}
-
 void BM_SecondLaunch(benchmark::State& s) {
     Session session;
     session.songs({"music/a.wav", "music/b.wav"});
     QProcess* first = session.launch();
-    for (int i = 0; i < 200 && !answers(session.socket()); ++i)
+    for (int i = 0; i < 200 && !session.answers(); ++i)
         QThread::msleep(50);
     if (first->state() != QProcess::Running) {
         s.SkipWithError("the first copy did not start");
@@ -28,7 +21,7 @@ void BM_SecondLaunch(benchmark::State& s) {
     }
     for (auto _ : s) {
         QProcess* second = session.launch({"a.wav", "b.wav"});
-        if (!second->waitForFinished(20000) || second->exitCode() != 0)
+        if (!Session::endsWell(second))
             s.SkipWithError("the second launch did not hand over");
     }
 }

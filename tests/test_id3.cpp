@@ -20,20 +20,6 @@ using ID3::TagRecord;
 
 namespace {
 
-QByteArray field(const QByteArray& value, int width, char pad) {
-    QByteArray f = value.left(width);
-    f.append(width - f.size(), pad);
-    return f;
-}
-
-// The 128 bytes of a tag; pad fills each text field after its value.
-QByteArray tagBytes(const QByteArray& title, const QByteArray& artist = "",
-                    const QByteArray& year = "", const QByteArray& comment = "", quint8 genre = 0,
-                    char pad = '\0', const QByteArray& header = "TAG") {
-    return header + field(title, 30, pad) + field(artist, 30, pad) + field("Album", 30, pad) +
-           field(year, 4, pad) + field(comment, 30, pad) + char(genre);
-}
-
 // Every field of a record in one text, for comparisons that show them all.
 QString text(const TagRecord& r) {
     return QStringList(
@@ -74,7 +60,7 @@ private slots:
 void TestId3::wholeTagAtTheVeryEnd() {
     TestEnv env;
     const QString path = env.path("song.mp3"); // first the tag alone, 128 bytes
-    writeBytes(path, tagBytes("Title", "Artist", "1999", "Comment", 17, ' '));
+    writeBytes(path, id3v1Tag("Title", "Artist", "1999", "Comment", 17, ' '));
     TagRecord r;
     QVERIFY(ID3::ReadID3Tag(path, r));
     QCOMPARE(text(r), "TAG|" + padded("Title", 30, u' ') + '|' + padded("Artist", 30, u' ') + '|' +
@@ -83,7 +69,7 @@ void TestId3::wholeTagAtTheVeryEnd() {
     QCOMPARE(ID3::GetID3Title(path), padded("Title", 30, u' '));
     // Audio that itself holds the letters TAG: only the last 128 bytes count.
     writeBytes(path,
-               tagBytes("Wrong") + QByteArray(1 << 20, '\x55') + tagBytes("Right", "", "", "", 42));
+               id3v1Tag("Wrong") + QByteArray(1 << 20, '\x55') + id3v1Tag("Right", "", "", "", 42));
     QVERIFY(ID3::ReadID3Tag(path, r));
     QCOMPARE(r.Title, padded("Right", 30));
     QCOMPARE(r.Genre, quint8(42));
@@ -96,23 +82,23 @@ void TestId3::nothingThatIsNoTaggedFile() {
         none << env.path(QString::fromLatin1(name));
         writeBytes(none.last(), bytes);
     };
-    file("early.mp3", tagBytes("Early") + QByteArray(500, '\0')); // not at the very end
+    file("early.mp3", id3v1Tag("Early") + QByteArray(500, '\0')); // not at the very end
     file("127.mp3", QByteArray("TAG") + QByteArray(124, ' '));
     file("empty.mp3", QByteArray());
-    file("lower.mp3", tagBytes("Song", "", "", "", 0, ' ', "tag"));
-    file("TAg.mp3", tagBytes("Song", "", "", "", 0, ' ', "TAg"));
+    file("lower.mp3", id3v1Tag("Song", "", "", "", 0, ' ', "tag"));
+    file("TAg.mp3", id3v1Tag("Song", "", "", "", 0, ' ', "TAg"));
     file("id3v2.mp3", QByteArray("ID3\x03\x00", 5) + QByteArray(300, '\0'));
     const QString folder = env.path("Folder.mp3");
     QVERIFY(QDir().mkpath(folder));
     const QString fifo = env.path("pipe.mp3"); // must not wait for a writer
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString tagged = env.path("t.mp3");
-    writeBytes(tagged, tagBytes("T"));
+    writeBytes(tagged, id3v1Tag("T"));
     none << folder << fifo << env.path("missing.mp3") << env.path("no/such/folder/x.mp3")
          << QString() << QStringLiteral("C:\\Music\\Song.mp3") << QStringLiteral("/dev/zero")
          << tagged + QChar(0) + QStringLiteral("x");
     if (::geteuid() != 0) { // permission bits do not stop root
-        file("locked.mp3", tagBytes("Locked"));
+        file("locked.mp3", id3v1Tag("Locked"));
         QVERIFY(QFile::setPermissions(none.last(), QFileDevice::WriteOwner));
     }
     for (const QString& path : none) {
@@ -132,15 +118,15 @@ void TestId3::paddingAndBytesKept() {
     TestEnv env;
     const QString path = env.path("song.mp3");
     TagRecord r;
-    writeBytes(path, tagBytes("Song", "", "", "", 0, '\0'));
+    writeBytes(path, id3v1Tag("Song", "", "", "", 0, '\0'));
     QVERIFY(ID3::ReadID3Tag(path, r));
     QCOMPARE(r.Title, padded("Song", 30));
     QCOMPARE(r.Year, padded("", 4));
     // Every byte is one Latin-1 character, the ID3v1.1 track number (a NUL
     // and the number in the comment's last two bytes) stays in the comment,
     // and a genre above 127 reads as unsigned.
-    writeBytes(path, tagBytes("Caf\xE9 \xC0 la Fen\xEAtre", "\xFF\x80\x01", "2024",
-                              field("Live", 28, ' ') + QByteArray("\x00\x07", 2), 255, ' '));
+    writeBytes(path, id3v1Tag("Caf\xE9 \xC0 la Fen\xEAtre", "\xFF\x80\x01", "2024",
+                              tagField("Live", 28, ' ') + QByteArray("\x00\x07", 2), 255, ' '));
     QVERIFY(ID3::ReadID3Tag(path, r));
     QCOMPARE(r.Title, padded(QString::fromUtf8("Café À la Fenêtre"), 30, u' '));
     QCOMPARE(r.Artist, padded(QString::fromLatin1("\xFF\x80\x01"), 30, u' '));
@@ -151,9 +137,9 @@ void TestId3::paddingAndBytesKept() {
 void TestId3::recordAcrossFiles() {
     TestEnv env;
     const QString a = env.path("a.mp3"), plain = env.path("plain.mp3"), b = env.path("b.mp3");
-    writeBytes(a, QByteArray(300, 'a') + tagBytes("First", "One", "1990", "", 1, ' '));
+    writeBytes(a, QByteArray(300, 'a') + id3v1Tag("First", "One", "1990", "", 1, ' '));
     writeBytes(plain, QByteArray(300, 'p'));
-    writeBytes(b, QByteArray(300, 'b') + tagBytes("Second", "Two", "", "", 2));
+    writeBytes(b, QByteArray(300, 'b') + id3v1Tag("Second", "Two", "", "", 2));
     TagRecord r;
     QVERIFY(ID3::ReadID3Tag(a, r));
     const QString first = text(r);
@@ -227,7 +213,7 @@ void TestId3::otherTags_data() {
     row("WavPack (APE)", "s.wv", tags, all);
     // A file with both: the ID3v1 tag exactly as it has always been read.
     row("ID3v1 first", "s.mp3", tags, "ID3v1|Old|Band|Album|1999|Comment|Rock",
-        tagBytes("Old", "Band", "1999", "Comment", 17));
+        id3v1Tag("Old", "Band", "1999", "Comment", 17));
     // A tag without a field is none, also in a file named .mp3 (whose tag
     // window opens all the same).
     row("empty ID3v2", "s.mp3", {}, "None||||||");

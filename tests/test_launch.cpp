@@ -10,54 +10,29 @@
 #include "playlist/PlsFormat.h"
 
 #include <QDialog>
-#include <QLocalSocket>
 #include <QtTest>
 
 namespace {
 
 constexpr int kDeadline = 20000;
 
-// Sets (or, for a null value, removes) environment variables for one scope.
-class ScopedEnv {
-public:
+// Environment variables set (a null value: removed) for one scope.
+struct ScopedEnv {
+    std::vector<std::pair<const char*, QByteArray>> old;
     ScopedEnv(std::initializer_list<std::pair<const char*, QString>> vars) {
         for (const auto& [name, value] : vars) {
-            m_old.emplace_back(name, qgetenv(name));
-            if (value.isNull())
-                qunsetenv(name);
-            else
-                qputenv(name, value.toLocal8Bit());
+            old.emplace_back(name, qgetenv(name));
+            set(name, value.isNull() ? QByteArray() : value.toLocal8Bit());
         }
     }
     ~ScopedEnv() {
-        for (const auto& [name, value] : m_old) {
-            if (value.isNull())
-                qunsetenv(name);
-            else
-                qputenv(name, value);
-        }
+        for (const auto& [name, value] : old)
+            set(name, value);
     }
-
-private:
-    std::vector<std::pair<const char*, QByteArray>> m_old;
+    static void set(const char* name, const QByteArray& value) {
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
 };
-
-QStringList saved(const Session& s) {
-    return PlsFormat::read(s.autosave());
-}
-
-// Whether a running copy answers on the socket (a probe that sends nothing
-// is dropped by it).
-bool answers(const QString& socket) {
-    QLocalSocket probe;
-    probe.connectToServer(socket);
-    return probe.waitForConnected(1000);
-}
-
-bool finishedWell(QProcess* p) {
-    return (p->state() == QProcess::NotRunning || p->waitForFinished(kDeadline)) &&
-           p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0;
-}
 
 } // namespace
 
@@ -164,7 +139,7 @@ void TestLaunch::secondLaunchHandsOver() {
     writeBytes(s.path("music/list.m3u"), "in-list.wav\n");
     s.songs({"music/a.wav", "music/in-list.wav", "c.wav", "music/e.wav", "music/f.wav"});
     QProcess* first = s.launch();
-    QTRY_VERIFY_WITH_TIMEOUT(answers(s.socket()), kDeadline);
+    QTRY_VERIFY_WITH_TIMEOUT(s.answers(), kDeadline);
     // The first start moved the settings file.
     QTRY_COMPARE_WITH_TIMEOUT(readBytes(s.path("config/jukora/jk.ini")), ini, kDeadline);
     QVERIFY(!QFile::exists(s.path("home/jk.ini")));
@@ -172,24 +147,24 @@ void TestLaunch::secondLaunchHandsOver() {
     // A second launch hands its files over, in order, made absolute, a
     // playlist read in its place, and ends; the first plays them.
     const QString music = s.path("music");
-    QVERIFY(finishedWell(s.launch({"a.wav", "list.m3u", "../c.wav", s.path("music/e.wav")})));
+    QVERIFY(Session::endsWell(s.launch({"a.wav", "list.m3u", "../c.wav", s.path("music/e.wav")})));
     const QStringList handed = {music + "/a.wav", music + "/in-list.wav", s.path("c.wav"),
                                 music + "/e.wav"};
-    QTRY_COMPARE_WITH_TIMEOUT(saved(s), handed, kDeadline);
+    QTRY_COMPARE_WITH_TIMEOUT(s.saved(), handed, kDeadline);
     // Without files it only brings the first one up.
-    QVERIFY(finishedWell(s.launch()));
+    QVERIFY(Session::endsWell(s.launch()));
     QCOMPARE(first->state(), QProcess::Running);
-    QCOMPARE(saved(s), handed);
+    QCOMPARE(s.saved(), handed);
 
     // A copy that ended without closing its socket leaves it behind: the
     // next launch becomes the running copy all the same.
     first->kill();
     QVERIFY(first->waitForFinished(kDeadline));
-    QVERIFY(QFileInfo::exists(s.socket()) && !answers(s.socket()));
+    QVERIFY(QFileInfo::exists(s.socket()) && !s.answers());
     QProcess* next = s.launch({"e.wav"});
-    QTRY_VERIFY_WITH_TIMEOUT(answers(s.socket()), kDeadline);
-    QVERIFY(finishedWell(s.launch({"f.wav"})));
-    QTRY_COMPARE_WITH_TIMEOUT(saved(s), QStringList{music + "/f.wav"}, kDeadline);
+    QTRY_VERIFY_WITH_TIMEOUT(s.answers(), kDeadline);
+    QVERIFY(Session::endsWell(s.launch({"f.wav"})));
+    QTRY_COMPARE_WITH_TIMEOUT(s.saved(), QStringList{music + "/f.wav"}, kDeadline);
     QCOMPARE(next->state(), QProcess::Running);
 }
 
@@ -202,9 +177,9 @@ void TestLaunch::launchesAtOnce() {
     QTRY_VERIFY_WITH_TIMEOUT(
         (a->state() == QProcess::NotRunning) != (b->state() == QProcess::NotRunning), kDeadline);
     QProcess* ended = a->state() == QProcess::NotRunning ? a : b;
-    QVERIFY(finishedWell(ended));
+    QVERIFY(Session::endsWell(ended));
     const QString file = s.path(ended == a ? "music/a.wav" : "music/b.wav");
-    QTRY_COMPARE_WITH_TIMEOUT(saved(s), QStringList{file}, kDeadline);
+    QTRY_COMPARE_WITH_TIMEOUT(s.saved(), QStringList{file}, kDeadline);
     QCOMPARE((ended == a ? b : a)->state(), QProcess::Running);
 }
 

@@ -15,15 +15,9 @@
 namespace {
 
 // A file of some audio-looking bytes ending in an ID3v1 tag.
-void writeTagged(const QString& path, const QByteArray& title, quint8 genre, char pad = ' ') {
-    QByteArray tag = "TAG";
-    for (const auto& [text, width] : {std::pair<QByteArray, int>{title, 30},
-                                      {"Band", 30},
-                                      {"Album", 30},
-                                      {"1999", 4},
-                                      {"Comment", 30}})
-        tag += text.left(width) + QByteArray(width - qMin(width, int(text.size())), pad);
-    writeBytes(path, QByteArray(300, '\x55') + tag + char(genre));
+void writeTagged(const QString& path, const QByteArray& title, quint8 genre, char pad) {
+    writeBytes(path,
+               QByteArray(300, '\x55') + id3v1Tag(title, "Band", "1999", "Comment", genre, pad));
 }
 
 } // namespace
@@ -110,7 +104,7 @@ void TestTagWindows::nowPlaying() {
     const QString untitled = p.env.path("b.mp3"), v2 = p.env.path("c.mp3");
     writeTagged(tagged, "Intro", 1, '\0');
     writeTagged(untitled, "", 1, '\0');
-    QVERIFY(Tones::encode(v2, {"-metadata", "title=Second Version"}));
+    QVERIFY(Tones::encode(v2, {"-metadata", "title=Second Version"}, 1.0));
     p.w->playlistModel().append(QStringList({tagged, untitled, v2}));
     p.w->setFocusedPosition(0);
     p.w->btnPlaysong_Click();

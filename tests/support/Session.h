@@ -1,13 +1,14 @@
 #pragma once
 
+#include "Tones.h"
+#include "playlist/PlsFormat.h"
+
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include "Tones.h"
 
 #include <memory>
 #include <vector>
@@ -74,10 +75,24 @@ public:
     }
 
     // The autosaved playlist, wherever in the session the program keeps it.
-    QString autosave() const {
+    QStringList saved() const {
         QDirIterator it(m_dir.path(), {QStringLiteral("jukora.pls")}, QDir::Files,
                         QDirIterator::Subdirectories);
-        return it.hasNext() ? it.next() : QString();
+        return it.hasNext() ? PlsFormat::read(it.next()) : QStringList();
+    }
+
+    // Whether a running copy answers on the socket (a probe that sends
+    // nothing is dropped by it).
+    bool answers() const {
+        QLocalSocket probe;
+        probe.connectToServer(socket());
+        return probe.waitForConnected(1000);
+    }
+
+    // Whether a launch ends, and without a failure, within ms.
+    static bool endsWell(QProcess* p, int ms = 20000) {
+        return (p->state() == QProcess::NotRunning || p->waitForFinished(ms)) &&
+               p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0;
     }
 
 private:

@@ -39,6 +39,19 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
         f.write(bytes);
 }
 
+QByteArray tagField(const QByteArray& value, int width, char pad) {
+    QByteArray f = value.left(width);
+    f.append(width - f.size(), pad);
+    return f;
+}
+
+QByteArray id3v1Tag(const QByteArray& title, const QByteArray& artist, const QByteArray& year,
+                    const QByteArray& comment, quint8 genre, char pad, const QByteArray& header) {
+    return header + tagField(title, 30, pad) + tagField(artist, 30, pad) +
+           tagField("Album", 30, pad) + tagField(year, 4, pad) + tagField(comment, 30, pad) +
+           char(genre);
+}
+
 QStringList samplePaths(int count) {
     static const char* artists[] = {"The Beatles", "Miles Davis",    "Ella Fitzgerald",
                                     "Nina Simone", "Kraftwerk",      "Joni Mitchell",

@@ -34,5 +34,11 @@ void writeBytes(const QString& path, const QByteArray& bytes);
 void makeFile(const QString& path, const QByteArray& bytes = "x");
 // Files of the given relative paths in a folder.
 void makeFiles(const QString& folder, std::initializer_list<const char*> names);
+// A text field of width characters, filled with pad after the value.
+QByteArray tagField(const QByteArray& value, int width, char pad);
+// The 128 bytes of an ID3v1 tag (album "Album"); pad fills each text field.
+QByteArray id3v1Tag(const QByteArray& title, const QByteArray& artist = "",
+                    const QByteArray& year = "", const QByteArray& comment = "", quint8 genre = 0,
+                    char pad = '\0', const QByteArray& header = "TAG");
 // Realistic full paths of songs, 60 to 120 characters long.
 QStringList samplePaths(int count);
