@@ -111,7 +111,9 @@ void TestLaunch::launchFilesInTheRunningWindow() {
     QDialog dialog;
     dialog.setModal(true);
     dialog.show();
-    const QStringList files = {"/new/a.mp3", "/new/b.mp3"};
+    const QStringList files = {p.env.path("a.wav"), p.env.path("b.wav")};
+    for (const QString& f : files)
+        writeBytes(f, Tones::wavBytes(10, 440, 8000));
     p.w->openLaunchFiles(files);
     QCOMPARE(p.entries().size(), 2);
     QCOMPARE(p.entries().first(), QStringLiteral("/old/1.mp3"));
