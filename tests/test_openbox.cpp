@@ -96,7 +96,7 @@ void TestOpenbox::windowsComeBackWhereTheyWere() {
     const QString list = p.env.path("My Mix.m3u");
     writeBytes(list, "");
     p.state = AppState();
-    p.start(QLatin1Char('"') + list + QLatin1Char('"'));
+    p.start({list});
     w = p.w.get();
     QVERIFY(w->isMinimized());
     w->showNormal();
