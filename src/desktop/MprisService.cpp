@@ -3,7 +3,7 @@
 #include "playback/PlaybackController.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistModel.h"
-#include "tags/ID3.h"
+#include "tags/SongTags.h"
 
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
@@ -19,12 +19,6 @@ const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player")
 const QString kNoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
 
 constexpr double kMicro = 1e6;
-
-// A tag field as far as its first NUL, without the blanks that pad it.
-QString tagText(const QString& field) {
-    const qsizetype nul = field.indexOf(QChar(0));
-    return (nul < 0 ? field : field.left(nul)).trimmed();
-}
 
 } // namespace
 
@@ -222,14 +216,14 @@ void MprisService::noteTrack() const {
     m_trackPath = path;
     m_title.clear();
     m_artist.clear();
+    m_album.clear();
     if (path.isEmpty())
         return;
     ++m_track;
-    ID3::TagRecord tag;
-    if (ID3::ReadID3Tag(path, tag)) {
-        m_title = tagText(tag.Title);
-        m_artist = tagText(tag.Artist);
-    }
+    const Tags::SongTags tags = Tags::readSongTags(path);
+    m_title = tags.Title.trimmed();
+    m_artist = tags.Artist.trimmed();
+    m_album = tags.Album.trimmed();
     if (m_title.isEmpty())
         m_title = PathNames::fileName(path);
 }
@@ -252,6 +246,8 @@ QVariantMap MprisService::metadata() const {
     m.insert(QStringLiteral("xesam:title"), m_title);
     if (!m_artist.isEmpty())
         m.insert(QStringLiteral("xesam:artist"), QStringList{m_artist});
+    if (!m_album.isEmpty())
+        m.insert(QStringLiteral("xesam:album"), m_album);
     const double duration = engine().duration();
     if (duration > 0)
         m.insert(QStringLiteral("mpris:length"), qlonglong(std::llround(duration * kMicro)));

@@ -104,9 +104,10 @@ private:
     bool m_refreshQueued = false;
     Snapshot m_shown;
     // The file Player 1 holds, numbered anew each time it changes, and what
-    // its tag says.
+    // its tags say.
     mutable QString m_trackPath;
     mutable quint64 m_track = 0;
     mutable QString m_title;
     mutable QString m_artist;
+    mutable QString m_album;
 };
