@@ -1,13 +1,18 @@
 // Start-up, shutdown and reset with a temporary profile and program folder.
 #include "support/App.h"
+#include "support/SmallDisk.h"
 
 #include "app/IniFile.h"
 #include "app/Twips.h"
 #include "platform/AppPaths.h"
+#include "playlist/PlsFormat.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+
+#include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -33,27 +38,34 @@ private slots:
     void startWithoutUsableSettings_data();
     void startWithoutUsableSettings();
     void settingsAndPlaylistKept();
-    void quittingMinimizedWritesNothing();
-    void saveFailuresShowMessage();
+    void quittingMinimizedOrMaximizedKeepsOnlyThePlace();
+    void endedBySignal_data();
+    void endedBySignal();
+    void saveFailures_data();
+    void saveFailures();
     void resetProgram();
     void installedProgramKeepsItsPlaylist();
 };
 
 void TestLifecycle::startWithoutUsableSettings_data() {
-    QTest::addColumn<bool>("unreadable");
-    QTest::newRow("first start") << false;
+    QTest::addColumn<int>("kind");
+    QTest::newRow("first start") << 0;
     // A folder where the settings file should be, and an autosave that is
     // not a playlist at all.
-    QTest::newRow("unreadable") << true;
+    QTest::newRow("unreadable") << 1;
+    // FIFOs that nobody writes to: the start does not wait on them.
+    QTest::newRow("FIFOs") << 2;
 }
 
 void TestLifecycle::startWithoutUsableSettings() {
-    QFETCH(bool, unreadable);
+    QFETCH(int, kind);
     App p(false);
-    if (unreadable) {
+    if (kind == 1) {
         QDir().mkpath(p.env.settingsFile());
         writeBytes(p.env.autosaveFile(), QByteArray("\x00\xFF garbage\n=", 12));
     }
+    for (const QString& fifo : {p.env.settingsFile(), p.env.autosaveFile()})
+        QVERIFY(kind != 2 || ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     p.start();
     QCOMPARE(p.w->playlistModel().count(), 0);
     QCOMPARE(place(p), QList<double>({3000, kTop, 3885}));
@@ -68,12 +80,13 @@ void TestLifecycle::startWithoutUsableSettings() {
 void TestLifecycle::settingsAndPlaylistKept() {
     App p(false);
     writeBytes(p.env.autosaveFile(), kThree);
-    writeBytes(p.env.settingsFile(), "[Jukora]\nLoop=1\nFilesH=6000\nFilesX=1500\nFilesY=0\n"
-                                     "Directory=/home/u/Music\nPlayW=6765\n");
+    writeBytes(p.env.settingsFile(), "[Jukora]\nLoop=1\nFilesH=6000\nFilesX=1500\n"
+                                     "FilesY=99999999999999999999\nDirectory=/home/u/Music\n"
+                                     "PlayW=6765\n");
     p.start();
     QCOMPARE(p.entries(), kThreeEntries);
     QCOMPARE(p.w->chkLoop->checkState(), Qt::Checked);
-    QCOMPARE(place(p), QList<double>({1500, kTop, 6000})); // FilesY=0: the default
+    QCOMPARE(place(p), QList<double>({1500, kTop, 6000})); // FilesY out of reason: the default
     QCOMPARE(p.state.settings.Directory, QStringLiteral("/home/u/Music"));
     QCOMPARE(p.state.settings.PlayW, 6765.0);
     QVERIFY(p.w->isNormalState() && !p.state.listPlaying);
@@ -102,44 +115,101 @@ void TestLifecycle::settingsAndPlaylistKept() {
     QCOMPARE(place(p), QList<double>({600, kTop, 4500}));
 }
 
-void TestLifecycle::quittingMinimizedWritesNothing() {
+void TestLifecycle::quittingMinimizedOrMaximizedKeepsOnlyThePlace() {
     App p(false);
     writeBytes(p.env.autosaveFile(), kThree);
-    writeBytes(p.env.settingsFile(), "[Jukora]\nFilesH=5000\n");
+    writeBytes(p.env.settingsFile(), "[Jukora]\nFilesH=5000\nFilesX=1500\n");
     for (bool minimized : {true, false}) {
         p.start();
         p.w->playlistModel().append(QStringLiteral("/new.mp3"));
+        p.state.settings.Mask = minimized ? "*.mp3" : "*.ogg";
         minimized ? p.w->showMinimized() : p.w->showMaximized();
         QTRY_VERIFY(!p.w->isNormalState());
+        const QStringList entries = p.entries();
         p.quit();
-        QCOMPARE(readBytes(p.env.autosaveFile()), kThree);
-        QCOMPARE(readBytes(p.env.settingsFile()), QByteArray("[Jukora]\nFilesH=5000\n"));
+        QCOMPARE(PlsFormat::read(p.env.autosaveFile()), entries);
+        QCOMPARE(ReadIni("Jukora", "Mask"), p.state.settings.Mask);
+        QCOMPARE(QStringList({ReadIni("Jukora", "FilesH"), ReadIni("Jukora", "FilesX"),
+                              ReadIni("Jukora", "FilesY")}),
+                 QStringList({"5000", "1500", ""}));
+        p.state = AppState();
     }
 }
 
-void TestLifecycle::saveFailuresShowMessage() {
-    App p(false);
-    writeBytes(p.env.autosaveFile(), kThree);
-    p.start();
-    // A read-only autosave: the shuffled list of 23 stays, the old file is
-    // not read back.
-    p.w->playlistModel().append(QStringList(20, QStringLiteral("/n.mp3")));
-    QFile::setPermissions(p.env.autosaveFile(), QFile::ReadOwner);
-    p.w->cmdShuffle_Click();
-    QFile::setPermissions(p.env.autosaveFile(), QFile::ReadOwner | QFile::WriteOwner);
-    QCOMPARE(p.w->playlistModel().count(), 23);
-    QCOMPARE(readBytes(p.env.autosaveFile()), kThree);
+void TestLifecycle::endedBySignal_data() {
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
 
-    // The profile "folder" is a file: the settings cannot be written, and then
-    // neither is the autosave.
-    const QString blocked = p.env.path("blocked");
-    writeBytes(blocked, "x");
-    qputenv("USERPROFILE", blocked.toLocal8Bit());
-    QCOMPARE(p.w->SaveSettings(), frmFiles::SaveResult::Failed);
-    QCOMPARE(readBytes(p.env.autosaveFile()), kThree);
-    QCOMPARE(p.platform.messages.shown.size(), 2);
-    for (const ShownMessage& m : p.platform.messages.shown)
-        expectOkMessage(m, "Cannot Save Data", MsgIcon::None);
+void TestLifecycle::endedBySignal() {
+    QFETCH(int, signalNumber);
+    App p;
+    p.w->watchSessionEnd();
+    p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
+    p.w->btnNowPlaying_Click();
+    ::raise(signalNumber);
+    // The normal shutdown: every window closed, everything saved.
+    QTRY_VERIFY(!p.w->isVisible());
+    QVERIFY(!p.w->nowPlayingWindow());
+    QCOMPARE(PlsFormat::read(p.env.autosaveFile()), QStringList({"/kept.mp3"}));
+    QCOMPARE(ReadIni("Jukora", "NowPV"), QStringLiteral("True"));
+}
+
+void TestLifecycle::saveFailures_data() {
+    QTest::addColumn<QString>("blocked"); // "settings" or "autosave"
+    QTest::addColumn<QString>("how");
+    for (const char* file : {"settings", "autosave"}) {
+        for (const char* how : {"read-only", "full disk"})
+            QTest::addRow("%s %s", file, how) << file << how;
+    }
+    QTest::newRow("profile folder is a file") << "settings"
+                                              << "file";
+}
+
+void TestLifecycle::saveFailures() {
+    QFETCH(QString, blocked);
+    QFETCH(QString, how);
+    App p(false);
+    SmallDisk disk;
+    if (how == QLatin1String("full disk")) {
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.why()));
+        if (blocked == QLatin1String("settings"))
+            qputenv("USERPROFILE", QFile::encodeName(disk.path("")));
+        else
+            AppPaths::setProgramFolderOverride(disk.path(""));
+    }
+    const QString settings = AppPaths::settingsFile(), autosave = AppPaths::autosaveFile();
+    const QByteArray oldSettings = "[Jukora]\nMask=*.old\n";
+    writeBytes(settings, oldSettings);
+    writeBytes(autosave, kThree);
+    const QString file = blocked == QLatin1String("settings") ? settings : autosave;
+    if (how == QLatin1String("read-only"))
+        QFile::setPermissions(file, QFile::ReadOwner);
+    if (how == QLatin1String("full disk"))
+        disk.fill();
+    p.start();
+    if (how == QLatin1String("file"))
+        qputenv("USERPROFILE", QFile::encodeName(p.env.path("blocked")));
+    writeBytes(p.env.path("blocked"), "x");
+
+    // Shuffle saves; what could not be written stays whole, the rest is
+    // written, and the list is not taken back to an older one.
+    p.w->playlistModel().append(QStringLiteral("/new.mp3"));
+    p.state.settings.Mask = QStringLiteral("*.new");
+    p.w->cmdShuffle_Click();
+    QCOMPARE(p.platform.messages.shown.size(), 1);
+    expectOkMessage(p.platform.messages.shown.first(), "Cannot Save Data", MsgIcon::None);
+    QCOMPARE(p.w->playlistModel().count(), 4);
+    if (blocked == QLatin1String("autosave")) {
+        QCOMPARE(readBytes(autosave), kThree);
+        QCOMPARE(ReadIni("Jukora", "Mask"), QStringLiteral("*.new"));
+    } else {
+        QCOMPARE(readBytes(settings), oldSettings);
+        QCOMPARE(PlsFormat::read(autosave), p.entries());
+    }
 }
 
 void TestLifecycle::resetProgram() {
@@ -163,15 +233,21 @@ void TestLifecycle::resetProgram() {
 
 void TestLifecycle::installedProgramKeepsItsPlaylist() {
     App p(false);
-    // The program's folder is not a writable folder (an installed program).
-    const QString readOnlyFolder = p.env.path("usr-bin");
-    writeBytes(readOnlyFolder, "not a folder");
-    AppPaths::setProgramFolderOverride(readOnlyFolder);
+    // The program's folder cannot be written (an installed program): the
+    // playlist an earlier run saved there is read until the data folder has
+    // one of its own.
+    SmallDisk programFolder;
+    if (!programFolder.mounted())
+        QSKIP(qPrintable(programFolder.why()));
+    writeBytes(programFolder.path("jukora.pls"), kThree);
+    programFolder.makeReadOnly();
+    AppPaths::setProgramFolderOverride(programFolder.path(""));
     p.start();
+    QCOMPARE(p.entries(), kThreeEntries);
     p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
     p.restart();
     QVERIFY(QFile::exists(p.env.path("data/jukora.pls")));
-    QCOMPARE(p.entries(), QStringList({"/kept.mp3"}));
+    QCOMPARE(p.entries(), kThreeEntries + QStringList({"/kept.mp3"}));
 
     // A system folder counts as installed even where it can be written.
     QVERIFY(AppPaths::isSystemFolder("/usr/bin"));

@@ -1,6 +1,7 @@
 // The M3U format through real files: the program's three forms byte for
-// byte, lists written by other players, and the choice of format by a
-// name's ending that Open, Export Playlist, drops and the command line share.
+// byte, lists written by other players and hostile lines, and the table of
+// formats that Open, Export Playlist, drops, the File Browser, the command
+// line and the device copy share.
 #include "support/TestEnv.h"
 
 #include "playlist/M3uFormat.h"
@@ -10,9 +11,7 @@
 #include <QDir>
 #include <QtTest>
 
-using PlaylistFiles::PlaylistKind;
-
-Q_DECLARE_METATYPE(PlaylistKind)
+#include <sys/stat.h>
 
 namespace {
 
@@ -42,12 +41,12 @@ private slots:
     void foreignFiles();
     void listFolder();
 
-    // Choosing the format by the name's ending
+    // The table of formats
     void removeQuotes();
-    void kinds_data();
-    void kinds();
-    void entriesFromName();
-    void writePlaylist();
+    void formatsByEnding_data();
+    void formatsByEnding();
+    void formatsOfTheDialogsAndDevice();
+    void entriesFromNames();
 };
 
 void TestM3u::threeFormsByteForByte() {
@@ -143,6 +142,18 @@ void TestM3u::foreignFiles_data() {
         << QByteArray("/m/M\xFCsik.mp3\n/m/M\xC3\xBCsik.mp3\n")
         << QStringList({QString::fromUtf8("/m/Müsik.mp3"), QString::fromUtf8("/m/Müsik.mp3")});
     QTest::newRow("not a playlist") << QByteArray() << QStringList();
+    QTest::newRow("an encoded line feed stays encoded")
+        << QByteArray("file:///m/a%0AFile2=/evil.mp3\nhttp://x/a%0Ab\n/m/raw\x01\nraw\tname\n")
+        << QStringList({"file:///m/a%0AFile2=/evil.mp3", "http://x/a%0Ab"});
+    QTest::newRow("longer than a path")
+        << "/" + QByteArray(4095, 'x') + "\n" + QByteArray(4096, 'y') + "\nhttp://" +
+               QByteArray(4100, 'z') + "\n/ok\n"
+        << QStringList({"/ok"});
+    QTest::newRow("CR line ends and a U+FEFF that starts a name")
+        << QByteArray("#EXTM3U\r/m/a.mp3\r\xEF\xBB\xBF/m/b.mp3\r")
+        << QStringList({"/m/a.mp3", "@/" + QString(QChar(0xFEFF)) + "/m/b.mp3"});
+    QTest::newRow("UTF-16 with its mark") << QByteArray("\xFE\xFF\0#\0\n\0/\0\xE4\0\r\0\n\0b", 16)
+                                          << QStringList({QString::fromUtf8("/ä"), "@/b"});
     QByteArray many("#EXTM3U\n");
     QStringList kept;
     for (int i = 1; i <= 32768; ++i) {
@@ -188,74 +199,92 @@ void TestM3u::removeQuotes() {
         QCOMPARE(PlaylistFiles::removeQuotes(name), expected);
 }
 
-void TestM3u::kinds_data() {
+void TestM3u::formatsByEnding_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<PlaylistKind>("import");
-    QTest::addColumn<PlaylistKind>("exported");
-    const auto pls = PlaylistKind::Pls, m3u = PlaylistKind::M3u, html = PlaylistKind::Html,
-               other = PlaylistKind::Other;
-    QTest::newRow("pls") << "/l/list.pls" << pls << pls;
-    QTest::newRow("m3u") << "/l/list.m3u" << m3u << m3u;
-    QTest::newRow("no dot needed") << "/l/xpls" << pls << pls;
-    QTest::newRow("htm") << "/l/page.htm" << other << html;
-    QTest::newRow("html") << "/l/page.html" << other << html;
-    QTest::newRow("PLS in capitals") << "/l/LIST.PLS" << other << other;
-    QTest::newRow("M3u mixed") << "/l/list.M3u" << other << other;
-    QTest::newRow("HTML in capitals") << "/l/page.HTML" << other << other;
-    QTest::newRow("txt") << "/l/notes.txt" << other << other;
-    QTest::newRow("m3u8") << "/l/list.m3u8" << other << other;
-    QTest::newRow("quote kept at the end") << "/l/list.pls\"" << other << other;
-    QTest::newRow("short") << "ls" << other << other;
+    QTest::addColumn<QString>("read");    // the format opened, empty for none
+    QTest::addColumn<QString>("written"); // the format exported
+    QTest::newRow("pls") << "/l/list.pls"
+                         << "PLS"
+                         << "PLS";
+    QTest::newRow("m3u") << "/l/list.m3u"
+                         << "M3U"
+                         << "M3U";
+    QTest::newRow("no dot needed") << "/l/xpls"
+                                   << "PLS"
+                                   << "PLS";
+    QTest::newRow("htm") << "/l/page.htm"
+                         << ""
+                         << "HTML";
+    QTest::newRow("html") << "/l/page.html"
+                          << ""
+                          << "HTML";
+    for (const char* other : {"/l/LIST.PLS", "/l/list.M3u", "/l/page.HTML", "/l/notes.txt",
+                              "/l/list.m3u8", "/l/list.pls\"", "ls"})
+        QTest::newRow(other) << other << ""
+                             << "";
 }
 
-void TestM3u::kinds() {
+void TestM3u::formatsByEnding() {
     QFETCH(QString, name);
-    QFETCH(PlaylistKind, import);
-    QFETCH(PlaylistKind, exported);
-    QCOMPARE(PlaylistFiles::importKind(name), import);
-    QCOMPARE(PlaylistFiles::exportKind(name), exported);
+    QFETCH(QString, read);
+    QFETCH(QString, written);
+    const auto nameOf = [](const PlaylistFiles::Format* f) {
+        return f ? QString::fromLatin1(f->name) : QString();
+    };
+    QCOMPARE(nameOf(PlaylistFiles::readableFormat(name)), read);
+    QCOMPARE(nameOf(PlaylistFiles::writableFormat(name)), written);
+    // Each format's writer makes that format's bytes, which its reader reads.
+    TestEnv env;
+    if (const PlaylistFiles::Format* f = PlaylistFiles::writableFormat(name)) {
+        QVERIFY(f->write(env.path("out"), kTwo, false, false));
+        if (f->read)
+            QCOMPARE(f->read(env.path("out"), 9), kTwo);
+        else
+            QVERIFY(readBytes(env.path("out")).startsWith("<html>"));
+    }
 }
 
-void TestM3u::entriesFromName() {
+void TestM3u::formatsOfTheDialogsAndDevice() {
+    QCOMPARE(PlaylistFiles::openFilter(),
+             QStringLiteral("All Files (*.*)|*.*|Playlist Files (*.pls)|*.pls|Playlist Files "
+                            "(*.m3u)|*.m3u"));
+    QCOMPARE(PlaylistFiles::saveFilter(),
+             QStringLiteral("Playlist Files (*.pls)|*.pls|Playlist Files (*.m3u)|*.m3u|Web Page "
+                            "(*.html)|*.html|All Files (*.*)|*.*"));
+    QCOMPARE(PlaylistFiles::deviceFormat("M3U")->deviceFile, "playlist.m3u");
+    QCOMPARE(PlaylistFiles::deviceFormat("PLS")->deviceFile, "playlist.pls");
+    for (const char* none : {"N/A", "", "pls", "HTML"})
+        QVERIFY(!PlaylistFiles::deviceFormat(none));
+}
+
+void TestM3u::entriesFromNames() {
     TestEnv env;
     const QString pls = env.path("list.pls"), m3u = env.path("list.m3u");
-    const QString upper = env.path("LIST.PLS");
+    const QString upper = env.path("LIST.PLS"), fifo = env.path("fifo.m3u");
     const QStringList three = {"/a.mp3", "/b.mp3", "/c.mp3"};
     QVERIFY(PlsFormat::write(pls, three, false, false));
     QVERIFY(PlsFormat::write(upper, three, false, false));
     QVERIFY(M3uFormat::write(m3u, three, false, false));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(QFile::link("/dev/zero", env.path("zero.pls")));
+    const auto from = PlaylistFiles::entriesFromNames;
 
-    QCOMPARE(PlaylistFiles::entriesFromName(pls, 32767), three);
-    QCOMPARE(PlaylistFiles::entriesFromName(m3u, 32767), three);
+    // Lists read in their places; a media file, a folder, a list in
+    // capitals added as themselves; a missing list, a FIFO and a device add
+    // nothing, at once.
+    QCOMPARE(from({"/m/Song.mp3", pls, env.path(""), upper, env.path("gone.pls"), m3u, fifo,
+                   env.path("zero.pls")},
+                  32767),
+             QStringList({"/m/Song.mp3", "/a.mp3", "/b.mp3", "/c.mp3", env.path(""), upper,
+                          "/a.mp3", "/b.mp3", "/c.mp3"}));
     // Only as many entries as there is room for.
-    QCOMPARE(PlaylistFiles::entriesFromName(pls, 2), three.mid(0, 2));
-    QCOMPARE(PlaylistFiles::entriesFromName(m3u, 1), three.mid(0, 1));
-    QVERIFY(PlaylistFiles::entriesFromName(m3u, 0).isEmpty());
-    QVERIFY(PlaylistFiles::entriesFromName("/m/Song.mp3", 0).isEmpty());
-    QVERIFY(PlaylistFiles::entriesFromName("/m/Song.mp3", -5).isEmpty());
-    // A media file, a folder, a list in capitals: the name itself, unread.
-    for (const QString& name : {QStringLiteral("/m/Song.mp3"), env.path(""), upper})
-        QCOMPARE(PlaylistFiles::entriesFromName(name, 1), QStringList({name}));
-    // A missing list adds nothing.
-    QVERIFY(PlaylistFiles::entriesFromName(env.path("gone.pls"), 9).isEmpty());
-    QVERIFY(PlaylistFiles::entriesFromName(env.path("gone.m3u"), 9).isEmpty());
-    // The name is taken as given: a quoted list name is not read.
-    QCOMPARE(PlaylistFiles::entriesFromName('"' + pls + '"', 9), QStringList({'"' + pls + '"'}));
-}
-
-void TestM3u::writePlaylist() {
-    TestEnv env;
-    QVERIFY(PlaylistFiles::writePlaylist(PlaylistKind::Pls, env.path("a.pls"), kTwo, true, false));
-    QCOMPARE(readBytes(env.path("a.pls")), PlsFormat::render(kTwo, true, false));
-    QVERIFY(PlaylistFiles::writePlaylist(PlaylistKind::M3u, env.path("a.m3u"), kTwo, true, true));
-    QCOMPARE(readBytes(env.path("a.m3u")), M3uFormat::render(kTwo, true, true));
-    QVERIFY(
-        PlaylistFiles::writePlaylist(PlaylistKind::Html, env.path("a.htm"), kTwo, false, false));
-    QVERIFY(readBytes(env.path("a.htm")).startsWith("<html><head><title>Vell Jukora Playlist"));
-    // An unsupported ending writes nothing.
-    QVERIFY(
-        !PlaylistFiles::writePlaylist(PlaylistKind::Other, env.path("a.txt"), kTwo, false, false));
-    QVERIFY(!QFile::exists(env.path("a.txt")));
+    QCOMPARE(from({pls, m3u}, 4), QStringList({"/a.mp3", "/b.mp3", "/c.mp3", "/a.mp3"}));
+    QVERIFY(from({"/m/Song.mp3"}, 0).isEmpty());
+    QVERIFY(from({m3u}, -5).isEmpty());
+    // A name with a line feed comes in as its address; one longer than a
+    // path, not at all; a quoted list name is taken as given.
+    QCOMPARE(from({"/m/a\nb.mp3", "/" + QString(4095, u'x'), '"' + pls + '"'}, 9),
+             QStringList({"file:///m/a%0Ab.mp3", '"' + pls + '"'}));
 }
 
 QTEST_GUILESS_MAIN(TestM3u)

@@ -2,9 +2,14 @@
 // through the main window with scripted dialogs.
 #include "support/App.h"
 
+#include "app/IniFile.h"
+#include "playlist/PlsFormat.h"
+
 #include <QAction>
 #include <QMimeData>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -123,9 +128,17 @@ void TestOpenExport::dropsInOrder() {
     Program p;
     const QString list = p.pls("in.pls", {"/p/x.mp3", "/p/y.mp3"});
     writeBytes(p.env.path("in.m3u"), "#EXTM3U\r\nz.mp3\r\n");
-    p.drop({"/m/a.mp3", list, "/m/b.mp3", p.env.path("in.m3u"), "/m/folder"});
-    QCOMPARE(p.entries(), QStringList({"/m/a.mp3", "/p/x.mp3", "/p/y.mp3", "/m/b.mp3",
-                                       p.env.path("z.mp3"), "/m/folder"}));
+    QCOMPARE(::mkfifo(QFile::encodeName(p.env.path("fifo.pls")).constData(), 0600), 0);
+    // A name with a line feed comes in as its address, which keeps the
+    // autosave to one entry per line; a FIFO adds nothing, at once.
+    p.drop({"/m/a.mp3", list, "/m/b\nFile9=/evil.mp3", p.env.path("fifo.pls"), p.env.path("in.m3u"),
+            "/m/folder"});
+    const QStringList dropped = {"/m/a.mp3",          "/p/x.mp3",
+                                 "/p/y.mp3",          "file:///m/b%0AFile9=/evil.mp3",
+                                 p.env.path("z.mp3"), "/m/folder"};
+    QCOMPARE(p.entries(), dropped);
+    p.restart();
+    QCOMPARE(p.entries(), dropped);
     // More than 4000 names: all of them, up to the playlist's limit.
     p.w->btnClear_Click();
     QStringList many;
@@ -185,8 +198,10 @@ void TestOpenExport::commandLine() {
     QCOMPARE(p.w->nowPlayingWindow() && !p.w->nowPlayingWindow()->isMinimized(),
              !settings.isEmpty());
     p.w->btnStop_Click();
-    // Nothing was written while minimized.
-    QCOMPARE(readBytes(p.env.settingsFile()), settings);
+    // Play List saved the list, and every key but the minimized window's place.
+    QCOMPARE(PlsFormat::read(p.env.autosaveFile()), expected);
+    QCOMPARE(ReadIni("Jukora", "FilesH") + ReadIni("Jukora", "FilesY"), QString());
+    QCOMPARE(ReadIni("Jukora", "Sequence"), QStringLiteral("False"));
 }
 
 QTEST_MAIN(TestOpenExport)

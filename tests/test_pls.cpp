@@ -1,5 +1,5 @@
 // The PLS format through real files: the program's three forms byte for
-// byte, and lists written by other players.
+// byte, lists written by other players, and hostile lines.
 #include "support/TestEnv.h"
 
 #include "playlist/PlsFormat.h"
@@ -37,11 +37,15 @@ void TestPls::threeFormsByteForByte() {
 void TestPls::roundTripsAndFailures() {
     TestEnv env;
     const QString path = env.path("list.pls");
-    // An "=" inside a path stays.
+    // An "=" inside a path stays, and so does a U+FEFF that starts a name.
     const QStringList entries = {"/music/Ärzte/Café = Bar.mp3", "/music/b.ogg", "/music/b.ogg",
-                                 QStringLiteral("/music/日本.mp3")};
+                                 QStringLiteral("/music/日本.mp3"), QChar(0xFEFF) + QString("x")};
     QVERIFY(PlsFormat::write(path, entries, false, false));
     QCOMPARE(PlsFormat::read(path), entries);
+    // A line feed in an entry never reaches the file raw: a path goes as its
+    // address, anything else percent-encoded.
+    QVERIFY(PlsFormat::write(path, {"/m/a\nFile2=/evil.mp3", "x\ty"}, false, false));
+    QCOMPARE(PlsFormat::read(path), QStringList({"file:///m/a%0AFile2=/evil.mp3", "x%09y"}));
     QVERIFY(PlsFormat::read(env.path("none.pls")).isEmpty());
     QVERIFY(PlsFormat::read(env.path("")).isEmpty()); // a folder
     QVERIFY(!PlsFormat::write(env.path("no/such/folder.pls"), kTwo, false, false));
@@ -64,6 +68,16 @@ void TestPls::foreignFiles_data() {
     QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF") + "File1=/a.mp3\n"
                                      << QStringList({"/a.mp3"});
     QTest::newRow("not a playlist") << QByteArray("\x00\x01\x02 binary", 10) << QStringList();
+    QTest::newRow("control characters and a name longer than a path")
+        << "File1=/a\x01.mp3\nFile2=/b\t.mp3\nFile3=/c\x7F\nFile4=/d\xC2\x85\nFile5=/" +
+               QByteArray(4094, 'x') + "\nFile6=/" + QByteArray(4095, 'x') + "\nFile7=/ok.mp3\n"
+        << QStringList({"/" + QString(4094, 'x'), "/ok.mp3"});
+    QTest::newRow("CR line ends") << QByteArray(
+                                         "[playlist]\rFile1=/a.mp3\rTitle1=a\rFile2=/b.mp3\r")
+                                  << QStringList({"/a.mp3", "/b.mp3"});
+    QTest::newRow("UTF-16 with its mark")
+        << QByteArray("\xFF\xFE[\0p\0\n\0F\0i\0l\0e\0001\0=\0/\0\xE4\0\n\0", 26)
+        << QStringList({QString::fromUtf8("/ä")});
     QByteArray many("[playlist]\n");
     for (int i = 1; i <= 32768; ++i)
         many += "File" + QByteArray::number(i) + "=/" + QByteArray::number(i) + ".mp3\n";

@@ -100,6 +100,11 @@ void TestSettings::leadingNumbers_data() {
     QTest::newRow("none") << "abc" << 0.0;
     QTest::newRow("empty") << "" << 0.0;
     QTest::newRow("point only") << "." << 0.0;
+    // Places no screen can have are no places: nothing overflows.
+    QTest::newRow("largest") << "2147483647" << 2147483647.0;
+    QTest::newRow("past the largest") << "99999999999999999999" << 0.0;
+    QTest::newRow("far negative") << "-2147483648" << 0.0;
+    QTest::newRow("huge exponent") << "1e400" << 0.0;
 }
 
 void TestSettings::leadingNumbers() {
@@ -123,7 +128,7 @@ void TestSettings::saveWritesEveryKeyInOrder() {
             file[k] = t;
             return true;
         },
-        s, 1, 4500, 3000, 2500, true));
+        s, 1, MainWindowPlace{4500, 3000, 2500}, true));
     QCOMPARE(order, SettingsTable::keys());
     QCOMPARE(file["Loop"], QStringLiteral("1"));
     QCOMPARE(file["FilesH"], QStringLiteral("4500"));
@@ -147,15 +152,19 @@ void TestSettings::saveWritesEveryKeyInOrder() {
 void TestSettings::saveStopsAtFirstFailure() {
     AppSettings s;
     QStringList written;
-    QVERIFY(!SettingsTable::save(
-        [&](const QString& k, const QString&) {
-            if (k == QLatin1String("Loop"))
-                return false;
-            written << k;
-            return true;
-        },
-        s, 0, 0, 0, 0, false));
-    QCOMPARE(written, SettingsTable::keys().mid(0, 7));
+    const auto write = [&](const QString& k, const QString&) {
+        written << k;
+        return k != QLatin1String("NowPX");
+    };
+    QVERIFY(!SettingsTable::save(write, s, 0, MainWindowPlace{}, false));
+    QCOMPARE(written, SettingsTable::keys().mid(0, 29));
+    // Without a place for the main window its three keys are left alone.
+    written.clear();
+    QVERIFY(!SettingsTable::save(write, s, 0, std::nullopt, false));
+    QStringList expected = SettingsTable::keys().mid(0, 29);
+    for (const char* key : {"FilesH", "FilesX", "FilesY"})
+        expected.removeAll(QLatin1String(key));
+    QCOMPARE(written, expected);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

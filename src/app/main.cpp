@@ -30,6 +30,7 @@ int main(int argc, char* argv[]) {
     Platform platform{messages, files, shell};
 
     frmFiles main(state, platform);
+    main.watchSessionEnd();
     main.Form_Load();
     if (main.windowState() & Qt::WindowMinimized)
         main.showMinimized();
