@@ -181,6 +181,10 @@ void TestTextFiles::iniCreatesFileAndSection() {
     WriteIni("Jukora", "Mask", QStringLiteral("a\r\n[Evil]\nb\rc"));
     QCOMPARE(ReadIni("Jukora", "Mask"), QStringLiteral("a  [Evil] b c"));
     QCOMPARE(ReadIni("Evil", "b"), QString());
+    // A first line that starts with U+FEFF after the mark stays no section.
+    writeBytes(env.settingsFile(), "\xEF\xBB\xBF\xEF\xBB\xBF[Jukora]\nLoop=1\n");
+    WriteIni("Jukora", "Mask", QStringLiteral("*"));
+    QCOMPARE(ReadIni("Jukora", "Loop"), QString());
 }
 
 QTEST_GUILESS_MAIN(TestTextFiles)

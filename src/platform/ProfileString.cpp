@@ -124,6 +124,10 @@ void ProfileStringFile::setValue(const QString& section, const QString& key, con
 
 QByteArray ProfileStringFile::bytes() const {
     QString text;
+    // The reader drops a byte-order mark at the start: a first line that
+    // starts with U+FEFF gets one in front, so that it reads back as it was.
+    if (!m_lines.isEmpty() && m_lines.first().startsWith(QChar(0xFEFF)))
+        text += QChar(0xFEFF);
     for (const QString& l : m_lines) {
         text += l;
         text += m_lineEnd;
