@@ -38,9 +38,8 @@ private slots:
     void startWithoutUsableSettings_data();
     void startWithoutUsableSettings();
     void settingsAndPlaylistKept();
-    void quittingMinimizedOrMaximizedKeepsOnlyThePlace();
-    void endedBySignal_data();
-    void endedBySignal();
+    void shutdown_data();
+    void shutdown();
     void saveFailures_data();
     void saveFailures();
     void resetProgram();
@@ -115,85 +114,69 @@ void TestLifecycle::settingsAndPlaylistKept() {
     QCOMPARE(place(p), QList<double>({600, kTop, 4500}));
 }
 
-void TestLifecycle::quittingMinimizedOrMaximizedKeepsOnlyThePlace() {
-    App p(false);
-    writeBytes(p.env.autosaveFile(), kThree);
-    writeBytes(p.env.settingsFile(), "[Jukora]\nFilesH=5000\nFilesX=1500\n");
-    for (bool minimized : {true, false}) {
-        p.start();
-        p.w->playlistModel().append(QStringLiteral("/new.mp3"));
-        p.state.settings.Mask = minimized ? "*.mp3" : "*.ogg";
-        minimized ? p.w->showMinimized() : p.w->showMaximized();
-        QTRY_VERIFY(!p.w->isNormalState());
-        const QStringList entries = p.entries();
-        p.quit();
-        QCOMPARE(PlsFormat::read(p.env.autosaveFile()), entries);
-        QCOMPARE(ReadIni("Jukora", "Mask"), p.state.settings.Mask);
-        QCOMPARE(QStringList({ReadIni("Jukora", "FilesH"), ReadIni("Jukora", "FilesX"),
-                              ReadIni("Jukora", "FilesY")}),
-                 QStringList({"5000", "1500", ""}));
-        p.state = AppState();
-    }
+void TestLifecycle::shutdown_data() {
+    QTest::addColumn<int>("signalNumber"); // 0: "E&xit"
+    QTest::addColumn<int>("state");
+    QTest::newRow("Exit, minimized") << 0 << int(Qt::WindowMinimized);
+    QTest::newRow("Exit, maximized") << 0 << int(Qt::WindowMaximized);
+    QTest::newRow("SIGTERM, maximized") << SIGTERM << int(Qt::WindowMaximized);
+    QTest::newRow("SIGINT") << SIGINT << int(Qt::WindowNoState);
+    QTest::newRow("SIGHUP, minimized") << SIGHUP << int(Qt::WindowMinimized);
 }
 
-void TestLifecycle::endedBySignal_data() {
-    QTest::addColumn<int>("signalNumber");
-    QTest::newRow("SIGTERM") << SIGTERM;
-    QTest::newRow("SIGINT") << SIGINT;
-    QTest::newRow("SIGHUP") << SIGHUP;
-}
-
-void TestLifecycle::endedBySignal() {
+void TestLifecycle::shutdown() {
     QFETCH(int, signalNumber);
-    App p;
+    QFETCH(int, state);
+    App p(false);
+    writeBytes(p.env.settingsFile(), "[Jukora]\nFilesH=5000\n");
+    p.start();
     p.w->watchSessionEnd();
     p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
+    p.state.settings.Mask = QStringLiteral("*.ogg");
     p.w->btnNowPlaying_Click();
-    ::raise(signalNumber);
-    // The normal shutdown: every window closed, everything saved.
+    p.w->setWindowState(Qt::WindowState(state));
+    QTRY_COMPARE(p.w->isNormalState(), state == Qt::WindowNoState);
+    signalNumber ? void(::raise(signalNumber)) : p.w->mnuexit_Click();
+    // The normal shutdown: every window closed, everything saved, except
+    // that the place of a minimized or maximized main window keeps its
+    // saved values.
     QTRY_VERIFY(!p.w->isVisible());
     QVERIFY(!p.w->nowPlayingWindow());
-    QCOMPARE(PlsFormat::read(p.env.autosaveFile()), QStringList({"/kept.mp3"}));
-    QCOMPARE(ReadIni("Jukora", "NowPV"), QStringLiteral("True"));
+    QCOMPARE(PlsFormat::read(p.env.autosaveFile(), 9), QStringList({"/kept.mp3"}));
+    QCOMPARE(ReadIni("Jukora", "Mask") + ReadIni("Jukora", "NowPV"), QStringLiteral("*.oggTrue"));
+    const QString place = ReadIni("Jukora", "FilesH") + '/' + ReadIni("Jukora", "FilesY");
+    QCOMPARE(place == QLatin1String("5000/"), state != Qt::WindowNoState);
 }
 
 void TestLifecycle::saveFailures_data() {
-    QTest::addColumn<QString>("blocked"); // "settings" or "autosave"
-    QTest::addColumn<QString>("how");
-    for (const char* file : {"settings", "autosave"}) {
-        for (const char* how : {"read-only", "full disk"})
-            QTest::addRow("%s %s", file, how) << file << how;
-    }
-    QTest::newRow("profile folder is a file") << "settings"
-                                              << "file";
+    QTest::addColumn<bool>("keys");     // the settings file, else the autosave, is blocked
+    QTest::addColumn<bool>("fullDisk"); // by a full disk, else by its read-only mark
+    QTest::newRow("read-only settings") << true << false;
+    QTest::newRow("settings on a full disk") << true << true;
+    QTest::newRow("read-only autosave") << false << false;
+    QTest::newRow("autosave on a full disk") << false << true;
 }
 
 void TestLifecycle::saveFailures() {
-    QFETCH(QString, blocked);
-    QFETCH(QString, how);
+    QFETCH(bool, keys);
+    QFETCH(bool, fullDisk);
     App p(false);
     SmallDisk disk;
-    if (how == QLatin1String("full disk")) {
-        if (!disk.mounted())
-            QSKIP(qPrintable(disk.why()));
-        if (blocked == QLatin1String("settings"))
-            qputenv("USERPROFILE", QFile::encodeName(disk.path("")));
-        else
-            AppPaths::setProgramFolderOverride(disk.path(""));
-    }
+    if (fullDisk && !disk.mounted())
+        QSKIP(qPrintable(disk.why()));
+    if (fullDisk && keys)
+        qputenv("USERPROFILE", QFile::encodeName(disk.path("")));
+    else if (fullDisk)
+        AppPaths::setProgramFolderOverride(disk.path(""));
     const QString settings = AppPaths::settingsFile(), autosave = AppPaths::autosaveFile();
     const QByteArray oldSettings = "[Jukora]\nMask=*.old\n";
     writeBytes(settings, oldSettings);
     writeBytes(autosave, kThree);
-    const QString file = blocked == QLatin1String("settings") ? settings : autosave;
-    if (how == QLatin1String("read-only"))
-        QFile::setPermissions(file, QFile::ReadOwner);
-    if (how == QLatin1String("full disk"))
+    if (fullDisk)
         disk.fill();
+    else
+        QFile::setPermissions(keys ? settings : autosave, QFile::ReadOwner);
     p.start();
-    if (how == QLatin1String("file"))
-        qputenv("USERPROFILE", QFile::encodeName(p.env.path("blocked")));
-    writeBytes(p.env.path("blocked"), "x");
 
     // Shuffle saves; what could not be written stays whole, the rest is
     // written, and the list is not taken back to an older one.
@@ -203,12 +186,12 @@ void TestLifecycle::saveFailures() {
     QCOMPARE(p.platform.messages.shown.size(), 1);
     expectOkMessage(p.platform.messages.shown.first(), "Cannot Save Data", MsgIcon::None);
     QCOMPARE(p.w->playlistModel().count(), 4);
-    if (blocked == QLatin1String("autosave")) {
-        QCOMPARE(readBytes(autosave), kThree);
-        QCOMPARE(ReadIni("Jukora", "Mask"), QStringLiteral("*.new"));
-    } else {
+    if (keys) {
         QCOMPARE(readBytes(settings), oldSettings);
         QCOMPARE(PlsFormat::read(autosave), p.entries());
+    } else {
+        QCOMPARE(readBytes(autosave), kThree);
+        QCOMPARE(ReadIni("Jukora", "Mask"), QStringLiteral("*.new"));
     }
 }
 
