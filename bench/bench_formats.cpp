@@ -131,11 +131,11 @@ void BM_ReadID3Tag(benchmark::State& s) {
 void BM_DropEntries(benchmark::State& s) {
     const QStringList names = samplePaths(kDrop);
     for (auto _ : s) {
-        QStringList added;
-        added.reserve(names.size());
+        QStringList unquoted;
+        unquoted.reserve(names.size());
         for (const QString& name : names)
-            added += PlaylistFiles::entriesFromName(PlaylistFiles::removeQuotes(name),
-                                                    kFull - int(added.size()));
+            unquoted += PlaylistFiles::removeQuotes(name);
+        const QStringList added = PlaylistFiles::entriesFromNames(unquoted, kFull);
         if (added.size() != kDrop)
             s.SkipWithError("drop lost names");
         benchmark::DoNotOptimize(added);

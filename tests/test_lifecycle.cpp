@@ -1,13 +1,18 @@
 // Start-up, shutdown and reset with a temporary profile and program folder.
 #include "support/App.h"
+#include "support/SmallDisk.h"
 
 #include "app/IniFile.h"
 #include "app/Twips.h"
 #include "platform/AppPaths.h"
+#include "playlist/PlsFormat.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+
+#include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -33,27 +38,33 @@ private slots:
     void startWithoutUsableSettings_data();
     void startWithoutUsableSettings();
     void settingsAndPlaylistKept();
-    void quittingMinimizedWritesNothing();
-    void saveFailuresShowMessage();
+    void shutdown_data();
+    void shutdown();
+    void saveFailures_data();
+    void saveFailures();
     void resetProgram();
     void installedProgramKeepsItsPlaylist();
 };
 
 void TestLifecycle::startWithoutUsableSettings_data() {
-    QTest::addColumn<bool>("unreadable");
-    QTest::newRow("first start") << false;
+    QTest::addColumn<int>("kind");
+    QTest::newRow("first start") << 0;
     // A folder where the settings file should be, and an autosave that is
     // not a playlist at all.
-    QTest::newRow("unreadable") << true;
+    QTest::newRow("unreadable") << 1;
+    // FIFOs that nobody writes to: the start does not wait on them.
+    QTest::newRow("FIFOs") << 2;
 }
 
 void TestLifecycle::startWithoutUsableSettings() {
-    QFETCH(bool, unreadable);
+    QFETCH(int, kind);
     App p(false);
-    if (unreadable) {
+    if (kind == 1) {
         QDir().mkpath(p.env.settingsFile());
         writeBytes(p.env.autosaveFile(), QByteArray("\x00\xFF garbage\n=", 12));
     }
+    for (const QString& fifo : {p.env.settingsFile(), p.env.autosaveFile()})
+        QVERIFY(kind != 2 || ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     p.start();
     QCOMPARE(p.w->playlistModel().count(), 0);
     QCOMPARE(place(p), QList<double>({3000, kTop, 3885}));
@@ -68,12 +79,13 @@ void TestLifecycle::startWithoutUsableSettings() {
 void TestLifecycle::settingsAndPlaylistKept() {
     App p(false);
     writeBytes(p.env.autosaveFile(), kThree);
-    writeBytes(p.env.settingsFile(), "[Jukora]\nLoop=1\nFilesH=6000\nFilesX=1500\nFilesY=0\n"
-                                     "Directory=/home/u/Music\nPlayW=6765\n");
+    writeBytes(p.env.settingsFile(), "[Jukora]\nLoop=1\nFilesH=6000\nFilesX=1500\n"
+                                     "FilesY=99999999999999999999\nDirectory=/home/u/Music\n"
+                                     "PlayW=6765\n");
     p.start();
     QCOMPARE(p.entries(), kThreeEntries);
     QCOMPARE(p.w->chkLoop->checkState(), Qt::Checked);
-    QCOMPARE(place(p), QList<double>({1500, kTop, 6000})); // FilesY=0: the default
+    QCOMPARE(place(p), QList<double>({1500, kTop, 6000})); // FilesY out of reason: the default
     QCOMPARE(p.state.settings.Directory, QStringLiteral("/home/u/Music"));
     QCOMPARE(p.state.settings.PlayW, 6765.0);
     QVERIFY(p.w->isNormalState() && !p.state.listPlaying);
@@ -102,44 +114,85 @@ void TestLifecycle::settingsAndPlaylistKept() {
     QCOMPARE(place(p), QList<double>({600, kTop, 4500}));
 }
 
-void TestLifecycle::quittingMinimizedWritesNothing() {
-    App p(false);
-    writeBytes(p.env.autosaveFile(), kThree);
-    writeBytes(p.env.settingsFile(), "[Jukora]\nFilesH=5000\n");
-    for (bool minimized : {true, false}) {
-        p.start();
-        p.w->playlistModel().append(QStringLiteral("/new.mp3"));
-        minimized ? p.w->showMinimized() : p.w->showMaximized();
-        QTRY_VERIFY(!p.w->isNormalState());
-        p.quit();
-        QCOMPARE(readBytes(p.env.autosaveFile()), kThree);
-        QCOMPARE(readBytes(p.env.settingsFile()), QByteArray("[Jukora]\nFilesH=5000\n"));
-    }
+void TestLifecycle::shutdown_data() {
+    QTest::addColumn<int>("signalNumber"); // 0: "E&xit"
+    QTest::addColumn<int>("state");
+    QTest::newRow("Exit, minimized") << 0 << int(Qt::WindowMinimized);
+    QTest::newRow("Exit, maximized") << 0 << int(Qt::WindowMaximized);
+    QTest::newRow("SIGTERM, maximized") << SIGTERM << int(Qt::WindowMaximized);
+    QTest::newRow("SIGINT") << SIGINT << int(Qt::WindowNoState);
+    QTest::newRow("SIGHUP, minimized") << SIGHUP << int(Qt::WindowMinimized);
 }
 
-void TestLifecycle::saveFailuresShowMessage() {
+void TestLifecycle::shutdown() {
+    QFETCH(int, signalNumber);
+    QFETCH(int, state);
     App p(false);
-    writeBytes(p.env.autosaveFile(), kThree);
+    writeBytes(p.env.settingsFile(), "[Jukora]\nFilesH=5000\n");
     p.start();
-    // A read-only autosave: the shuffled list of 23 stays, the old file is
-    // not read back.
-    p.w->playlistModel().append(QStringList(20, QStringLiteral("/n.mp3")));
-    QFile::setPermissions(p.env.autosaveFile(), QFile::ReadOwner);
-    p.w->cmdShuffle_Click();
-    QFile::setPermissions(p.env.autosaveFile(), QFile::ReadOwner | QFile::WriteOwner);
-    QCOMPARE(p.w->playlistModel().count(), 23);
-    QCOMPARE(readBytes(p.env.autosaveFile()), kThree);
+    p.w->watchSessionEnd();
+    p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
+    p.state.settings.Mask = QStringLiteral("*.ogg");
+    p.w->btnNowPlaying_Click();
+    p.w->setWindowState(Qt::WindowState(state));
+    QTRY_COMPARE(p.w->isNormalState(), state == Qt::WindowNoState);
+    signalNumber ? void(::raise(signalNumber)) : p.w->mnuexit_Click();
+    // The normal shutdown: every window closed, everything saved, except
+    // that the place of a minimized or maximized main window keeps its
+    // saved values.
+    QTRY_VERIFY(!p.w->isVisible());
+    QVERIFY(!p.w->nowPlayingWindow());
+    QCOMPARE(PlsFormat::read(p.env.autosaveFile(), 9), QStringList({"/kept.mp3"}));
+    QCOMPARE(ReadIni("Jukora", "Mask") + ReadIni("Jukora", "NowPV"), QStringLiteral("*.oggTrue"));
+    const QString place = ReadIni("Jukora", "FilesH") + '/' + ReadIni("Jukora", "FilesY");
+    QCOMPARE(place == QLatin1String("5000/"), state != Qt::WindowNoState);
+}
 
-    // The profile "folder" is a file: the settings cannot be written, and then
-    // neither is the autosave.
-    const QString blocked = p.env.path("blocked");
-    writeBytes(blocked, "x");
-    qputenv("USERPROFILE", blocked.toLocal8Bit());
-    QCOMPARE(p.w->SaveSettings(), frmFiles::SaveResult::Failed);
-    QCOMPARE(readBytes(p.env.autosaveFile()), kThree);
-    QCOMPARE(p.platform.messages.shown.size(), 2);
-    for (const ShownMessage& m : p.platform.messages.shown)
-        expectOkMessage(m, "Cannot Save Data", MsgIcon::None);
+void TestLifecycle::saveFailures_data() {
+    QTest::addColumn<bool>("keys");     // the settings file, else the autosave, is blocked
+    QTest::addColumn<bool>("fullDisk"); // by a full disk, else by its read-only mark
+    QTest::newRow("read-only settings") << true << false;
+    QTest::newRow("settings on a full disk") << true << true;
+    QTest::newRow("read-only autosave") << false << false;
+    QTest::newRow("autosave on a full disk") << false << true;
+}
+
+void TestLifecycle::saveFailures() {
+    QFETCH(bool, keys);
+    QFETCH(bool, fullDisk);
+    App p(false);
+    SmallDisk disk;
+    if (fullDisk && !disk.mounted())
+        QSKIP(qPrintable(disk.why()));
+    if (fullDisk && keys)
+        qputenv("USERPROFILE", QFile::encodeName(disk.path("")));
+    else if (fullDisk)
+        AppPaths::setProgramFolderOverride(disk.path(""));
+    const QString settings = AppPaths::settingsFile(), autosave = AppPaths::autosaveFile();
+    const QByteArray oldSettings = "[Jukora]\nMask=*.old\n";
+    writeBytes(settings, oldSettings);
+    writeBytes(autosave, kThree);
+    if (fullDisk)
+        disk.fill();
+    else
+        QFile::setPermissions(keys ? settings : autosave, QFile::ReadOwner);
+    p.start();
+
+    // Shuffle saves; what could not be written stays whole, the rest is
+    // written, and the list is not taken back to an older one.
+    p.w->playlistModel().append(QStringLiteral("/new.mp3"));
+    p.state.settings.Mask = QStringLiteral("*.new");
+    p.w->cmdShuffle_Click();
+    QCOMPARE(p.platform.messages.shown.size(), 1);
+    expectOkMessage(p.platform.messages.shown.first(), "Cannot Save Data", MsgIcon::None);
+    QCOMPARE(p.w->playlistModel().count(), 4);
+    if (keys) {
+        QCOMPARE(readBytes(settings), oldSettings);
+        QCOMPARE(PlsFormat::read(autosave), p.entries());
+    } else {
+        QCOMPARE(readBytes(autosave), kThree);
+        QCOMPARE(ReadIni("Jukora", "Mask"), QStringLiteral("*.new"));
+    }
 }
 
 void TestLifecycle::resetProgram() {
@@ -163,15 +216,21 @@ void TestLifecycle::resetProgram() {
 
 void TestLifecycle::installedProgramKeepsItsPlaylist() {
     App p(false);
-    // The program's folder is not a writable folder (an installed program).
-    const QString readOnlyFolder = p.env.path("usr-bin");
-    writeBytes(readOnlyFolder, "not a folder");
-    AppPaths::setProgramFolderOverride(readOnlyFolder);
+    // The program's folder cannot be written (an installed program): the
+    // playlist an earlier run saved there is read until the data folder has
+    // one of its own.
+    SmallDisk programFolder;
+    if (!programFolder.mounted())
+        QSKIP(qPrintable(programFolder.why()));
+    writeBytes(programFolder.path("jukora.pls"), kThree);
+    programFolder.makeReadOnly();
+    AppPaths::setProgramFolderOverride(programFolder.path(""));
     p.start();
+    QCOMPARE(p.entries(), kThreeEntries);
     p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
     p.restart();
     QVERIFY(QFile::exists(p.env.path("data/jukora.pls")));
-    QCOMPARE(p.entries(), QStringList({"/kept.mp3"}));
+    QCOMPARE(p.entries(), kThreeEntries + QStringList({"/kept.mp3"}));
 
     // A system folder counts as installed even where it can be written.
     QVERIFY(AppPaths::isSystemFolder("/usr/bin"));

@@ -1,4 +1,6 @@
-// The text-file and profile-string services against real files.
+// The text-file and profile-string services against real files, a FIFO, a
+// device and a real full file system.
+#include "support/SmallDisk.h"
 #include "support/TestEnv.h"
 
 #include "app/IniFile.h"
@@ -6,47 +8,135 @@
 #include "platform/TextFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QStringEncoder>
 #include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+QStringList linesOf(const QByteArray& bytes) {
+    QStringList lines;
+    TextFile::forEachLine(bytes,
+                          [&](const char* p, qsizetype n) { lines << TextFile::decodeLine(p, n); });
+    return lines;
+}
+
+QByteArray withMark(QStringEncoder::Encoding encoding, const QString& text) {
+    return QStringEncoder(encoding, QStringEncoder::Flag::WriteBom)(text);
+}
+
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
 
 class TestTextFiles : public QObject {
     Q_OBJECT
 private slots:
-    void linesOfUtf8OrWindows1252();
+    void lines_data();
+    void lines();
+    void readsOnlyRegularFilesOfSaneSize();
     void atomicWriteKeepsOldFileOnFailure();
+    void fullDiskKeepsOldFile();
     void iniKeepsOtherLinesAndIgnoresCase();
     void iniCreatesFileAndSection();
-    void iniValueStaysOneLine();
 };
 
-void TestTextFiles::linesOfUtf8OrWindows1252() {
-    QList<QByteArray> lines;
-    TextFile::forEachLine(QByteArray("\xEF\xBB\xBFone\r\n\r\ntwo\nthree\r\n"),
-                          [&](const char* p, qsizetype n) { lines << QByteArray(p, n); });
-    QCOMPARE(lines, QList<QByteArray>({"one", "", "two", "three"}));
-    const auto decode = [](const QByteArray& b) {
-        return TextFile::decodeLine(b.data(), b.size());
-    };
-    QCOMPARE(decode("Caf\xC3\xA9 \xE2\x82\xAC"), QStringLiteral("Café €"));
+void TestTextFiles::lines_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected");
+    const QString feff(QChar(0xFEFF));
+    QTest::newRow("CR LF, LF, mark at the start")
+        << QByteArray("\xEF\xBB\xBFone\r\n\r\ntwo\nthree\r\n")
+        << QStringList{"one", "", "two", "three"};
+    QTest::newRow("CR alone") << QByteArray("one\rtwo\r\rthree")
+                              << QStringList{"one", "two", "", "three"};
+    QTest::newRow("UTF-8") << QByteArray("Caf\xC3\xA9 \xE2\x82\xAC") << QStringList{"Café €"};
     // The same letters as an older system wrote them.
-    QCOMPARE(decode("Caf\xE9 \x80 \x93quoted\x94"), QString::fromUtf8("Café € “quoted”"));
-    // A truncated UTF-8 sequence is not valid UTF-8.
-    QCOMPARE(decode("ab\xC3"), QString::fromUtf8("abÃ"));
+    QTest::newRow("Windows-1252") << QByteArray("Caf\xE9 \x80 \x93q\x94")
+                                  << QStringList{QString::fromUtf8("Café € “q”")};
+    QTest::newRow("cut UTF-8 sequence") << QByteArray("ab\xC3") << QStringList{"abÃ"};
+    QTest::newRow("U+FEFF starting a later line") << QByteArray("a\n\xEF\xBB\xBF"
+                                                                "b\n")
+                                                  << QStringList{"a", feff + "b"};
+    const QString text = QStringLiteral("/m/Ärger.mp3\r\n") + feff + QStringLiteral("x\r\n日本");
+    const QStringList expected = {"/m/Ärger.mp3", feff + "x", "日本"};
+    for (auto e : {QStringEncoder::Utf16LE, QStringEncoder::Utf16BE, QStringEncoder::Utf32LE,
+                   QStringEncoder::Utf32BE})
+        QTest::addRow("%s", QStringEncoder::nameForEncoding(e)) << withMark(e, text) << expected;
+}
+
+void TestTextFiles::lines() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    QCOMPARE(linesOf(bytes), expected);
+}
+
+void TestTextFiles::readsOnlyRegularFilesOfSaneSize() {
+    TestEnv env;
+    QByteArray out = "stale";
+    const QString fifo = env.path("x.pls");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // A FIFO nobody writes to, a device without end, a folder, a missing
+    // file: refused at once, without reading.
+    QElapsedTimer clock;
+    clock.start();
+    for (const QString& path : {fifo, QStringLiteral("/dev/zero"), env.path(""), env.path("no")}) {
+        QVERIFY2(!TextFile::readAll(path, out), qPrintable(path));
+        QVERIFY(out.isEmpty());
+    }
+    QVERIFY(clock.elapsed() < 5000);
+    writeBytes(env.path("ten"), "0123456789");
+    QVERIFY(TextFile::readAll(env.path("ten"), out, 10));
+    QCOMPARE(out, QByteArray("0123456789"));
+    QVERIFY(!TextFile::readAll(env.path("ten"), out, 9));
+    QCOMPARE(TextFile::kMaxReadSize, 64 * 1024 * 1024);
 }
 
 void TestTextFiles::atomicWriteKeepsOldFileOnFailure() {
     TestEnv env;
     const QString path = env.path("list.txt");
     QVERIFY(TextFile::writeAtomically(path, "first"));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     QVERIFY(TextFile::writeAtomically(path, "second"));
     QCOMPARE(readBytes(path), QByteArray("second"));
+    struct stat st;
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, 0640u);
+    // A link stays a link; the file it names is replaced.
+    QVERIFY(QFile::link(path, env.path("link.txt")));
+    QVERIFY(TextFile::writeAtomically(env.path("link.txt"), "third"));
+    QVERIFY(QFileInfo(env.path("link.txt")).isSymLink());
+    QCOMPARE(readBytes(path), QByteArray("third"));
     // A read-only file is not replaced.
     QFile::setPermissions(path, QFile::ReadOwner);
-    QVERIFY(!TextFile::writeAtomically(path, "third"));
-    QCOMPARE(readBytes(path), QByteArray("second"));
+    QVERIFY(!TextFile::writeAtomically(path, "fourth"));
+    QCOMPARE(readBytes(path), QByteArray("third"));
     // A missing folder fails without leaving anything behind.
     QVERIFY(!TextFile::writeAtomically(env.path("missing/list.txt"), "x"));
-    QCOMPARE(QDir(env.path("")).entryList(QDir::Files | QDir::Hidden), QStringList({"list.txt"}));
+    QCOMPARE(filesIn(env.path("")), QStringList({"link.txt", "list.txt"}));
+}
+
+void TestTextFiles::fullDiskKeepsOldFile() {
+    SmallDisk disk;
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.why()));
+    const QByteArray old = "\r\n[playlist]\r\nFile1=/m/old.mp3\r\nTitle1=old\r\n\r\n";
+    QVERIFY(TextFile::writeAtomically(disk.path("jukora.pls"), old));
+    disk.fill();
+    // Small enough to sit in a write buffer until the file is closed.
+    QVERIFY(!TextFile::writeAtomically(disk.path("jukora.pls"), QByteArray(900, 'x')));
+    QVERIFY(!TextFile::writeAtomically(disk.path("new.pls"), "x"));
+    ProfileStringFile ini(disk.path("jukora.pls"));
+    QVERIFY(ini.load());
+    ini.setValue("Jukora", "Loop", "1");
+    QVERIFY(!ini.save());
+    QCOMPARE(readBytes(disk.path("jukora.pls")), old);
+    QCOMPARE(filesIn(disk.path("")), QStringList({".filler", "jukora.pls"}));
 }
 
 void TestTextFiles::iniKeepsOtherLinesAndIgnoresCase() {
@@ -74,20 +164,17 @@ void TestTextFiles::iniCreatesFileAndSection() {
     QCOMPARE(readBytes(env.settingsFile()), QByteArray("[Jukora]\nFilesH=3885\nSequence=True\n"));
     QCOMPARE(iniText(1234.5), QStringLiteral("1234.5"));
     QCOMPARE(iniText(-15.0), QStringLiteral("-15"));
-    // Long values come back whole.
+    // Long values come back whole; a value stays one line.
     const QString folder = "/home/user/" + QString(300, u'x') + QStringLiteral("/é");
     WriteIni("Jukora", "Directory", folder);
     QCOMPARE(ReadIni("Jukora", "Directory"), folder);
-}
-
-void TestTextFiles::iniValueStaysOneLine() {
-    TestEnv env;
-    ProfileStringFile f(env.settingsFile());
-    QVERIFY(f.load());
-    f.setValue("Jukora", "Mask", QStringLiteral("a\r\n[Evil]\nb"));
-    QVERIFY(f.save());
-    QCOMPARE(ReadIni("Jukora", "Mask"), QStringLiteral("a  [Evil] b"));
+    WriteIni("Jukora", "Mask", QStringLiteral("a\r\n[Evil]\nb\rc"));
+    QCOMPARE(ReadIni("Jukora", "Mask"), QStringLiteral("a  [Evil] b c"));
     QCOMPARE(ReadIni("Evil", "b"), QString());
+    // A first line that starts with U+FEFF after the mark stays no section.
+    writeBytes(env.settingsFile(), "\xEF\xBB\xBF\xEF\xBB\xBF[Jukora]\nLoop=1\n");
+    WriteIni("Jukora", "Mask", QStringLiteral("*"));
+    QCOMPARE(ReadIni("Jukora", "Loop"), QString());
 }
 
 QTEST_GUILESS_MAIN(TestTextFiles)

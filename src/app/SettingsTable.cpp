@@ -51,6 +51,10 @@ const Key kKeys[] = {
     {"ExportPlaylist", Kind::Text, &AppSettings::ExportPlaylist},
 };
 
+// The farthest a saved place can be, in twips: a 32-bit whole number. A
+// larger value is nothing a screen can show, and no value at all.
+constexpr double kMaxPlace = 2147483647.0;
+
 std::optional<double> wholeNumber(const QString& text) {
     bool ok = false;
     const double v = text.trimmed().toDouble(&ok);
@@ -107,7 +111,7 @@ double leadingNumber(const QString& text) {
     }
     bool ok = false;
     const double v = text.mid(start, mantissaEnd - start).toDouble(&ok);
-    return ok && std::isfinite(v) ? v : 0;
+    return ok && std::fabs(v) <= kMaxPlace ? v : 0;
 }
 
 std::optional<int> loopValue(const QString& text) {
@@ -172,9 +176,13 @@ MainWindowValues load(const std::function<QString(const QString&)>& read, AppSet
 }
 
 bool save(const std::function<bool(const QString&, const QString&)>& write,
-          const AppSettings& settings, int loop, double filesH, double filesX, double filesY,
+          const AppSettings& settings, int loop, const std::optional<MainWindowPlace>& place,
           bool nowPlayingOpen) {
     for (const Key& k : kKeys) {
+        const bool isPlace =
+            k.kind == Kind::FilesH || k.kind == Kind::FilesX || k.kind == Kind::FilesY;
+        if (isPlace && !place)
+            continue;
         QString text;
         switch (k.kind) {
         case Kind::Text:
@@ -190,13 +198,13 @@ bool save(const std::function<bool(const QString&, const QString&)>& write,
             text = QString::number(loop);
             break;
         case Kind::FilesH:
-            text = iniText(filesH);
+            text = iniText(place->filesH);
             break;
         case Kind::FilesX:
-            text = iniText(filesX);
+            text = iniText(place->filesX);
             break;
         case Kind::FilesY:
-            text = iniText(filesY);
+            text = iniText(place->filesY);
             break;
         case Kind::NowPV:
             text = iniText(nowPlayingOpen);

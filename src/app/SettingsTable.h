@@ -18,6 +18,13 @@ struct MainWindowValues {
     QString nowPV;           // "True" when the Now Playing window was open
 };
 
+// The main window's outer height, left and top edges in twips.
+struct MainWindowPlace {
+    double filesH = 0;
+    double filesX = 0;
+    double filesY = 0;
+};
+
 // The 33 keys, each read and written in one fixed order.
 namespace SettingsTable {
 
@@ -28,14 +35,16 @@ QStringList keys();
 // the value its Absent rule gives.
 MainWindowValues load(const std::function<QString(const QString&)>& read, AppSettings& settings);
 
-// Writes every key through write(key, text) in table order; stops at the
-// first write that fails and returns false.
+// Writes every key through write(key, text) in table order, the main
+// window's place ("FilesH", "FilesX", "FilesY") only when one is given;
+// stops at the first write that fails and returns false.
 bool save(const std::function<bool(const QString&, const QString&)>& write,
-          const AppSettings& settings, int loop, double filesH, double filesX, double filesY,
+          const AppSettings& settings, int loop, const std::optional<MainWindowPlace>& place,
           bool nowPlayingOpen);
 
 // The leading decimal number of a text after leading blanks; 0 when there is
-// none.
+// none, and for a number past what a place on a screen can be (beyond
+// 2,147,483,647 either way).
 double leadingNumber(const QString& text);
 
 // A whole number 0, 1 or 2 for the Loop box (nearest, a half to the even

@@ -10,8 +10,7 @@
 #include "export/frmPort.h"
 #include "platform/AppPaths.h"
 #include "platform/ProfileString.h"
-#include "playlist/HtmlPage.h"
-#include "playlist/M3uFormat.h"
+#include "platform/ShutdownSignals.h"
 #include "playlist/PlaylistEdits.h"
 #include "playlist/PlaylistFiles.h"
 #include "playlist/PlaylistSelection.h"
@@ -301,7 +300,7 @@ void frmFiles::Form_Load() {
     setOuterHeightTwips(kMinOuterHeight);
     setLeftTwips(kDefaultLeft);
     setTopTwips(kDefaultTop);
-    LoadSettings(true);
+    LoadSettings();
 }
 
 void frmFiles::closeEvent(QCloseEvent* event) {
@@ -326,6 +325,19 @@ void frmFiles::mnuexit_Click() {
     close();
 }
 
+void frmFiles::watchSessionEnd() {
+    // The normal shutdown, run from the event loop, never from inside the
+    // signal handler.
+    auto* requests = new ShutdownSignals(this);
+    connect(requests, &ShutdownSignals::received, this, [this] { endSession(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { endSession(); });
+}
+
+void frmFiles::endSession() {
+    close();
+    QCoreApplication::quit();
+}
+
 void frmFiles::mnuReset_Click() {
     closeBrowsingWindows();
     if (m_nowPlaying)
@@ -342,7 +354,7 @@ void frmFiles::mnuReset_Click() {
 // ---------------------------------------------------------------------------
 // Settings
 
-void frmFiles::LoadSettings(bool startup) {
+void frmFiles::LoadSettings() {
     ProfileStringFile ini(AppPaths::settingsFile());
     ini.load();
     const MainWindowValues v = SettingsTable::load(
@@ -358,41 +370,38 @@ void frmFiles::LoadSettings(bool startup) {
     setTopTwips(v.filesY);
     Form_Resize();
 
-    const QString autosave = AppPaths::autosaveFile();
+    const QString autosave = AppPaths::autosaveToRead();
     if (QFileInfo::exists(autosave))
         ImportPLS(autosave);
-    if (!startup)
-        return;
     OpenCommandLineFile();
     if (v.nowPV == QLatin1String("True"))
         btnNowPlaying_Click();
 }
 
 frmFiles::SaveResult frmFiles::SaveSettings() {
-    if (!isNormalState())
-        return SaveResult::NotNormalState;
+    SaveResult result;
+    // Every key in any window state, except the main window's place: while
+    // the window is minimized or maximized its saved place stays.
     ProfileStringFile ini(AppPaths::settingsFile());
-    bool ok = ini.load();
-    if (ok) {
+    result.keysWritten = ini.load();
+    if (result.keysWritten) {
+        std::optional<MainWindowPlace> place;
+        if (isNormalState())
+            place = MainWindowPlace{outerHeightTwips(), leftTwips(), topTwips()};
         SettingsTable::save(
             [&ini](const QString& key, const QString& text) {
                 ini.setValue(kSection, key, text);
                 return true;
             },
-            m_state.settings, loopValue(), outerHeightTwips(), leftTwips(), topTwips(),
-            nowPlayingWindow() != nullptr);
+            m_state.settings, loopValue(), place, nowPlayingWindow() != nullptr);
         ini.setValue(kPlayerSection, kVolumeKey, QString::number(m_state.volume));
-        ok = ini.save();
+        result.keysWritten = ini.save();
     }
-    // The playlist is not written over the last good autosave when the
-    // settings could not be written either.
-    if (ok)
-        ok = ExportPLS(AppPaths::autosaveFile(), false, false);
-    if (!ok) {
+    // The playlist is written whatever became of the keys.
+    result.playlistWritten = ExportPLS(AppPaths::autosaveFile(), false, false);
+    if (!result.keysWritten || !result.playlistWritten)
         message(QStringLiteral("Cannot Save Data"));
-        return SaveResult::Failed;
-    }
-    return SaveResult::Saved;
+    return result;
 }
 
 // ---------------------------------------------------------------------------
@@ -400,64 +409,28 @@ frmFiles::SaveResult frmFiles::SaveSettings() {
 
 void frmFiles::ImportPLS(const QString& tempfile) {
     const int room = PlaylistModel::MaxEntries - m_model.count();
-    if (room <= 0)
-        return;
-    m_model.append(PlsFormat::read(tempfile, room));
+    if (room > 0)
+        m_model.append(PlsFormat::read(tempfile, room));
+}
+
+bool frmFiles::ExportPlaylist(const PlaylistFiles::Format& format, const QString& tempfile,
+                              bool Relative, bool AddSequence) {
+    return format.write(tempfile, m_model.entries(), Relative, AddSequence);
 }
 
 bool frmFiles::ExportPLS(const QString& tempfile, bool Relative, bool AddSequence) {
     return PlsFormat::write(tempfile, m_model.entries(), Relative, AddSequence);
 }
 
-void frmFiles::ImportM3U(const QString& tempfile) {
-    const int room = PlaylistModel::MaxEntries - m_model.count();
-    if (room <= 0)
-        return;
-    m_model.append(M3uFormat::read(tempfile, room));
-}
-
-bool frmFiles::ExportM3U(const QString& tempfile, bool Relative, bool AddSequence) {
-    return M3uFormat::write(tempfile, m_model.entries(), Relative, AddSequence);
-}
-
-bool frmFiles::ExportHTML(const QString& tempfile, bool Relative, bool AddSequence) {
-    return HtmlPage::write(tempfile, m_model.entries(), Relative, AddSequence);
-}
-
 void frmFiles::addToPlaylist(const QStringList& paths) {
-    // Media files in a row go in as one append; a playlist file among them
-    // is read in its place.
-    QStringList pending;
-    auto flush = [&] {
-        m_model.append(pending);
-        pending.clear();
-    };
-    for (const QString& path : paths) {
-        if (m_model.count() + pending.size() >= PlaylistModel::MaxEntries)
-            break;
-        switch (PlaylistFiles::importKind(path)) {
-        case PlaylistFiles::PlaylistKind::Pls:
-            flush();
-            ImportPLS(path);
-            break;
-        case PlaylistFiles::PlaylistKind::M3u:
-            flush();
-            ImportM3U(path);
-            break;
-        default:
-            pending.append(path);
-            break;
-        }
-    }
-    flush();
+    m_model.append(
+        PlaylistFiles::entriesFromNames(paths, PlaylistModel::MaxEntries - m_model.count()));
 }
 
 void frmFiles::mnuimport_Click() {
-    const auto chosen = m_platform.files.openFile(
-        this, QStringLiteral("Open Playlist or Song"),
-        QStringLiteral("All Files (*.*)|*.*|Playlist Files (*.pls)|*.pls|Playlist Files "
-                       "(*.m3u)|*.m3u"),
-        m_state.settings.Directory);
+    const auto chosen =
+        m_platform.files.openFile(this, QStringLiteral("Open Playlist or Song"),
+                                  PlaylistFiles::openFilter(), m_state.settings.Directory);
     if (!chosen)
         return;
     addToPlaylist({PlaylistFiles::removeQuotes(*chosen)});
@@ -474,30 +447,16 @@ void frmFiles::mnusave_Click() {
         return;
     const bool relative = answer == MsgAnswer::No;
     const auto chosen = m_platform.files.saveFile(
-        this, QStringLiteral("Save As"),
-        QStringLiteral("Playlist Files (*.pls)|*.pls|Playlist Files (*.m3u)|*.m3u|Web Page "
-                       "(*.html)|*.html|All Files (*.*)|*.*"),
-        m_state.settings.Directory);
+        this, QStringLiteral("Save As"), PlaylistFiles::saveFilter(), m_state.settings.Directory);
     if (!chosen)
         return;
-    const QString& name = *chosen;
-    bool written = false;
-    switch (PlaylistFiles::exportKind(name)) {
-    case PlaylistFiles::PlaylistKind::Pls:
-        written = ExportPLS(name, relative, false);
-        break;
-    case PlaylistFiles::PlaylistKind::M3u:
-        written = ExportM3U(name, relative, false);
-        break;
-    case PlaylistFiles::PlaylistKind::Html:
-        written = ExportHTML(name, relative, false);
-        break;
-    case PlaylistFiles::PlaylistKind::Other:
+    const PlaylistFiles::Format* format = PlaylistFiles::writableFormat(*chosen);
+    if (!format) {
         message(QStringLiteral("This file format is currently unsupported"));
         return;
     }
     // A playlist that could not be written is not reported as saved.
-    if (!written)
+    if (!ExportPlaylist(*format, *chosen, relative, false))
         message(QStringLiteral("An unknown error has occurred."), MsgIcon::Critical);
 }
 
@@ -719,11 +678,13 @@ void frmFiles::cmdShuffle_Click() {
         setFocusedPosition(current);
     }
     // Only a playlist that reached the autosaved file is read back from it:
-    // a save that failed must not bring back an older list.
-    if (SaveSettings() != SaveResult::Saved)
+    // a save that failed must not bring back an older list. The keys are
+    // not read back: when written they hold what is in memory, and when not,
+    // reading them would bring back older values.
+    if (!SaveSettings().playlistWritten)
         return;
     m_model.clear();
-    LoadSettings(false);
+    ImportPLS(AppPaths::autosaveFile());
 }
 
 // ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "playback/PlaybackController.h"
 #include "playback/PlayerWindow.h"
 #include "playback/frmNowplaying.h"
+#include "playlist/PlaylistFiles.h"
 #include "playlist/PlaylistModel.h"
 
 #include <QMainWindow>
@@ -45,20 +46,27 @@ public:
     void Form_Load();
     void mnuexit_Click();
     void mnuReset_Click();
+    // From now on SIGTERM, SIGINT and SIGHUP, and the session manager's
+    // request to save at logout, run the shutdown and end the program.
+    void watchSessionEnd();
 
-    // Settings. LoadSettings at start-up also runs the command-line and Now
-    // Playing steps; the reload after a shuffle leaves them out.
-    void LoadSettings(bool startup = true);
-    enum class SaveResult { NotNormalState, Saved, Failed };
+    // Settings: the keys, the autosaved playlist, then the command-line file
+    // and the Now Playing window.
+    void LoadSettings();
+    // Writes the keys and the autosaved playlist, each whatever became of
+    // the other; shows "Cannot Save Data" when either failed.
+    struct SaveResult {
+        bool keysWritten = false;
+        bool playlistWritten = false;
+    };
     SaveResult SaveSettings();
 
-    // Playlist files.
-    // The writers return false when the file could not be written.
+    // Playlist files: the autosave's PLS procedures, and any format of the
+    // table. The writers return false when the file could not be written.
     void ImportPLS(const QString& tempfile);
+    bool ExportPlaylist(const PlaylistFiles::Format& format, const QString& tempfile, bool Relative,
+                        bool AddSequence);
     bool ExportPLS(const QString& tempfile, bool Relative = false, bool AddSequence = false);
-    void ImportM3U(const QString& tempfile);
-    bool ExportM3U(const QString& tempfile, bool Relative = false, bool AddSequence = false);
-    bool ExportHTML(const QString& tempfile, bool Relative = false, bool AddSequence = false);
 
     // Open, Export Playlist, files dropped on the list, the command line.
     void mnuimport_Click();
@@ -200,6 +208,7 @@ private:
     // minimized as at a start with files, otherwise in the normal state.
     void openFiles(const QStringList& files, bool minimized);
     void raiseMainWindow();
+    void endSession();
     void buildControls();
     void buildMenus();
     void message(const QString& text, MsgIcon icon);

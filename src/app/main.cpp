@@ -43,6 +43,7 @@ int main(int argc, char* argv[]) {
     frmFiles main(state, platform);
     // From here on: a launch may come while the start-up shows a message.
     QObject::connect(&instance, &SingleInstance::filesArrived, &main, &frmFiles::openLaunchFiles);
+    main.watchSessionEnd();
     main.Form_Load();
     if (main.windowState() & Qt::WindowMinimized)
         main.showMinimized();

@@ -376,22 +376,16 @@ Result run(const Job& job, const ProgressFn& progress, const CopiedFn& copied) {
     namePending(result.outcome == Outcome::Complete);
 
     bool listWritten = false;
-    const PlaylistFiles::PlaylistKind kind =
-        job.playlistType == QLatin1String("M3U")   ? PlaylistFiles::PlaylistKind::M3u
-        : job.playlistType == QLatin1String("PLS") ? PlaylistFiles::PlaylistKind::Pls
-                                                   : PlaylistFiles::PlaylistKind::Other;
-    if (result.outcome == Outcome::Complete && kind != PlaylistFiles::PlaylistKind::Other) {
+    const PlaylistFiles::Format* list = PlaylistFiles::deviceFormat(job.playlistType);
+    if (result.outcome == Outcome::Complete && list) {
         // The playlist file names the copies as they are named on the device.
         QStringList named = entries;
         if (fat) {
             for (QString& e : named)
                 e = fatName(PathNames::fileName(e));
         }
-        const QString file = kind == PlaylistFiles::PlaylistKind::M3u
-                                 ? QStringLiteral("playlist.m3u")
-                                 : QStringLiteral("playlist.pls");
-        listWritten = PlaylistFiles::writePlaylist(kind, PathNames::join(job.folder, file), named,
-                                                   true, job.sequence);
+        listWritten = list->write(PathNames::join(job.folder, QLatin1String(list->deviceFile)),
+                                  named, true, job.sequence);
         if (!listWritten)
             result.outcome = Outcome::Failed;
     }

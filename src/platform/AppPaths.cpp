@@ -83,6 +83,14 @@ QString autosaveFile() {
     return QDir::toNativeSeparators(data + QStringLiteral("/jukora.pls"));
 }
 
+QString autosaveToRead() {
+    const QString file = autosaveFile();
+    if (QFileInfo::exists(file))
+        return file;
+    const QString old = QDir::toNativeSeparators(programFolder() + QStringLiteral("/jukora.pls"));
+    return QFileInfo::exists(old) ? old : file;
+}
+
 void setProgramFolderOverride(const QString& folder) {
     g_programFolder = folder;
 }

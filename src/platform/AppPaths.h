@@ -24,6 +24,11 @@ QString programFolder();
 // (an installed program).
 QString autosaveFile();
 
+// The autosaved playlist to read at start-up: autosaveFile(), or, when that
+// is in the data folder and not there yet, the one an earlier run left in
+// the program's folder.
+QString autosaveToRead();
+
 // /usr/..., /opt/... and the like, where installed programs live.
 bool isSystemFolder(const QString& folder);
 

@@ -44,19 +44,21 @@ ProfileStringFile::ProfileStringFile(QString path) : m_path(std::move(path)) {
 
 bool ProfileStringFile::load() {
     m_lines.clear();
-    QFileInfo info(m_path);
-    if (!info.exists())
-        return true;
     QByteArray bytes;
-    if (!info.isFile() || !TextFile::readAll(m_path, bytes))
-        return false;
+    if (!TextFile::readAll(m_path, bytes))
+        return !QFileInfo(m_path).exists() && !QFileInfo(m_path).isSymLink();
+    parse(bytes);
+    return true;
+}
+
+void ProfileStringFile::parse(const QByteArray& bytes) {
+    m_lines.clear();
     if (bytes.contains("\r\n"))
         m_lineEnd = QStringLiteral("\r\n");
     else if (bytes.contains('\n'))
         m_lineEnd = QStringLiteral("\n");
     TextFile::forEachLine(
         bytes, [this](const char* p, qsizetype n) { m_lines.append(TextFile::decodeLine(p, n)); });
-    return true;
 }
 
 int ProfileStringFile::findSection(const QString& section) const {
@@ -120,11 +122,19 @@ void ProfileStringFile::setValue(const QString& section, const QString& key, con
     m_lines.insert(at, line);
 }
 
-bool ProfileStringFile::save() const {
+QByteArray ProfileStringFile::bytes() const {
     QString text;
+    // The reader drops a byte-order mark at the start: a first line that
+    // starts with U+FEFF gets one in front, so that it reads back as it was.
+    if (!m_lines.isEmpty() && m_lines.first().startsWith(QChar(0xFEFF)))
+        text += QChar(0xFEFF);
     for (const QString& l : m_lines) {
         text += l;
         text += m_lineEnd;
     }
-    return TextFile::writeAtomically(m_path, text.toUtf8());
+    return text.toUtf8();
+}
+
+bool ProfileStringFile::save() const {
+    return TextFile::writeAtomically(m_path, bytes());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -12,8 +13,10 @@ public:
     explicit ProfileStringFile(QString path);
 
     // Reads the file. A missing file reads as empty and is no failure; a file
-    // that exists but cannot be read is.
+    // that exists but cannot be read, or is no regular file, is.
     bool load();
+    // Takes the lines of a file's bytes, as load() does.
+    void parse(const QByteArray& bytes);
 
     // The value of key in section, surrounding blanks removed; empty when the
     // section or the key is missing.
@@ -24,8 +27,10 @@ public:
     // one line.
     void setValue(const QString& section, const QString& key, const QString& value);
 
+    // The file's bytes as save() writes them.
+    QByteArray bytes() const;
     // Writes the file through a temporary file; the old file stays whole when
-    // this fails.
+    // this fails (a full disk, a read-only file).
     bool save() const;
 
     const QString& path() const { return m_path; }

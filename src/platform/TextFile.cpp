@@ -2,7 +2,13 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -52,6 +58,46 @@ bool isValidUtf8(const unsigned char* s, qsizetype n) {
     return true;
 }
 
+bool writeWhole(int fd, const char* data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// Writes data into the open file and syncs it to the disk; a failing write
+// (a full disk) or sync fails it. A file system that cannot sync at all is
+// no failure.
+bool fill(int fd, const QByteArray& data, const mode_t* mode) {
+    if (mode && ::fchmod(fd, *mode) != 0)
+        return false;
+    if (!writeWhole(fd, data.constData(), data.size()))
+        return false;
+    return ::fdatasync(fd) == 0 || errno == EINVAL;
+}
+
+// A hidden name beside the file: ".name.x1a2b3c4".
+QByteArray tempName(const QByteArray& file) {
+    const qsizetype cut = file.lastIndexOf('/') + 1;
+    return file.left(cut) + '.' + file.mid(cut) + ".x" +
+           QByteArray::number(QRandomGenerator::global()->generate(), 16);
+}
+
+// Makes the rename itself last: the folder's entry goes to the disk too.
+void syncFolder(const QByteArray& folder) {
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 namespace TextFile {
@@ -63,8 +109,13 @@ QString decodeLine(const char* data, qsizetype size) {
         ++i;
     if (i == size)
         return QString::fromLatin1(data, size);
-    if (isValidUtf8(s + i, size - i))
-        return QString::fromUtf8(data, size);
+    if (isValidUtf8(s + i, size - i)) {
+        if (size < 3 || std::memcmp(data, "\xEF\xBB\xBF", 3) != 0)
+            return QString::fromUtf8(data, size);
+        // fromUtf8 would drop the U+FEFF that starts a name.
+        QStringDecoder keepMark(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return keepMark(QByteArrayView(data, size));
+    }
     QString out(size, Qt::Uninitialized);
     QChar* d = out.data();
     for (qsizetype k = 0; k < size; ++k) {
@@ -74,12 +125,58 @@ QString decodeLine(const char* data, qsizetype size) {
     return out;
 }
 
-bool readAll(const QString& path, QByteArray& out) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+QByteArray asUtf8(const QByteArray& bytes) {
+    QStringDecoder::Encoding encoding;
+    if (bytes.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)))
+        encoding = QStringDecoder::Utf32LE;
+    else if (bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)))
+        encoding = QStringDecoder::Utf32BE;
+    else if (bytes.startsWith("\xFF\xFE"))
+        encoding = QStringDecoder::Utf16LE;
+    else if (bytes.startsWith("\xFE\xFF"))
+        encoding = QStringDecoder::Utf16BE;
+    else
+        return bytes;
+    QStringDecoder decode(encoding); // drops the mark
+    const QString text = decode(bytes);
+    return text.toUtf8();
+}
+
+bool readAll(const QString& path, QByteArray& out, qint64 maxSize) {
+    out.clear();
+    if (path.isEmpty())
         return false;
-    out = f.readAll();
-    return f.error() == QFileDevice::NoError;
+    // Not blocking: a FIFO must not hold the program until someone writes.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxSize;
+    // One byte more than the size shows a file that grows while it is read.
+    qsizetype got = 0;
+    if (ok)
+        out.resize(qsizetype(st.st_size) + 1);
+    while (ok) {
+        if (got == out.size()) {
+            if (got > maxSize) {
+                ok = false;
+                break;
+            }
+            out.resize(qsizetype(std::min<qint64>(qint64(got) * 2, maxSize + 1)));
+        }
+        const ssize_t n = ::read(fd, out.data() + got, size_t(out.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ok = false;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    out.resize(ok ? got : 0);
+    return ok;
 }
 
 bool writeAtomically(const QString& path, const QByteArray& data) {
@@ -92,14 +189,57 @@ bool writeAtomically(const QString& path, const QByteArray& data) {
     if (info.exists() &&
         (!info.isFile() || !info.isWritable() || !(info.permissions() & writeBits)))
         return false;
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(data) != data.size()) {
-        f.cancelWriting();
+    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    const QByteArray file = QFile::encodeName(target);
+    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    // The new file keeps the old one's permissions.
+    struct stat old;
+    const bool replacing = ::stat(file.constData(), &old) == 0;
+    const mode_t mode = old.st_mode & 07777;
+    const mode_t* keepMode = replacing ? &mode : nullptr;
+
+    // A file without a name until it is complete: a kill on the way leaves
+    // nothing behind. Where the file system has none, a hidden name.
+    QByteArray temp;
+    int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        if (!fill(fd, data, keepMode)) {
+            ::close(fd);
+            return false;
+        }
+        temp = tempName(file);
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temp.constData(), AT_SYMLINK_FOLLOW) !=
+            0)
+            temp.clear();
+        if (::close(fd) != 0 && !temp.isEmpty()) {
+            ::unlink(temp.constData());
+            return false;
+        }
+    }
+    if (temp.isEmpty()) {
+        fd = -1;
+        for (int attempt = 0; fd < 0 && attempt < 8; ++attempt) {
+            temp = tempName(file);
+            fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0 && errno != EEXIST)
+                return false;
+        }
+        if (fd < 0)
+            return false;
+        bool ok = fill(fd, data, keepMode);
+        ok = ::close(fd) == 0 && ok;
+        if (!ok) {
+            ::unlink(temp.constData());
+            return false;
+        }
+    }
+    if (::rename(temp.constData(), file.constData()) != 0) {
+        ::unlink(temp.constData());
         return false;
     }
-    return f.commit();
+    syncFolder(folder);
+    return true;
 }
 
 } // namespace TextFile

@@ -5,6 +5,7 @@
 #include "platform/TextFile.h"
 #include "tags/SongTags.h"
 
+#include <QDir>
 #include <QUrl>
 
 namespace HtmlPage {
@@ -37,17 +38,29 @@ void appendEscaped(QString& out, QStringView text) {
     }
 }
 
-// The address a full-path entry links to.
+// The address a full-path entry links to: a local file, or a web address;
+// empty for anything else (javascript:, data: and the like), which is shown
+// as plain text.
 QString fullAddress(const QString& entry) {
     const QString path = M3uFormat::absoluteEntry(entry);
     if (path.startsWith(u'/'))
         return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
-    if (M3uFormat::hasScheme(path)) {
-        const QUrl url(path);
-        if (url.isValid())
-            return url.toString(QUrl::FullyEncoded);
-    }
-    return path;
+    if (!M3uFormat::hasScheme(path))
+        return QString();
+    const QUrl url(path);
+    const QString scheme = url.scheme();
+    if (!url.isValid() || (scheme != QLatin1String("file") && scheme != QLatin1String("http") &&
+                           scheme != QLatin1String("https")))
+        return QString();
+    return url.toString(QUrl::FullyEncoded);
+}
+
+// The page's own address for its reload, encoded so that "#" or "?" in its
+// name do not cut it short.
+QString pageAddress(const QString& pagePath) {
+    const QString path =
+        pagePath.startsWith(u'/') ? pagePath : PathNames::join(QDir::currentPath(), pagePath);
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
 }
 
 // A file name as a link relative to the page: the characters that would
@@ -98,32 +111,39 @@ QByteArray render(const QStringList& entries, const QString& pagePath, bool rela
     out.reserve(estimate);
     out += QLatin1String("<html><head><title>Vell Jukora Playlist</title>"
                          "<META HTTP-EQUIV='refresh' CONTENT='30;URL=");
-    appendEscaped(out, pagePath);
+    appendEscaped(out, pageAddress(pagePath));
     out += QLatin1String("'></head><body>\r\n"
                          "<table width='100%'><tr><td style='text-align: center;"
                          "background-color: #B5B5B5;'><font  face='Arial, Helvetica, "
                          "sans-serif' color='white'><b>Playlist</b></font></td></tr></table>\r\n"
                          "<font face='Arial, Helvetica, sans-serif'><ol>\r\n");
     int n = 0;
-    for (const QString& entry : entries) {
+    for (const QString& text : entries) {
         ++n;
-        const Tags::SongTags tag = Tags::readSongTags(entry);
-        QString text;
+        const Tags::SongTags tag = Tags::readSongTags(text);
+        const QString entry = PathNames::lineSafe(text);
+        QString shown;
         QString target;
         if (!relative) {
-            text = entry;
+            shown = entry;
             target = fullAddress(entry);
         } else {
-            text = PathNames::fileName(entry);
+            shown = PathNames::fileName(entry);
             if (addSequence)
-                text = PathNames::sequenceNumber(n) + u'-' + text;
-            target = relativeAddress(text);
+                shown = PathNames::sequenceNumber(n) + u'-' + shown;
+            target = relativeAddress(shown);
         }
-        out += QLatin1String("<li><b><a href='");
-        appendEscaped(out, target);
-        out += QLatin1String("'>");
-        appendEscaped(out, text);
-        out += QLatin1String("</a></b><br/>\r\nID3 Info - Artist: ");
+        // Only a file or web address is a link; anything else is plain text.
+        out += QLatin1String("<li><b>");
+        if (!target.isEmpty()) {
+            out += QLatin1String("<a href='");
+            appendEscaped(out, target);
+            out += QLatin1String("'>");
+        }
+        appendEscaped(out, shown);
+        if (!target.isEmpty())
+            out += QLatin1String("</a>");
+        out += QLatin1String("</b><br/>\r\nID3 Info - Artist: ");
         appendEscaped(out, tag.Artist);
         out += QLatin1String(" Title: ");
         appendEscaped(out, tag.Title);

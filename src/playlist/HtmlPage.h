@@ -9,9 +9,11 @@
 // its tags (ID3v1 first). UTF-8, every line ending in CR LF. There is no reader.
 namespace HtmlPage {
 
-// The page's bytes; pagePath is the page's own path as the user gave it,
-// the address of the reload. relative links and shows file names instead of
-// full paths; relative with addSequence numbered file names (0001-Song.mp3).
+// The page's bytes; pagePath is the page's own path, whose file:// address
+// is the address of the reload. relative links and shows file names instead
+// of full paths; relative with addSequence numbered file names
+// (0001-Song.mp3). Only local files and http(s) addresses become links; an
+// entry of any other scheme (javascript:, data:) is shown as plain text.
 // Reads each entry's tag.
 QByteArray render(const QStringList& entries, const QString& pagePath, bool relative,
                   bool addSequence);

@@ -70,8 +70,9 @@ QByteArray render(const QStringList& entries, bool relative, bool addSequence) {
     out += QLatin1String("#EXTM3U\r\n");
     QString currentFolder; // looked up once, for the first relative entry
     int n = 0;
-    for (const QString& entry : entries) {
+    for (const QString& text : entries) {
         ++n;
+        const QString entry = PathNames::lineSafe(text);
         const QString name = PathNames::fileName(entry);
         out += QLatin1String("#EXTINF:0,");
         out += PathNames::title(name);
@@ -106,23 +107,24 @@ QStringList parse(const QByteArray& bytes, const QString& listPath, int maxEntri
     TextFile::forEachLine(bytes, [&](const char* p, qsizetype n) {
         if (out.size() >= maxEntries || n == 0 || p[0] == '#' || isBlank(p, n))
             return;
-        const QString line = TextFile::decodeLine(p, n);
-        if (p[0] == '/' || (line.size() >= 2 && line.at(1) == u':')) {
-            out.append(line);
-            return;
+        QString entry = TextFile::decodeLine(p, n);
+        const qsizetype scheme = schemeLength(p, n);
+        if (p[0] == '/' || (entry.size() >= 2 && entry.at(1) == u':')) {
+            // a full path, as it stands
+        } else if (scheme == 4 && qstrnicmp(p, "file", 4) == 0) {
+            // A file:// address becomes its path, unless the path would hold
+            // a control character (an encoded line feed): then the address
+            // stays.
+            QString local = QUrl(entry).toLocalFile();
+            if (!local.isEmpty() && !PathNames::hasControl(local))
+                entry = std::move(local);
+        } else if (scheme == 0) {
+            if (folder.isEmpty())
+                folder = listFolder(listPath);
+            entry = PathNames::join(folder, entry);
         }
-        if (const qsizetype scheme = schemeLength(p, n)) {
-            if (scheme == 4 && qstrnicmp(p, "file", 4) == 0) {
-                const QString local = QUrl(line).toLocalFile();
-                out.append(local.isEmpty() ? line : local);
-            } else {
-                out.append(line);
-            }
-            return;
-        }
-        if (folder.isEmpty())
-            folder = listFolder(listPath);
-        out.append(PathNames::join(folder, line));
+        if (PathNames::isAcceptableEntry(entry))
+            out.append(std::move(entry));
     });
     return out;
 }

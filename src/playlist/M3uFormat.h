@@ -9,21 +9,25 @@
 namespace M3uFormat {
 
 // The file's bytes. relative writes file names instead of full paths;
-// relative with addSequence writes numbered file names (0001-Song.mp3).
+// relative with addSequence writes numbered file names (0001-Song.mp3). An
+// entry never puts a control character on its line (PathNames::lineSafe).
 QByteArray render(const QStringList& entries, bool relative, bool addSequence);
 
 // The entries of an M3U file, in the order of their lines. Lines starting
 // with "#" and blank lines are skipped. A line starting with "/", a Windows
 // path (its second character ":") and an address (http://...) are taken
-// unchanged, except that a file:// address becomes its local path; any other
-// line is a name in the folder of listPath. Paths are not tidied.
+// unchanged, except that a file:// address becomes its local path (unless
+// that would hold a control character); any other line is a name in the
+// folder of listPath. Paths are not tidied. What cannot be an entry
+// (PathNames::isAcceptableEntry) is skipped.
 QStringList parse(const QByteArray& bytes, const QString& listPath, int maxEntries = 32767);
 
 // Writes the file through a temporary file; false when it could not be
 // written (the old file then stays whole).
 bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence);
 
-// Reads a file; a missing or unreadable file gives no entries.
+// Reads a file; a missing or unreadable file, or one that is no regular file
+// or larger than TextFile::kMaxReadSize, gives no entries.
 QStringList read(const QString& listPath, int maxEntries = 32767);
 
 // True when text starts with an address scheme: a letter, then letters,

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
-// Names taken from playlist entries.
+#include <climits>
+
+// Names taken from playlist entries, and what an entry may hold.
 namespace PathNames {
 
 // The last component of a path: the text after its last separator.
@@ -23,5 +26,26 @@ QString join(const QString& folder, const QString& name);
 inline bool endsWith(const QString& name, const char* ending) {
     return name.endsWith(QLatin1String(ending), Qt::CaseSensitive);
 }
+
+// The longest entry, in UTF-8 bytes: what a path can be.
+constexpr qsizetype kMaxEntryBytes = PATH_MAX - 1;
+
+// True when text holds a control character (C0, DEL or C1), which would
+// break the line of a playlist file it stands on.
+bool hasControl(QStringView text);
+
+// True when text can be an entry: no control character, and no longer than
+// a path can be.
+bool isAcceptableEntry(QStringView text);
+
+// A local path as an entry: the path itself, or its file:// address (the
+// control characters percent-encoded) when it holds one; empty when it is
+// longer than a path can be.
+QString entryForLocalPath(const QString& path);
+
+// An entry as it may stand on one line of a file: a local path with a
+// control character as its file:// address, any other text with its control
+// characters percent-encoded. Entries without one are returned unchanged.
+QString lineSafe(const QString& entry);
 
 } // namespace PathNames

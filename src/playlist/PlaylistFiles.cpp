@@ -5,7 +5,78 @@
 #include "PathNames.h"
 #include "PlsFormat.h"
 
+#include <array>
+
 namespace PlaylistFiles {
+
+namespace {
+
+// clang-format off
+const std::array<Format, 3> kFormats = {{
+    // name   endings           dialog filter                    reader           writer             beside a device copy
+    {"PLS",  {"pls", nullptr}, "Playlist Files (*.pls)|*.pls", &PlsFormat::read, &PlsFormat::write, "playlist.pls"},
+    {"M3U",  {"m3u", nullptr}, "Playlist Files (*.m3u)|*.m3u", &M3uFormat::read, &M3uFormat::write, "playlist.m3u"},
+    {"HTML", {"htm", "html"},  "Web Page (*.html)|*.html",     nullptr,          &HtmlPage::write,  nullptr},
+}};
+// clang-format on
+
+const QLatin1String kAllFiles("All Files (*.*)|*.*");
+
+bool hasEnding(const Format& f, const QString& name) {
+    for (const char* ending : f.endings) {
+        if (ending && PathNames::endsWith(name, ending))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::span<const Format> formats() {
+    return kFormats;
+}
+
+const Format* readableFormat(const QString& name) {
+    for (const Format& f : kFormats) {
+        if (f.read && hasEnding(f, name))
+            return &f;
+    }
+    return nullptr;
+}
+
+const Format* writableFormat(const QString& name) {
+    for (const Format& f : kFormats) {
+        if (f.write && hasEnding(f, name))
+            return &f;
+    }
+    return nullptr;
+}
+
+const Format* deviceFormat(const QString& choice) {
+    for (const Format& f : kFormats) {
+        if (f.deviceFile && choice == QLatin1String(f.name))
+            return &f;
+    }
+    return nullptr;
+}
+
+QString openFilter() {
+    QString filter = kAllFiles;
+    for (const Format& f : kFormats) {
+        if (f.read)
+            filter += u'|' + QLatin1String(f.filter);
+    }
+    return filter;
+}
+
+QString saveFilter() {
+    QString filter;
+    for (const Format& f : kFormats) {
+        if (f.write)
+            filter += QLatin1String(f.filter) + u'|';
+    }
+    return filter + kAllFiles;
+}
 
 QString removeQuotes(QString name) {
     if (name.endsWith(u'"'))
@@ -15,49 +86,25 @@ QString removeQuotes(QString name) {
     return name;
 }
 
-PlaylistKind importKind(const QString& name) {
-    if (PathNames::endsWith(name, "pls"))
-        return PlaylistKind::Pls;
-    if (PathNames::endsWith(name, "m3u"))
-        return PlaylistKind::M3u;
-    return PlaylistKind::Other;
-}
-
-PlaylistKind exportKind(const QString& name) {
-    const PlaylistKind kind = importKind(name);
-    if (kind != PlaylistKind::Other)
-        return kind;
-    if (PathNames::endsWith(name, "htm") || PathNames::endsWith(name, "html"))
-        return PlaylistKind::Html;
-    return PlaylistKind::Other;
-}
-
-QStringList entriesFromName(const QString& name, int room) {
-    if (room <= 0)
-        return {};
-    switch (importKind(name)) {
-    case PlaylistKind::Pls:
-        return PlsFormat::read(name, room);
-    case PlaylistKind::M3u:
-        return M3uFormat::read(name, room);
-    default:
-        return {name};
+QStringList entriesFromNames(const QStringList& names, int room) {
+    QStringList out;
+    for (const QString& name : names) {
+        const int left = room - int(out.size());
+        if (left <= 0)
+            break;
+        if (const Format* f = readableFormat(name)) {
+            const QStringList read = f->read(name, left);
+            if (out.isEmpty())
+                out = read; // shares the list: no copy of 32,767 texts
+            else
+                out += read;
+            continue;
+        }
+        const QString entry = PathNames::entryForLocalPath(name);
+        if (!entry.isEmpty())
+            out.append(entry);
     }
-}
-
-bool writePlaylist(PlaylistKind kind, const QString& path, const QStringList& entries,
-                   bool relative, bool addSequence) {
-    switch (kind) {
-    case PlaylistKind::Pls:
-        return PlsFormat::write(path, entries, relative, addSequence);
-    case PlaylistKind::M3u:
-        return M3uFormat::write(path, entries, relative, addSequence);
-    case PlaylistKind::Html:
-        return HtmlPage::write(path, entries, relative, addSequence);
-    case PlaylistKind::Other:
-        break;
-    }
-    return false;
+    return out;
 }
 
 } // namespace PlaylistFiles

@@ -3,35 +3,61 @@
 #include <QString>
 #include <QStringList>
 
-// The one place where a name's ending picks the playlist format, for Open,
-// Export Playlist, dropped files, the File Browser and the command line.
-// Endings are compared exactly and case-sensitively, without a dot: "x.PLS"
-// is no playlist, "xpls" is one.
+#include <span>
+
+// The playlist formats in one table, and the one place where a name's
+// ending picks the format: for Open, Export Playlist, dropped files, the File
+// Browser, the command line and the playlist beside a device copy. Endings
+// are compared exactly and case-sensitively, without a dot: "x.PLS" is no
+// playlist, "xpls" is one.
 namespace PlaylistFiles {
 
-enum class PlaylistKind { Pls, M3u, Html, Other };
+struct Format {
+    // "PLS" and "M3U" are also the Export Media window's choices.
+    const char* name;
+    // The last characters of a name in this format.
+    const char* endings[2];
+    // The file dialogs' filter for the format.
+    const char* filter;
+    // The entries of a file, at most maxEntries; null for a format that is
+    // not read.
+    QStringList (*read)(const QString& path, int maxEntries);
+    // Writes the whole list; false when the file could not be written (an old
+    // file then stays whole).
+    bool (*write)(const QString& path, const QStringList& entries, bool relative, bool addSequence);
+    // The name of the playlist written beside a device copy; null for a
+    // format that is not written there.
+    const char* deviceFile;
+};
+
+// PLS, M3U and the web page, in the order in which their endings are tested.
+std::span<const Format> formats();
+
+// The format a name's ending gives when the file is opened: PLS or M3U, none
+// for any other name (web pages are not read).
+const Format* readableFormat(const QString& name);
+// The format a name's ending gives when the list is exported: PLS, M3U or
+// the web page ("htm" or "html"); none for a format that cannot be written.
+const Format* writableFormat(const QString& name);
+// The format of the Export Media window's choice ("M3U", "PLS"); none for
+// any other text ("N/A").
+const Format* deviceFormat(const QString& choice);
+
+// The filters of the open and save dialogs.
+QString openFilter();
+QString saveFilter();
 
 // When the last character is a double quote it is removed; then, when the
 // first is, that one too. Nothing else is removed.
 QString removeQuotes(QString name);
 
-// Pls for a name ending in "pls", M3u for one ending in "m3u", Other for
-// any other (including web pages, which cannot be read).
-PlaylistKind importKind(const QString& name);
-
-// Pls, M3u, then Html for a name ending in "htm" or "html"; Other for any
-// other ending (a format that cannot be written).
-PlaylistKind exportKind(const QString& name);
-
-// What opening or dropping name adds to the playlist: the entries of a PLS
-// or M3U file (none when it is missing or unreadable), or the name itself as
-// one entry; at most room entries, none when room is 0 or less. The name is
-// taken as given: callers remove quotes first where they should.
-QStringList entriesFromName(const QString& name, int room);
-
-// Writes entries to path in the given format; false for Other or when the
-// file could not be written (an old file then stays whole).
-bool writePlaylist(PlaylistKind kind, const QString& path, const QStringList& entries,
-                   bool relative, bool addSequence);
+// What opening, dropping or adding names appends to the playlist, in their
+// order: the entries of a PLS or M3U file (none when it is missing,
+// unreadable or no regular file), any other name itself as one entry (as its
+// file:// address when it holds a control character; left out when it is
+// longer than a path can be). At most room entries, none when room is 0 or
+// less. Names are taken as given: callers remove quotes first where they
+// should.
+QStringList entriesFromNames(const QStringList& names, int room);
 
 } // namespace PlaylistFiles

@@ -15,8 +15,9 @@ QByteArray render(const QStringList& entries, bool relative, bool addSequence) {
     out.reserve(estimate);
     out += QLatin1String("\r\n[playlist]\r\n");
     int n = 0;
-    for (const QString& entry : entries) {
+    for (const QString& text : entries) {
         ++n;
+        const QString entry = PathNames::lineSafe(text);
         const QString number = QString::number(n);
         const QString name = PathNames::fileName(entry);
         out += QLatin1String("File");
@@ -70,8 +71,11 @@ QStringList parse(const QByteArray& bytes, int maxEntries) {
     out.reserve(std::min<qsizetype>(maxEntries, bytes.size() / 60 + 1));
     TextFile::forEachLine(bytes, [&](const char* p, qsizetype n) {
         qsizetype eq = 0;
-        if (out.size() < maxEntries && isFileKey(p, n, eq))
-            out.append(TextFile::decodeLine(p + eq + 1, n - eq - 1));
+        if (out.size() >= maxEntries || !isFileKey(p, n, eq))
+            return;
+        QString entry = TextFile::decodeLine(p + eq + 1, n - eq - 1);
+        if (PathNames::isAcceptableEntry(entry))
+            out.append(std::move(entry));
     });
     return out;
 }

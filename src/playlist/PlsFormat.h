@@ -10,18 +10,21 @@ namespace PlsFormat {
 
 // The file's bytes. relative writes file names instead of full paths;
 // relative with addSequence writes numbered file names and no Title lines.
+// An entry never puts a control character on its line (PathNames::lineSafe).
 QByteArray render(const QStringList& entries, bool relative, bool addSequence);
 
 // The entries of a PLS file, in the order of their lines: every line whose
 // key is "File" followed by digits (any letter case) gives the text after
-// its first "=". Other lines are skipped.
+// its first "=". Other lines are skipped, and so are values that cannot be
+// entries (PathNames::isAcceptableEntry).
 QStringList parse(const QByteArray& bytes, int maxEntries = 32767);
 
 // Writes the file through a temporary file; false when it could not be
 // written (the old file then stays whole).
 bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence);
 
-// Reads a file; a missing or unreadable file gives no entries.
+// Reads a file; a missing or unreadable file, or one that is no regular file
+// or larger than TextFile::kMaxReadSize, gives no entries.
 QStringList read(const QString& path, int maxEntries = 32767);
 
 } // namespace PlsFormat
