@@ -180,12 +180,18 @@ template <typename Window> void checkLinkedLists(BrowsingWorld<Window>& t) {
     QVERIFY(w->File1->setPath(t.music + "/"));
     QCOMPARE(lists(w), t.music);
 
-    // The tag of the first selected file; none selected, nothing.
+    // The tag of the first selected file, in the folder the file list shows
+    // (which after a failed change is not the folder list's); none
+    // selected, nothing.
     w->mnuID3file->trigger();
+    QVERIFY(w->File1->setPath(t.music + "/Rock"));
+    t.click(w->File1, 0);
+    w->mnuID3file->trigger();
+    QVERIFY(w->File1->setPath(t.music));
     t.click(w->File1, 2);
     t.click(w->File1, 1, Qt::ControlModifier);
     w->mnuID3file->trigger();
-    QCOMPARE(t.host.tagPaths, QStringList({t.music + "/c.MP3"}));
+    QCOMPARE(t.host.tagPaths, QStringList({t.music + "/Rock/r.mp3", t.music + "/c.MP3"}));
 
     // A refresh shows what is new on disk and keeps the positions by
     // number: the highlighted folder, and the focused file, alone selected.
