@@ -415,8 +415,18 @@ void TestDeviceCopy::removeFilesAndCreateFolders() {
     QVERIFY(!DeviceFolders::removeFile(stick + "/Sub"));
     QCOMPARE(filesIn(stick), QStringList({"b.mp3", "c.mp3"}));
     QCOMPARE(filesIn(stick + "/Sub"), QStringList({"inner.mp3"}));
-    // Remove All passes over what it cannot delete and goes on.
-    QCOMPARE(DeviceFolders::removeFiles(stick, {"b.mp3", "Sub", "gone.mp3", "c.mp3"}),
+    // Remove asks about each file in turn and leaves the ones refused; the
+    // first it cannot delete ends it. Remove All passes over those and goes
+    // on.
+    makeFiles(stick, {"d.mp3", "e.mp3"});
+    QStringList asked;
+    QVERIFY(!DeviceFolders::removeConfirmed(stick, {"b.mp3", "d.mp3", "Sub", "e.mp3"},
+                                            [&](const QString& path) {
+                                                asked << path;
+                                                return !path.endsWith("/b.mp3");
+                                            }));
+    QCOMPARE(asked, QStringList({stick + "/b.mp3", stick + "/d.mp3", stick + "/Sub"}));
+    QCOMPARE(DeviceFolders::removeFiles(stick, {"b.mp3", "Sub", "gone.mp3", "c.mp3", "e.mp3"}),
              QStringList({"Sub"}));
     QVERIFY(filesIn(stick).isEmpty());
 
