@@ -1,5 +1,6 @@
 // The main window through its real widgets: layout, menus, the resize rule
-// and every editing command, driven with clicks and keys.
+// and the editing commands driven with clicks and keys. The editing rules
+// themselves are tested on plain data in test_playlist_edits and test_lists.
 #include "support/App.h"
 
 #include "app/Twips.h"
@@ -42,10 +43,8 @@ class TestMainWindow : public QObject {
 private slots:
     void layoutMenusAndFocusOrder();
     void resizeRule();
-    void clicksAndRemovals();
-    void movesAndSort();
+    void editingByClicksKeysAndButtons();
     void shuffleSavesAndReloads();
-    void appendStopsAtLimit();
     void webAndUpdateCommands();
 };
 
@@ -128,85 +127,60 @@ void TestMainWindow::resizeRule() {
     QCOMPARE(w.outerHeightTwips(), 3885.0);
 }
 
-void TestMainWindow::clicksAndRemovals() {
+void TestMainWindow::editingByClicksKeysAndButtons() {
     App t;
     fill(t, 6);
     QTest::mouseClick(t.w->btnDelete, Qt::LeftButton); // nothing selected: no change
-    QCOMPARE(t.w->playlistModel().count(), 6);
     t.click(3);
-    QCOMPARE(t.selectedRows(), QList<int>({3}));
     t.state.currentIndex = 0;
     t.click(3); // a click on the focused entry still sets the index
     QCOMPARE(t.state.currentIndex, 3);
     QTest::keyClick(t.w->playlist, Qt::Key_Up);
     QCOMPARE(t.state.currentIndex, 2);
-
-    // Two entries apart, selected with Ctrl; the others keep their order.
+    // Two entries apart, selected with Ctrl; a right click shows the popup
+    // and keeps the selection it acts on. The removal keeps the index.
     t.click(1);
     t.click(4, Qt::ControlModifier);
-    QCOMPARE(t.state.currentIndex, 4);
-    // A right click shows the popup and keeps the selection it acts on.
     t.click(2, Qt::NoModifier, Qt::RightButton);
     QTRY_VERIFY(t.w->mnuPlaylist->isVisible());
-    QCOMPARE(t.selectedRows(), QList<int>({1, 4}));
     t.w->mnuPlaylist->hide();
     QTest::mouseClick(t.w->btnDelete, Qt::LeftButton);
     QCOMPARE(t.entries(), names({0, 2, 3, 5}));
-    QCOMPARE(t.state.currentIndex, 4); // not changed by the removal
+    QCOMPARE(t.state.currentIndex, 4);
     QVERIFY(t.selectedRows().isEmpty());
     t.click(0);
-    t.w->playlist->setFocus();
     QTest::keyClick(t.w->playlist, Qt::Key_Delete);
     QCOMPARE(t.entries(), names({2, 3, 5}));
 
-    // Remove All keeps the index; moves in an empty list do nothing.
-    t.click(2);
-    QTest::mouseClick(t.w->btnClear, Qt::LeftButton);
-    t.w->btnMoveup_Click();
-    t.w->btnMovedown_Click();
-    QCOMPARE(t.w->playlistModel().count(), 0);
-    QCOMPARE(t.state.currentIndex, 2);
-}
-
-void TestMainWindow::movesAndSort() {
-    App t;
-    fill(t, 5);
+    // The moves carry the current entry, selected, and the index with it:
+    // by the buttons and the keypad's minus and plus; the main keyboard's
+    // keys do nothing. Other selected entries stay selected.
     t.click(0);
-    QTest::mouseClick(t.w->btnMoveup, Qt::LeftButton); // at the top: nothing
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 2; ++i)
         QTest::mouseClick(t.w->btnMovedown, Qt::LeftButton);
-    QCOMPARE(t.entries(), names({1, 2, 3, 0, 4}));
-    QCOMPARE(t.state.currentIndex, 3);
-    QCOMPARE(t.selectedRows(), QList<int>({3}));
-    // Keypad minus moves down, keypad plus up; the main keyboard's keys
-    // do nothing.
-    t.w->playlist->setFocus();
-    QTest::keyClick(t.w->playlist, Qt::Key_Minus, Qt::KeypadModifier);
-    QTest::keyClick(t.w->playlist, Qt::Key_Minus, Qt::KeypadModifier); // at the bottom
-    QCOMPARE(t.entries(), names({1, 2, 3, 4, 0}));
-    QCOMPARE(t.state.currentIndex, 4);
+    QCOMPARE(t.entries(), names({3, 5, 2}));
+    QCOMPARE(t.selectedRows(), QList<int>({2}));
+    QTest::mouseClick(t.w->btnMoveup, Qt::LeftButton);
     QTest::keyClick(t.w->playlist, Qt::Key_Plus, Qt::KeypadModifier);
-    QTest::keyClick(t.w->playlist, Qt::Key_Plus);
     QTest::keyClick(t.w->playlist, Qt::Key_Minus);
-    QCOMPARE(t.entries(), names({1, 2, 3, 0, 4}));
-    QCOMPARE(t.state.currentIndex, 3);
-    // Only the current entry moves; other selected entries stay selected.
-    t.click(0, Qt::ControlModifier);
-    t.state.currentIndex = 3;
-    t.w->btnMoveup_Click();
-    QCOMPARE(t.entries().at(2), QStringLiteral("/m/0.mp3"));
-    QCOMPARE(t.selectedRows(), QList<int>({0, 2}));
-    // An entry with an empty text below stops Move Down.
-    t.w->playlistModel().setText(3, QString());
-    t.w->btnMovedown_Click();
-    QCOMPARE(t.state.currentIndex, 2);
+    QTest::keyClick(t.w->playlist, Qt::Key_Plus);
+    QCOMPARE(t.entries(), names({2, 3, 5}));
+    QCOMPARE(t.state.currentIndex, 0);
+    t.click(2, Qt::ControlModifier);
+    t.state.currentIndex = 0;
+    QTest::keyClick(t.w->playlist, Qt::Key_Minus, Qt::KeypadModifier);
+    QCOMPARE(t.entries(), names({3, 2, 5}));
+    QCOMPARE(t.selectedRows(), QList<int>({1, 2}));
 
-    // A - Z drops the empty entry and the selection, and keeps the index.
+    // A - Z drops the selection and keeps the index; Remove All keeps it too.
     QTest::mouseClick(t.w->btnSort, Qt::LeftButton);
-    QCOMPARE(t.entries(), names({0, 1, 2, 4}));
-    QVERIFY(t.selectedRows().isEmpty());
-    QCOMPARE(t.state.currentIndex, 2);
+    QCOMPARE(t.entries(), names({2, 3, 5}));
     QCOMPARE(t.w->sortList(), t.entries());
+    QVERIFY(t.selectedRows().isEmpty());
+    QCOMPARE(t.state.currentIndex, 1);
+    QTest::mouseClick(t.w->btnClear, Qt::LeftButton);
+    QCOMPARE(t.w->playlistModel().count(), 0);
+    QCOMPARE(t.state.currentIndex, 1);
 }
 
 void TestMainWindow::shuffleSavesAndReloads() {
@@ -241,20 +215,6 @@ void TestMainWindow::shuffleSavesAndReloads() {
     QCOMPARE(t.w->playlistModel().count(), 0);
     QVERIFY(QFile::exists(t.env.settingsFile()));
     QVERIFY(t.platform.messages.shown.isEmpty());
-}
-
-void TestMainWindow::appendStopsAtLimit() {
-    App t;
-    PlaylistModel& m = t.w->playlistModel();
-    QCOMPARE(fill(t, PlaylistModel::MaxEntries - 1), PlaylistModel::MaxEntries - 1);
-    QCOMPARE(m.append(QStringList({"/a", "/b", "/c"})), 1);
-    QVERIFY(!m.append(QStringLiteral("/d")));
-    // An import into a full list adds nothing and loses nothing.
-    writeBytes(t.env.path("more.pls"), "[playlist]\nFile1=/more.mp3\n");
-    t.w->ImportPLS(t.env.path("more.pls"));
-    QCOMPARE(m.count(), 32767);
-    QCOMPARE(t.entries().first(), QStringLiteral("/m/0.mp3"));
-    QCOMPARE(t.entries().last(), QStringLiteral("/a"));
 }
 
 void TestMainWindow::webAndUpdateCommands() {

@@ -643,8 +643,8 @@ void frmFiles::btnClear_Click() {
 
 void frmFiles::moveCurrent(int direction) {
     const int p = m_state.currentIndex;
-    const int q = p + direction;
-    if (m_model.text(q).isEmpty() || !m_model.isEntry(p))
+    const int q = PlaylistEdits::moveTarget(m_model.entries(), p, direction);
+    if (q < 0)
         return;
     m_model.swapEntries(p, q);
     setSelected(p, false);

@@ -4,74 +4,11 @@
 
 #include <QAbstractListModel>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
 
 #include <algorithm>
-
-// ---------------------------------------------------------------------------
-// Pattern
-
-namespace {
-
-bool sameChar(QChar a, QChar b) {
-    return a == b || a.toCaseFolded() == b.toCaseFolded();
-}
-
-// Wildcard match of a whole name: "*" any run, "?" any one character.
-bool wildcardMatch(QStringView pattern, QStringView name) {
-    qsizetype p = 0, n = 0;
-    qsizetype starP = -1, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == u'*') {
-            starP = p++;
-            starN = n;
-        } else if (p < pattern.size() && (pattern[p] == u'?' || sameChar(pattern[p], name[n]))) {
-            ++p;
-            ++n;
-        } else if (starP >= 0) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == u'*')
-        ++p;
-    return p == pattern.size();
-}
-
-bool lessByName(const QString& a, const QString& b) {
-    const int c = a.compare(b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
-}
-
-} // namespace
-
-FilePattern::FilePattern(const QString& pattern) {
-    for (const QString& piece : pattern.split(u';', Qt::SkipEmptyParts)) {
-        const QString part = piece.trimmed();
-        if (part.isEmpty())
-            continue;
-        if (part == QLatin1String("*") || part == QLatin1String("*.*"))
-            m_all = true;
-        m_parts.append(part);
-    }
-    if (m_parts.isEmpty())
-        m_all = true;
-}
-
-bool FilePattern::matches(QStringView name) const {
-    if (m_all)
-        return true;
-    for (const QString& part : m_parts) {
-        if (wildcardMatch(part, name))
-            return true;
-    }
-    return false;
-}
 
 // ---------------------------------------------------------------------------
 // Model
@@ -143,21 +80,11 @@ bool FileList::refresh() {
 }
 
 bool FileList::read(const QString& folder) {
-    const QFileInfo info(folder);
-    if (!info.isDir())
+    std::optional<QStringList> names = FolderListing::files(folder, FilePattern(m_pattern));
+    if (!names)
         return false;
-    const FilePattern pattern(m_pattern);
-    QStringList names;
-    QDirIterator it(folder, QDir::Files);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (!name.startsWith(u'.') && pattern.matches(name))
-            names.append(name);
-    }
-    std::sort(names.begin(), names.end(), lessByName);
     m_folder = folder;
-    m_model->setNames(std::move(names));
+    m_model->setNames(std::move(*names));
     return true;
 }
 

@@ -1,26 +1,13 @@
 #pragma once
 
+#include "FolderListing.h"
+
 #include <QList>
 #include <QListView>
 #include <QString>
 #include <QStringList>
 
 class FileNameModel;
-
-// The rules of the file list's pattern: one or more wildcard patterns
-// separated by ";" ("*" any run of characters, "?" any one character),
-// matched without regard to case. "*" and "*.*" match every name, names
-// without a dot too; an empty pattern matches every name.
-class FilePattern {
-public:
-    explicit FilePattern(const QString& pattern = QString());
-    bool matchesAll() const { return m_all; }
-    bool matches(QStringView name) const;
-
-private:
-    QStringList m_parts;
-    bool m_all = false;
-};
 
 // The file list: the files of one folder that match the pattern, sorted by
 // name without regard to case; several can be selected (click, Shift-click,

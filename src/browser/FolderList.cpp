@@ -1,10 +1,9 @@
 #include "FolderList.h"
 
-#include "playlist/PathNames.h"
+#include "FolderListing.h"
 
 #include <QAbstractListModel>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
@@ -12,7 +11,6 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
-#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -20,53 +18,8 @@ namespace {
 
 constexpr int kIndentPx = 8;
 
-struct FolderEntry {
-    QString path;
-    QString label;
-    int depth;
-    bool open; // the open folder or one of its ancestors
-};
-
 QString normalized(const QString& folder) {
     return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-}
-
-bool lessByName(const QString& a, const QString& b) {
-    const int c = a.compare(b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
-}
-
-// The entries for an open folder: its chain from the root, then its
-// subfolders. Nothing when the folder cannot be read.
-std::optional<std::vector<FolderEntry>> readFolder(const QString& folder) {
-    const QFileInfo info(folder);
-    if (!info.isDir() || !info.isReadable())
-        return std::nullopt;
-
-    std::vector<FolderEntry> entries;
-    // The chain: "/", then each component down to the folder itself.
-    entries.push_back({QStringLiteral("/"), QStringLiteral("/"), 0, true});
-    const QStringList parts = folder.split(u'/', Qt::SkipEmptyParts);
-    QString at;
-    for (const QString& part : parts) {
-        at += u'/' + part;
-        entries.push_back({at, part, int(entries.size()), true});
-    }
-    const int childDepth = int(entries.size());
-
-    QStringList names;
-    QDirIterator it(folder, QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (!name.startsWith(u'.'))
-            names.append(name);
-    }
-    std::sort(names.begin(), names.end(), lessByName);
-    entries.reserve(entries.size() + names.size());
-    for (const QString& name : names)
-        entries.push_back({PathNames::join(folder, name), name, childDepth, false});
-    return entries;
 }
 
 } // namespace
@@ -82,7 +35,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid() || index.row() >= int(m_entries.size()))
             return QVariant();
-        const FolderEntry& e = m_entries[size_t(index.row())];
+        const FolderListing::Entry& e = m_entries[size_t(index.row())];
         switch (role) {
         case Qt::DisplayRole:
             return e.label;
@@ -97,7 +50,7 @@ public:
         }
     }
 
-    void setEntries(std::vector<FolderEntry> entries, const QString& folder) {
+    void setEntries(std::vector<FolderListing::Entry> entries, const QString& folder) {
         beginResetModel();
         m_entries = std::move(entries);
         m_folder = folder;
@@ -121,7 +74,7 @@ public:
     }
 
 private:
-    std::vector<FolderEntry> m_entries;
+    std::vector<FolderListing::Entry> m_entries;
     QString m_folder;
     QIcon m_openIcon, m_closedIcon;
 };
@@ -172,7 +125,7 @@ bool FolderList::setPath(const QString& folder) {
     const QString target = normalized(folder);
     if (target == path())
         return QFileInfo(target).isDir();
-    auto entries = readFolder(target);
+    auto entries = FolderListing::folders(target);
     if (!entries)
         return false;
     m_model->setEntries(std::move(*entries), target);
@@ -184,7 +137,7 @@ bool FolderList::setPath(const QString& folder) {
 bool FolderList::refresh() {
     if (path().isEmpty())
         return false;
-    auto entries = readFolder(path());
+    auto entries = FolderListing::folders(path());
     if (!entries)
         return false;
     m_model->setEntries(std::move(*entries), path());

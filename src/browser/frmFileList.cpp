@@ -8,7 +8,6 @@
 #include "app/Version.h"
 #include "app/WindowGeometry.h"
 #include "app/WindowLook.h"
-#include "playlist/PathNames.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -314,8 +313,9 @@ void frmFileList::mnuID3file_Click() {
     const QList<int> rows = File1->selectedRows();
     if (rows.isEmpty())
         return;
-    // The path is built from the open folder, as the tag command always has.
-    m_host.ShowID3Info(PathNames::join(Dir1->path(), File1->name(rows.first())));
+    // The file is in the folder the file list shows, which after a failed
+    // change is not the folder list's.
+    m_host.ShowID3Info(File1->fullPath(rows.first()));
 }
 
 void frmFileList::File1_MouseDown(const QPoint& globalPos) {

@@ -142,4 +142,14 @@ QStringList removeFiles(const QString& folder, const QStringList& names) {
     return left;
 }
 
+bool removeConfirmed(const QString& folder, const QStringList& names,
+                     const std::function<bool(const QString& path)>& confirm) {
+    for (const QString& name : names) {
+        const QString path = PathNames::join(folder, name);
+        if (confirm(path) && !removeFile(path))
+            return false;
+    }
+    return true;
+}
+
 } // namespace DeviceFolders

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class VolumeSource;
 
 // The folder and file commands that prepare a device: new folders, and the
@@ -37,5 +39,11 @@ bool removeFile(const QString& path);
 // that cannot be deleted is passed over and the rest go on. The names that
 // are still there afterwards.
 QStringList removeFiles(const QString& folder, const QStringList& names);
+
+// Deletes the named files of a folder in the given order, each one that
+// confirm, asked with its full path, allows. The first that cannot be
+// deleted ends it: false, and the rest are not asked about.
+bool removeConfirmed(const QString& folder, const QStringList& names,
+                     const std::function<bool(const QString& path)>& confirm);
 
 } // namespace DeviceFolders

@@ -12,7 +12,6 @@
 #include "browser/FolderList.h"
 #include "browser/ListRefresh.h"
 #include "platform/VolumeList.h"
-#include "playlist/PathNames.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -462,24 +461,20 @@ void frmPort::mnuRemoveFolder_Click() {
 
 void frmPort::removeSelectedFiles() {
     setFileListColour(busyColour());
-    const QString folder = File1->path();
-    const int count = File1->count();
-    for (int row = 0; row < count; ++row) {
-        if (!File1->isSelected(row))
-            continue;
-        const QString path = PathNames::join(folder, File1->name(row));
-        if (m_platform.messages.show(
-                this, QStringLiteral("Remove File"),
-                QStringLiteral("Are you sure you want to delete this file?\r\n") + path,
-                MsgButtons::YesNo, MsgIcon::None) != MsgAnswer::Yes)
-            continue;
-        if (!DeviceFolders::removeFile(path)) {
-            setFileListColour(doneColour());
-            return;
-        }
-    }
+    QStringList names;
+    for (int row : File1->selectedRows())
+        names << File1->name(row);
+    const bool removed =
+        DeviceFolders::removeConfirmed(File1->path(), names, [this](const QString& path) {
+            return m_platform.messages.show(
+                       this, QStringLiteral("Remove File"),
+                       QStringLiteral("Are you sure you want to delete this file?\r\n") + path,
+                       MsgButtons::YesNo, MsgIcon::None) == MsgAnswer::Yes;
+        });
     setFileListColour(doneColour());
-    btnRefresh_Click();
+    // A file that could not be deleted ends the command without a refresh.
+    if (removed)
+        btnRefresh_Click();
 }
 
 void frmPort::btnDelete_Click() {
@@ -530,8 +525,9 @@ void frmPort::mnuID3file_Click() {
     const QList<int> rows = File1->selectedRows();
     if (rows.isEmpty())
         return;
-    // The path is built from the open folder, as the tag command always has.
-    m_host.ShowID3Info(PathNames::join(Dir1->path(), File1->name(rows.first())));
+    // The file is in the folder the file list shows, which after a failed
+    // change is not the folder list's.
+    m_host.ShowID3Info(File1->fullPath(rows.first()));
 }
 
 void frmPort::Dir1_MouseDown(const QPoint& globalPos) {

@@ -46,14 +46,20 @@ QStringList sortedAToZ(const QStringList& entries) {
     return out;
 }
 
+int moveTarget(const QStringList& entries, int current, int direction) {
+    const int q = current + direction;
+    const int n = int(entries.size());
+    if (q < 0 || q >= n || entries[q].isEmpty() || current < 0 || current >= n)
+        return -1;
+    return q;
+}
+
 bool moveEntry(QStringList& entries, std::vector<char>& selected, int& current, int direction) {
     const int p = current;
-    const int q = p + direction;
+    const int q = moveTarget(entries, p, direction);
+    if (q < 0)
+        return false;
     const int n = int(entries.size());
-    if (q < 0 || q >= n || entries[q].isEmpty())
-        return false;
-    if (p < 0 || p >= n)
-        return false;
     entries.swapItemsAt(p, q);
     if (selected.size() < size_t(n))
         selected.resize(n, 0);

@@ -13,10 +13,13 @@ namespace PlaylistEdits {
 // to case; entries that compare equal keep their order.
 QStringList sortedAToZ(const QStringList& entries);
 
-// The moves: carry the entry at current one place down (+1) or up (-1).
-// Nothing happens when the text at the target position is empty or when
-// either position holds no entry. After a move the old position is
-// deselected, the new one selected, and current follows the entry.
+// Where a move carries the entry at current: one place down (+1) or up
+// (-1); -1 when it does not move, because the text at the target position
+// is empty or either position holds no entry.
+int moveTarget(const QStringList& entries, int current, int direction);
+
+// The moves on plain data. After a move the old position is deselected, the
+// new one selected, and current follows the entry.
 bool moveEntry(QStringList& entries, std::vector<char>& selected, int& current, int direction);
 
 // Takes each entry in turn, from the top down, and carries it 1 to 10 places

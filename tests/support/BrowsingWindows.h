@@ -1,13 +1,31 @@
 #pragma once
 
+#include "ScriptedPlatform.h"
+#include "TestEnv.h"
+
+#include "app/AppState.h"
 #include "app/WindowGeometry.h"
+#include "browser/DriveList.h"
+#include "browser/FileBrowserHost.h"
+#include "browser/FileList.h"
+#include "browser/FolderList.h"
+#include "browser/frmFileList.h"
+#include "export/ExportMediaHost.h"
 #include "platform/VolumeList.h"
 
 #include <QAction>
+#include <QDir>
+#include <QLineEdit>
 #include <QList>
 #include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QString>
 #include <QStringList>
+#include <QtTest>
+
+#include <type_traits>
 
 // What the tests of the File Browser and Export Media windows look at.
 
@@ -21,6 +39,11 @@ inline Volume volume(const QString& root, const QString& name = QString(),
 inline Volume stickAt(const QString& root, const QString& name = QStringLiteral("STICK"),
                       bool ready = true) {
     return volume(root, name, QStringLiteral("vfat"), true, ready);
+}
+
+// Every name in a folder, hidden ones (a copy's temporary file) included.
+inline QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
 // A menu's items, "-" for a separator.
@@ -41,4 +64,178 @@ template <typename Window> QString lists(const Window* w) {
 // Left, top and outer height in twips.
 inline QList<double> placeOf(const QWidget* w) {
     return {WindowGeometry::left(w), WindowGeometry::top(w), WindowGeometry::outerHeight(w)};
+}
+
+// The main window as the browsing windows see it: a playlist, and what they
+// asked of it.
+class BrowsingHost : public FileBrowserHost, public ExportMediaHost {
+public:
+    void addToPlaylist(const QStringList& paths) override { added << paths; }
+    const QStringList& playlistEntries() const override { return entries; }
+    void ShowID3Info(const QString& path) override { tagPaths << path; }
+    QRectF mainWindowTwips() const override { return mainWindow; }
+
+    QStringList entries, tagPaths;
+    QList<QStringList> added;
+    QRectF mainWindow{3000, 2500, 9150, 3885};
+};
+
+// One test's world for a browsing window: a temporary profile, a home folder
+// of its own with a music folder, a stick (a folder listed as a removable
+// drive beside "/"), the scripted person and the main window's stand-in.
+template <typename Window> struct BrowsingWorld {
+    static constexpr bool isBrowser = std::is_same_v<Window, frmFileList>;
+    TestEnv env;
+    ScriptedPlatform platform;
+    ScriptedMessages& messages = platform.messages;
+    AppState state;
+    BrowsingHost host;
+    QString home = env.path("home"), music = home + "/Music", stick = env.path("stick");
+    QString stickDrive = stickAt(stick).text();
+    FixedVolumes volumes;
+    QByteArray oldHome = qgetenv("HOME");
+    QPointer<Window> w;
+
+    BrowsingWorld() {
+        QDir().mkpath(music);
+        QDir().mkpath(stick);
+        qputenv("HOME", QFile::encodeName(home));
+        volumes.list = {volume("/"), stickAt(stick)};
+    }
+    ~BrowsingWorld() {
+        delete w.data();
+        qputenv("HOME", oldHome);
+    }
+    // Shows the window as the main window does: the showing loads it, and
+    // the File Browser's load runs once more right after.
+    Window* open() {
+        w = new Window(state, platform.platform, host);
+        w->setVolumeSource(&volumes);
+        w->show();
+        if constexpr (isBrowser)
+            w->Form_Load();
+        if (!QTest::qWaitForWindowExposed(w.data()))
+            qWarning("window not shown");
+        return w.data();
+    }
+    // Opens the window with both lists on a folder, every file listed.
+    Window* openOn(const QString& folder) {
+        AppSettings& s = state.settings;
+        if constexpr (isBrowser) {
+            s.Directory = s.File = folder;
+            s.Mask = QStringLiteral("*.*");
+        } else {
+            s.DriveExport = folder.startsWith(stick) ? stickDrive : QString();
+            s.DirExport = s.FileExport = folder;
+        }
+        return open();
+    }
+    void close() {
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QPoint at(QAbstractItemView* list, int row) const {
+        return list->visualRect(list->model()->index(row, 0)).center();
+    }
+    void click(QAbstractItemView* list, int row, Qt::KeyboardModifiers mods = {},
+               Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseClick(list->viewport(), button, mods, at(list, row));
+    }
+    void doubleClick(QAbstractItemView* list, int row) {
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at(list, row));
+    }
+    QStringList listed() const { return w->File1->names(); }
+    QString onStick(const QString& name) const { return stick + u'/' + name; }
+};
+
+// What both windows do with their linked drive, folder and file lists,
+// checked the same way for each.
+template <typename Window> void checkLinkedLists(BrowsingWorld<Window>& t) {
+    makeFiles(t.music, {"a.mp3", "b.wav", "c.MP3", "d.mp3", "jazz/take5.mp3", "Rock/r.mp3"});
+    makeFiles(t.stick, {"track.mp3", "Albums/inner.mp3"});
+    Window* w = t.openOn(t.music);
+    const QString drive = QStringLiteral("Drive is not responding. Check Disk");
+
+    // The pattern box: the list follows every keystroke.
+    w->txtMask->selectAll();
+    QTest::keyClicks(w->txtMask, QStringLiteral("*.m"));
+    QCOMPARE(w->File1->count(), 0);
+    QTest::keyClicks(w->txtMask, QStringLiteral("p3"));
+    QCOMPARE(t.listed(), QStringList({"a.mp3", "c.MP3", "d.mp3"}));
+
+    // A single click only highlights a folder; a double click opens it, and
+    // the file list follows; Enter opens the highlighted folder. A folder
+    // that is not there leaves the lists as they were.
+    const int open = w->Dir1->openRow();
+    QCOMPARE(w->Dir1->highlighted(), open);
+    t.click(w->Dir1, open + 1);
+    QCOMPARE(w->Dir1->highlightedPath(), t.music + "/jazz");
+    QCOMPARE(lists(w), t.music);
+    t.doubleClick(w->Dir1, open + 1);
+    QCOMPARE(t.listed(), QStringList({"take5.mp3"}));
+    w->Dir1->setFocus();
+    w->Dir1->setHighlighted(w->Dir1->openRow() - 1);
+    QTest::keyClick(w->Dir1, Qt::Key_Return);
+    QVERIFY(!w->Dir1->setPath(t.music + "/nowhere") && !w->File1->setPath(t.music + "/nowhere"));
+    QVERIFY(w->File1->setPath(t.music + "/"));
+    QCOMPARE(lists(w), t.music);
+
+    // The tag of the first selected file, in the folder the file list shows
+    // (which after a failed change is not the folder list's); none
+    // selected, nothing.
+    w->mnuID3file->trigger();
+    QVERIFY(w->File1->setPath(t.music + "/Rock"));
+    t.click(w->File1, 0);
+    w->mnuID3file->trigger();
+    QVERIFY(w->File1->setPath(t.music));
+    t.click(w->File1, 2);
+    t.click(w->File1, 1, Qt::ControlModifier);
+    w->mnuID3file->trigger();
+    QCOMPARE(t.host.tagPaths, QStringList({t.music + "/Rock/r.mp3", t.music + "/c.MP3"}));
+
+    // A refresh shows what is new on disk and keeps the positions by
+    // number: the highlighted folder, and the focused file, alone selected.
+    // No list reports a change.
+    makeFile(t.music + "/0-first.mp3");
+    QDir().mkpath(t.music + "/aaa");
+    t.click(w->Dir1, open + 2);
+    QSignalSpy folderChanges(w->Dir1, &FolderList::changed);
+    QSignalSpy driveChanges(w->Drive1, &DriveList::changed);
+    w->btnRefresh->click();
+    QCOMPARE(t.listed(), QStringList({"0-first.mp3", "a.mp3", "c.MP3", "d.mp3"}));
+    QCOMPARE(w->File1->selectedRows(), QList<int>({1}));
+    QCOMPARE(w->Dir1->highlightedPath(), t.music + "/jazz");
+    QCOMPARE(folderChanges.count() + driveChanges.count(), 0);
+
+    // A drive chosen opens its root in both lists.
+    QCOMPARE(w->Drive1->drives(), QStringList({"/", t.home, t.stickDrive}));
+    QCOMPARE(w->Drive1->drive(), t.home);
+    w->Drive1->setCurrentIndex(2);
+    QCOMPARE(lists(w), t.stick);
+    QCOMPARE(t.listed(), QStringList({"track.mp3"}));
+    w->Drive1->setCurrentIndex(0);
+    QCOMPARE(lists(w), QStringLiteral("/"));
+    QVERIFY(t.messages.shown.isEmpty());
+
+    // Unplugged after the list was read, or listed but not ready: chosen,
+    // the message; the drive list keeps the new drive, the other lists
+    // stay. A refresh drops it quietly, and ends quietly where the open
+    // folder is gone.
+    QVERIFY(w->Dir1->setPath(t.music + "/Rock"));
+    t.volumes.list.removeLast();
+    w->Drive1->setCurrentIndex(2);
+    QCOMPARE(w->Drive1->drive(), t.stickDrive);
+    QCOMPARE(lists(w), t.music + "/Rock");
+    t.volumes.list.append(stickAt(t.stick, QStringLiteral("STICK"), false));
+    w->Drive1->setCurrentIndex(0);
+    w->Drive1->setCurrentIndex(2);
+    QCOMPARE(t.messages.texts(), QStringList(2, drive));
+    expectOkMessage(t.messages.shown.last(), drive, MsgIcon::Critical);
+    QCOMPARE(lists(w), QStringLiteral("/"));
+    w->btnRefresh->click();
+    QCOMPARE(w->Drive1->drives().indexOf(t.stickDrive), -1);
+    QVERIFY(w->Dir1->setPath(t.music + "/Rock") && QDir(t.music + "/Rock").removeRecursively());
+    w->btnRefresh->click();
+    QCOMPARE(w->Dir1->path(), t.music + "/Rock");
+    QCOMPARE(t.messages.shown.size(), 2);
 }
