@@ -156,13 +156,6 @@ private slots:
 void TestMpris::interfacesOnTheBus() {
     Program p;
     QCOMPARE(p.mpris.registeredName(), MprisService::busName());
-    const QString xml =
-        p.desktop.send(QStringLiteral("org.freedesktop.DBus.Introspectable"), "Introspect")
-            .toString();
-    for (const QString& interface : {kRoot, kPlayer})
-        QVERIFY2(xml.contains("<interface name=\"" + interface + "\">"), qPrintable(xml));
-    for (const char* member : {"\"Raise\"", "\"PlayPause\"", "\"SetPosition\"", "\"Seeked\""})
-        QVERIFY2(xml.contains(QLatin1String(member)), member);
     const QVariantMap root{{"CanQuit", true},
                            {"CanRaise", true},
                            {"HasTrackList", false},
