@@ -27,50 +27,47 @@ namespace {
 
 const QList<QRect> kScreens = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1024, 768)};
 
-// The windows the main window opens, as the user opens and closes them.
-struct Kind {
-    std::function<QWidget*(App&)> open;
-    std::function<void(App&)> close;
-};
+// Opens one of the windows as the user does.
+QWidget* open(App& a, const QString& name) {
+    frmFiles* w = a.w.get();
+    if (name == "File Browser") {
+        w->cmdView_Click();
+        return w->fileBrowser();
+    }
+    if (name == "Export Media") {
+        w->cmdDevice_Click();
+        return w->exportMediaWindow();
+    }
+    if (name == "Now Playing") {
+        w->btnNowPlaying_Click();
+        return w->nowPlayingWindow();
+    }
+    if (name == "tag window") {
+        if (!QFile::exists(a.env.path("song.mp3")))
+            writeBytes(a.env.path("song.mp3"), QByteArray(200, 'x'));
+        w->ShowID3Info(a.env.path("song.mp3"));
+        return w->tagWindow();
+    }
+    if (name == "Player 2") { // cued with a short tone
+        static Tones tones;
+        w->playlistModel().clear();
+        w->playlistModel().append(QStringList{tones.tone("cue.wav", 0.5)});
+        w->setFocusedPosition(0);
+        w->btnPlay2_Click();
+        return w->player2Window();
+    }
+    return w;
+}
 
-Kind kind(const QString& name) {
+void close(App& a, const QString& name) {
     if (name == "main")
-        return {[](App& a) { return static_cast<QWidget*>(a.w.get()); },
-                [](App& a) { a.restart(); }};
-    if (name == "File Browser")
-        return {[](App& a) {
-                    a.w->cmdView_Click();
-                    return static_cast<QWidget*>(a.w->fileBrowser());
-                },
-                [](App& a) { a.w->cmdView_Click(); }};
-    if (name == "Export Media")
-        return {[](App& a) {
-                    a.w->cmdDevice_Click();
-                    return static_cast<QWidget*>(a.w->exportMediaWindow());
-                },
-                [](App& a) { a.w->cmdDevice_Click(); }};
-    if (name == "Now Playing")
-        return {[](App& a) {
-                    a.w->btnNowPlaying_Click();
-                    return static_cast<QWidget*>(a.w->nowPlayingWindow());
-                },
-                [](App& a) { a.w->btnNowPlaying_Click(); }};
-    if (name == "tag window")
-        return {[](App& a) {
-                    a.w->ShowID3Info(a.env.path("song.mp3"));
-                    return static_cast<QWidget*>(a.w->tagWindow());
-                },
-                [](App& a) { a.w->tagWindow()->close(); }};
-    // Player 2, cued with a short tone.
-    return {[](App& a) {
-                static Tones tones;
-                a.w->playlistModel().clear();
-                a.w->playlistModel().append(QStringList{tones.tone("cue.wav", 0.5)});
-                a.w->setFocusedPosition(0);
-                a.w->btnPlay2_Click();
-                return static_cast<QWidget*>(a.w->player2Window());
-            },
-            [](App& a) { a.w->btnStop_Click(); }};
+        a.restart();
+    else if (name == "tag window")
+        a.w->tagWindow()->close();
+    else if (name == "Player 2")
+        a.w->btnStop_Click();
+    else
+        open(a, name); // the window's toggle
 }
 
 // The whole window as the window system has it, once it is on the screen.
@@ -96,27 +93,20 @@ double contrast(const QColor& a, const QColor& b) {
     return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
 }
 
-// What a widget's text is drawn on: its own background where it paints one,
-// else that of the nearest one below it that does.
-QColor backgroundOf(const QWidget* w) {
+// The colours a widget's text is drawn in and on: a box's or list's base, a
+// button's face, else its own background where it paints one, or that of the
+// nearest one below it that does.
+std::pair<QColor, QColor> textColours(const QWidget* w) {
+    const QPalette& p = w->palette();
     if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractItemView*>(w))
-        return w->palette().color(QPalette::Base);
-    if (qobject_cast<const QAbstractButton*>(w) && !w->inherits("QCheckBox"))
-        return w->palette().color(QPalette::Button);
-    if (qobject_cast<const QComboBox*>(w))
-        return w->palette().color(QPalette::Button);
-    while (!w->isWindow() && !w->autoFillBackground())
-        w = w->parentWidget();
-    return w->palette().color(w->backgroundRole());
-}
-
-QColor textOf(const QWidget* w) {
-    if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractItemView*>(w))
-        return w->palette().color(QPalette::Text);
+        return {p.color(QPalette::Text), p.color(QPalette::Base)};
     if ((qobject_cast<const QAbstractButton*>(w) && !w->inherits("QCheckBox")) ||
         qobject_cast<const QComboBox*>(w))
-        return w->palette().color(QPalette::ButtonText);
-    return w->palette().color(w->foregroundRole());
+        return {p.color(QPalette::ButtonText), p.color(QPalette::Button)};
+    const QColor text = p.color(w->foregroundRole());
+    while (!w->isWindow() && !w->autoFillBackground())
+        w = w->parentWidget();
+    return {text, w->palette().color(w->backgroundRole())};
 }
 
 } // namespace
@@ -128,8 +118,8 @@ private slots:
     void fitOnScreens();
     void saveAndRestoreIsTheIdentity_data();
     void saveAndRestoreIsTheIdentity();
-    void offScreenPlacesLandOnScreen_data();
-    void offScreenPlacesLandOnScreen();
+    void savedPlaces_data();
+    void savedPlaces();
     void textReadableAndWhole();
 };
 
@@ -173,17 +163,17 @@ void TestGeometry::saveAndRestoreIsTheIdentity() {
     QFETCH(QString, window);
     QCOMPARE(QGuiApplication::screens().size(), 2);
     App a;
-    writeBytes(a.env.path("song.mp3"), QByteArray(200, 'x'));
-    const Kind k = kind(window);
     const QRect main = shown(a.w.get());
-    QWidget* w = k.open(a);
+    QWidget* w = open(a, window);
     const QRect first = shown(w);
     QVERIFY(!first.isNull());
     QVERIFY(ScreenFit::onScreens(first, kScreens));
-    // Where the design opens it: under the main window's frame, or just
-    // above it.
+    // Where the design opens it: under the main window's frame (Export
+    // Media 100 twips further right and down), or just above it.
     if (window == "File Browser")
         QCOMPARE(first.topLeft(), QPoint(main.left(), main.bottom() + 1));
+    if (window == "Export Media")
+        QCOMPARE(first.topLeft(), QPoint(main.left() + px(100), main.bottom() + 1 + px(100)));
     if (window == "Now Playing")
         QCOMPARE(first.bottomLeft(), QPoint(main.left(), main.top() - 1));
 
@@ -195,51 +185,57 @@ void TestGeometry::saveAndRestoreIsTheIdentity() {
     QTRY_COMPARE(w->windowHandle()->frameGeometry().topLeft(), QPoint(1300, 33));
     const QRect moved = w->windowHandle()->frameGeometry();
     for (int i = 0; i < 2; ++i) {
-        k.close(a);
-        w = k.open(a);
+        close(a, window);
+        w = open(a, window);
         QCOMPARE(shown(w), moved);
     }
 }
 
-void TestGeometry::offScreenPlacesLandOnScreen_data() {
+void TestGeometry::savedPlaces_data() {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QByteArray>("saved");
-    QTest::addColumn<QSize>("size"); // in twips; 0 where the window keeps its own
-    QTest::newRow("main: a huge top")
-        << "main" << QByteArray("FilesY=99999999999999999999") << QSize(9150, 3885);
-    QTest::newRow("main: below every screen")
-        << "main" << QByteArray("FilesH=4500\nFilesY=30000") << QSize(9150, 4500);
-    QTest::newRow("File Browser: taller than the screen, far down")
-        << "File Browser" << QByteArray("FilesListH=30000\nFilesListY=1e20\nFilesListX=1500")
-        << QSize(9150, 0);
-    QTest::newRow("Export Media: title bar above the screen")
-        << "Export Media" << QByteArray("PortY=-900\nPortX=1500") << QSize(7560, 3465);
-    QTest::newRow("Now Playing: a negative left")
-        << "Now Playing" << QByteArray("NowPX=-3000\nNowPY=1500") << QSize(0, 1150);
-    QTest::newRow("tag window: on a monitor unplugged since")
-        << "tag window" << QByteArray("ID3X=60000\nID3Y=1500") << QSize();
-    QTest::newRow("Player 2: far off")
-        << "Player 2" << QByteArray("Play2X=99999999\nPlay2Y=-99999999") << QSize();
+    // Left, top, width and height in twips; -1 where the rule gives no
+    // figure. A saved value of 0 is no value.
+    QTest::addColumn<QRect>("expected");
+    const auto row = [](const char* tag, const char* saved, QRect expected) {
+        QTest::newRow(tag) << QString(tag).section(u':', 0, 0) << QByteArray(saved) << expected;
+    };
+    row("main: a top out of reason", "FilesH=6000\nFilesX=1500\nFilesY=99999999999999999999",
+        QRect(1500, 2500, 9150, 6000));
+    row("main: below every screen", "FilesH=4500\nFilesY=30000", QRect(-1, -1, 9150, 4500));
+    row("File Browser: only the top", "FilesListY=900\nFilesListX=0", QRect(3000, 900, 9150, 4800));
+    row("File Browser: below the least height", "FilesListH=3000",
+        QRect(3000, 2500 + 3885, 9150, 4800));
+    row("File Browser: taller than the screen, far down",
+        "FilesListH=30000\nFilesListY=1e20\nFilesListX=1500", QRect(-1, -1, 9150, 1024 * 15));
+    row("Export Media: title bar above the screen", "PortY=-900\nPortX=1500",
+        QRect(1500, 0, 7560, 3465));
+    row("Now Playing: a negative left", "NowPX=-3000\nNowPY=1500", QRect(0, 1500, -1, 1150));
+    row("tag window: on a monitor unplugged since", "ID3X=60000\nID3Y=1500",
+        QRect(-1, 1500, -1, -1));
+    row("Player 2: far off", "Play2X=99999999\nPlay2Y=-99999999", QRect(-1, -1, -1, -1));
 }
 
-void TestGeometry::offScreenPlacesLandOnScreen() {
+void TestGeometry::savedPlaces() {
     QFETCH(QString, window);
     QFETCH(QByteArray, saved);
-    QFETCH(QSize, size);
+    QFETCH(QRect, expected);
     App a(false);
     writeBytes(a.env.settingsFile(), "[Jukora]\n" + saved + "\n");
-    writeBytes(a.env.path("song.mp3"), QByteArray(200, 'x'));
     a.start();
-    const QRect r = shown(kind(window).open(a));
-    QVERIFY2(ScreenFit::onScreens(r, kScreens),
-             qPrintable(QStringLiteral("placed at %1,%2").arg(r.x()).arg(r.y())));
-    // The size is kept where it fits, and cut to the screen where not.
-    if (size.width() > 0)
-        QCOMPARE(r.width(), px(size.width()));
-    if (size.height() > 0)
-        QCOMPARE(r.height(), px(size.height()));
-    if (window == "File Browser")
-        QCOMPARE(r.height(), 1024);
+    // Every window lands wholly on a screen, its size kept where it fits and
+    // cut to the screen where not.
+    const QRect r = shown(open(a, window));
+    QVERIFY(ScreenFit::onScreens(r, kScreens));
+    QList<int> got{r.x(), r.y(), r.width(), r.height()};
+    QList<int> want{expected.x(), expected.y(), expected.width(), expected.height()};
+    for (int i = 0; i < 4; ++i) {
+        if (want[i] < 0)
+            got[i] = -1;
+        else
+            want[i] = px(want[i]);
+    }
+    QCOMPARE(got, want);
 }
 
 void TestGeometry::textReadableAndWhole() {
@@ -253,10 +249,9 @@ void TestGeometry::textReadableAndWhole() {
     QApplication::setPalette(dark);
     {
         App a;
-        writeBytes(a.env.path("song.mp3"), QByteArray(200, 'x'));
         QList<QWidget*> windows{a.w.get()};
-        for (const char* k : {"File Browser", "Export Media", "Now Playing", "tag window"})
-            windows << kind(k).open(a);
+        for (const char* name : {"File Browser", "Export Media", "Now Playing", "tag window"})
+            windows << open(a, name);
         for (QWidget* window : windows) {
             QVERIFY(QTest::qWaitForWindowExposed(window));
             // Every window carries the program's icon.
@@ -270,7 +265,8 @@ void TestGeometry::textReadableAndWhole() {
                 if (!w->isVisible() || !text)
                     continue;
                 const QString where = window->objectName() + u'/' + w->objectName();
-                QVERIFY2(contrast(textOf(w), backgroundOf(w)) >= 4.5, qPrintable(where));
+                const auto [fore, back] = textColours(w);
+                QVERIFY2(contrast(fore, back) >= 4.5, qPrintable(where));
                 // The whole line of text fits the box.
                 if (box)
                     QVERIFY2(box->height() >= box->minimumSizeHint().height(), qPrintable(where));
