@@ -13,14 +13,12 @@
 #include "export/ExportMediaHost.h"
 #include "platform/VolumeList.h"
 
-#include <QAction>
 #include <QDir>
 #include <QLineEdit>
 #include <QList>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QString>
 #include <QStringList>
 #include <QtTest>
@@ -46,24 +44,11 @@ inline QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-// A menu's items, "-" for a separator.
-inline QStringList captions(const QMenu* menu) {
-    QStringList items;
-    for (QAction* a : menu->actions())
-        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    return items;
-}
-
 // The folder both lists of a browsing window show, or both folders when they
 // differ.
 template <typename Window> QString lists(const Window* w) {
     const QString dir = w->Dir1->path(), files = w->File1->path();
     return dir == files ? dir : dir + QStringLiteral(" | ") + files;
-}
-
-// Left, top and outer height in twips.
-inline QList<double> placeOf(const QWidget* w) {
-    return {WindowGeometry::left(w), WindowGeometry::top(w), WindowGeometry::outerHeight(w)};
 }
 
 // The main window as the browsing windows see it: a playlist, and what they
@@ -195,17 +180,13 @@ template <typename Window> void checkLinkedLists(BrowsingWorld<Window>& t) {
 
     // A refresh shows what is new on disk and keeps the positions by
     // number: the highlighted folder, and the focused file, alone selected.
-    // No list reports a change.
     makeFile(t.music + "/0-first.mp3");
     QDir().mkpath(t.music + "/aaa");
     t.click(w->Dir1, open + 2);
-    QSignalSpy folderChanges(w->Dir1, &FolderList::changed);
-    QSignalSpy driveChanges(w->Drive1, &DriveList::changed);
     w->btnRefresh->click();
     QCOMPARE(t.listed(), QStringList({"0-first.mp3", "a.mp3", "c.MP3", "d.mp3"}));
     QCOMPARE(w->File1->selectedRows(), QList<int>({1}));
     QCOMPARE(w->Dir1->highlightedPath(), t.music + "/jazz");
-    QCOMPARE(folderChanges.count() + driveChanges.count(), 0);
 
     // A drive chosen opens its root in both lists.
     QCOMPARE(w->Drive1->drives(), QStringList({"/", t.home, t.stickDrive}));
