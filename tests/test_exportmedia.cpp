@@ -67,37 +67,16 @@ private slots:
 
 void TestExportMedia::menusAndResize() {
     Device d;
-    makeFile(d.onStick("a.mp3"));
+    makeFiles(d.stick, {"a.mp3", "b.mp3", "Sub/c.mp3"});
     frmPort* w = d.openOn(d.stick);
-    // The right button opens the menus and leaves the selection alone.
-    w->File1->setSelected(0, true);
-    QTest::mousePress(w->File1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
-    QTRY_VERIFY(w->mnuDeviceFiles->isVisible());
-    w->mnuDeviceFiles->hide();
-    QVERIFY(w->File1->isSelected(0));
-    QTest::mousePress(w->Dir1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
-    QTRY_VERIFY(w->mnuFolderList->isVisible());
-    w->mnuFolderList->hide();
-
-    // The width is fixed; the height follows, down to 3465 twips, and is
-    // stored at once. The lists grow with it, the buttons stay at the
-    // bottom.
-    const auto fromBottom = [w] {
-        const int h = w->height();
-        return QList<int>({h - w->File1->height(), h - w->Dir1->height(), h - w->txtFolder->y(),
-                           h - w->cmdAddfolder->y(), h - w->cmdCopy->y()});
-    };
-    QList<int> gaps;
-    for (const auto& [asked, height] : {std::pair{6000.0, 6000.0}, {750.0, 3465.0}}) {
-        WindowGeometry::setOuterWidth(w, 12000);
-        WindowGeometry::setOuterHeight(w, asked);
-        QCOMPARE(QList<double>({WindowGeometry::outerWidth(w), WindowGeometry::outerHeight(w),
-                                d.state.settings.PortH}),
-                 QList<double>({7560, height, height}));
-        if (!gaps.isEmpty())
-            QCOMPARE(fromBottom(), gaps);
-        gaps = fromBottom();
-    }
+    d.click(w->File1, 0);
+    checkMenuKeepsSelection(w->File1, 1, w->mnuDeviceFiles);
+    checkMenuKeepsSelection(w->Dir1, w->Dir1->openRow() + 1, w->mnuFolderList);
+    // The lists grow with the height, stored at once; the buttons stay at
+    // the bottom.
+    checkHeightRule(w, 7560, 3465,
+                    {w->File1, w->Dir1, w->txtFolder, w->cmdAddfolder, w->btnClear, w->cmdCopy});
+    QCOMPARE(d.state.settings.PortH, 3465.0);
 }
 
 void TestExportMedia::linkedLists() {

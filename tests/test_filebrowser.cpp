@@ -4,8 +4,6 @@
 // test_openexport, its place on the screen in test_geometry.
 #include "support/BrowsingWindows.h"
 
-#include "app/Twips.h"
-
 namespace {
 
 using Browser = BrowsingWorld<frmFileList>;
@@ -70,15 +68,7 @@ void TestFileBrowser::settingsReturnAndResize() {
     QTest::mouseClick(w->btnAddAll, Qt::LeftButton);
     QCOMPARE(b.host.added, QList<QStringList>({{b.stick + "/a.mp3", b.stick + "/c.MP3"}}));
 
-    // The width is fixed; the height follows, down to 4800 twips, and the
-    // file list with it.
-    for (const auto& [asked, height] : {std::pair{6000.0, 6000.0}, {1500.0, 4800.0}}) {
-        WindowGeometry::setOuterWidth(w, 12000);
-        WindowGeometry::setOuterHeight(w, asked);
-        QCOMPARE(QList<double>({WindowGeometry::outerWidth(w), WindowGeometry::outerHeight(w)}),
-                 QList<double>({9150, height}));
-        QCOMPARE(w->File1->height(), Twips::toPx(Twips::fromPx(w->height()) - 110));
-    }
+    checkHeightRule(w, 9150, 4800, {w->Dir1, w->File1});
 
     // Stored when the window closes (the drive as its entry's text), and all
     // of it back at the next opening.
@@ -154,16 +144,11 @@ void TestFileBrowser::exploreAndMenu() {
     QCOMPARE(b.messages.shown.size(), 1);
     expectOkMessage(b.messages.shown.first(), QStringLiteral("Folder not found."), MsgIcon::None);
 
-    // The right button shows the menu and leaves the selection it acts on,
-    // and the folder list's highlight.
+    // The menu acts on the selection the right button leaves.
     b.click(w->File1, 2);
     b.click(w->File1, 0, Qt::ControlModifier);
-    b.click(w->File1, 1, {}, Qt::RightButton);
-    QTRY_VERIFY(w->mnuFiles->isVisible());
-    w->mnuFiles->hide();
-    b.click(w->Dir1, w->Dir1->openRow(), {}, Qt::RightButton);
-    QCOMPARE(w->File1->selectedRows(), QList<int>({0, 2}));
-    QCOMPARE(w->Dir1->highlightedPath(), b.music + "/Live");
+    checkMenuKeepsSelection(w->File1, 1, w->mnuFiles);
+    checkMenuKeepsSelection(w->Dir1, w->Dir1->openRow(), nullptr);
 }
 
 QTEST_MAIN(TestFileBrowser)

@@ -133,6 +133,41 @@ template <typename Window> struct BrowsingWorld {
     QString onStick(const QString& name) const { return stick + u'/' + name; }
 };
 
+// The right button on a list's row shows the list's menu (where it has one)
+// and leaves its selection and its current row as they were.
+inline void checkMenuKeepsSelection(QAbstractItemView* list, int row, QMenu* menu) {
+    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+    const QModelIndex current = list->currentIndex();
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {},
+                      list->visualRect(list->model()->index(row, 0)).center());
+    if (menu) {
+        QTRY_VERIFY(menu->isVisible());
+        menu->hide();
+    }
+    QCOMPARE(list->selectionModel()->selectedIndexes(), selected);
+    QCOMPARE(list->currentIndex(), current);
+}
+
+// The width is held, the height follows the user down to the least one, and
+// the controls given keep their distance to the bottom edge.
+template <typename Window>
+void checkHeightRule(Window* w, double width, double least, const QList<QWidget*>& atBottom) {
+    const auto gaps = [&] {
+        QList<int> fromBottom;
+        for (const QWidget* c : atBottom)
+            fromBottom << w->height() - c->geometry().bottom();
+        return fromBottom;
+    };
+    const QList<int> designed = gaps();
+    for (const double asked : {least + 1500, 750.0}) {
+        WindowGeometry::setOuterWidth(w, width + 3000);
+        WindowGeometry::setOuterHeight(w, asked);
+        QCOMPARE(QList<double>({WindowGeometry::outerWidth(w), WindowGeometry::outerHeight(w)}),
+                 QList<double>({width, std::max(asked, least)}));
+        QCOMPARE(gaps(), designed);
+    }
+}
+
 // What both windows do with their linked drive, folder and file lists,
 // checked the same way for each.
 template <typename Window> void checkLinkedLists(BrowsingWorld<Window>& t) {
