@@ -37,7 +37,6 @@ class TestLifecycle : public QObject {
 private slots:
     void startWithoutUsableSettings_data();
     void startWithoutUsableSettings();
-    void settingsAndPlaylistKept();
     void shutdown_data();
     void shutdown();
     void saveFailures_data();
@@ -73,33 +72,6 @@ void TestLifecycle::startWithoutUsableSettings() {
     QVERIFY(p.w->isNormalState() && p.platform.messages.shown.isEmpty());
 }
 
-void TestLifecycle::settingsAndPlaylistKept() {
-    App p(false);
-    writeBytes(p.env.autosaveFile(), kThree);
-    writeBytes(p.env.settingsFile(), "[Jukora]\nLoop=1\nDirectory=/home/u/Music\nPlayW=6765\n");
-    p.start();
-    QCOMPARE(p.entries(), kThreeEntries);
-    QCOMPARE(p.w->chkLoop->checkState(), Qt::Checked);
-    QCOMPARE(p.state.settings.Directory, QStringLiteral("/home/u/Music"));
-    QVERIFY(p.w->isNormalState() && !p.state.listPlaying);
-
-    // Exit writes everything, the settings of windows never opened too, and
-    // the next start shows it all again.
-    p.w->btnClear_Click();
-    p.w->playlistModel().append(QStringList({"/a/x.mp3", "/a/y.mp3"}));
-    p.state.settings.Mask = QStringLiteral("*.mp3");
-    p.state.settings.Sequence = true;
-    p.w->mnuexit_Click();
-    QVERIFY(!p.w->isVisible());
-    p.w.reset();
-    QStringList values;
-    for (const char* key : {"Loop", "Mask", "Sequence", "NowPV", "PlayW"})
-        values << ReadIni("Jukora", QLatin1String(key));
-    QCOMPARE(values, QStringList({"1", "*.mp3", "True", "False", "6765"}));
-    p.restart();
-    QCOMPARE(p.entries(), QStringList({"/a/x.mp3", "/a/y.mp3"}));
-}
-
 void TestLifecycle::shutdown_data() {
     QTest::addColumn<int>("signalNumber"); // 0: "E&xit"
     QTest::addColumn<int>("state");
@@ -114,22 +86,31 @@ void TestLifecycle::shutdown() {
     QFETCH(int, signalNumber);
     QFETCH(int, state);
     App p(false);
-    writeBytes(p.env.settingsFile(), "[Jukora]\nFilesH=5000\n");
+    writeBytes(p.env.autosaveFile(), kThree);
+    writeBytes(p.env.settingsFile(),
+               "[Jukora]\nFilesH=5000\nLoop=1\nDirectory=/home/u/Music\nPlayW=6765\n");
     p.start();
+    QCOMPARE(p.entries(), kThreeEntries);
+    QCOMPARE(p.w->chkLoop->checkState(), Qt::Checked);
+    QCOMPARE(p.state.settings.Directory, QStringLiteral("/home/u/Music"));
     p.w->watchSessionEnd();
     p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
     p.state.settings.Mask = QStringLiteral("*.ogg");
+    p.state.settings.Sequence = true;
     p.w->btnNowPlaying_Click();
     p.w->setWindowState(Qt::WindowState(state));
     QTRY_COMPARE(p.w->isNormalState(), state == Qt::WindowNoState);
     signalNumber ? void(::raise(signalNumber)) : p.w->mnuexit_Click();
-    // The normal shutdown: every window closed, everything saved, except
-    // that the place of a minimized or maximized main window keeps its
-    // saved values.
+    // The normal shutdown: every window closed, everything saved (the
+    // settings of windows never opened too), except that the place of a
+    // minimized or maximized main window keeps its saved values.
     QTRY_VERIFY(!p.w->isVisible());
     QVERIFY(!p.w->nowPlayingWindow());
-    QCOMPARE(PlsFormat::read(p.env.autosaveFile(), 9), QStringList({"/kept.mp3"}));
-    QCOMPARE(ReadIni("Jukora", "Mask") + ReadIni("Jukora", "NowPV"), QStringLiteral("*.oggTrue"));
+    QCOMPARE(PlsFormat::read(p.env.autosaveFile()), kThreeEntries + QStringList({"/kept.mp3"}));
+    QStringList values;
+    for (const char* key : {"Loop", "Mask", "Sequence", "NowPV", "PlayW"})
+        values << ReadIni("Jukora", QLatin1String(key));
+    QCOMPARE(values, QStringList({"1", "*.ogg", "True", "True", "6765"}));
     const QString place = ReadIni("Jukora", "FilesH") + '/' + ReadIni("Jukora", "FilesY");
     QCOMPARE(place == QLatin1String("5000/"), state != Qt::WindowNoState);
 }
