@@ -12,7 +12,6 @@
 #include <QFile>
 
 #include <csignal>
-#include <sys/stat.h>
 
 namespace {
 
@@ -46,24 +45,22 @@ private slots:
 };
 
 void TestLifecycle::startWithoutUsableSettings_data() {
-    QTest::addColumn<int>("kind");
-    QTest::newRow("first start") << 0;
+    // Files that cannot be read at all (FIFOs, devices) are refused by the
+    // reader itself, as its own test checks.
+    QTest::addColumn<bool>("unreadable");
+    QTest::newRow("first start") << false;
     // A folder where the settings file should be, and an autosave that is
     // not a playlist at all.
-    QTest::newRow("unreadable") << 1;
-    // FIFOs that nobody writes to: the start does not wait on them.
-    QTest::newRow("FIFOs") << 2;
+    QTest::newRow("unreadable") << true;
 }
 
 void TestLifecycle::startWithoutUsableSettings() {
-    QFETCH(int, kind);
+    QFETCH(bool, unreadable);
     App p(false);
-    if (kind == 1) {
+    if (unreadable) {
         QDir().mkpath(p.env.settingsFile());
         writeBytes(p.env.autosaveFile(), QByteArray("\x00\xFF garbage\n=", 12));
     }
-    for (const QString& fifo : {p.env.settingsFile(), p.env.autosaveFile()})
-        QVERIFY(kind != 2 || ::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     p.start();
     QCOMPARE(p.w->playlistModel().count(), 0);
     QCOMPARE(place(p), QList<double>({3000, kTop, 3885}));
