@@ -3,27 +3,20 @@
 #include <QtTest>
 
 namespace {
-std::optional<QString> takeFront(std::deque<std::optional<QString>>& queue) {
+// The next answer in the queue, or none when it is empty.
+template <typename T> T takeFront(std::deque<T>& queue, T none = {}) {
     if (queue.empty())
-        return std::nullopt;
-    QString text = queue.front().value_or(QString());
-    const bool cancelled = !queue.front().has_value();
+        return none;
+    const T answer = queue.front();
     queue.pop_front();
-    if (cancelled)
-        return std::nullopt;
-    return text;
+    return answer;
 }
 } // namespace
 
 MsgAnswer ScriptedMessages::show(QWidget*, const QString& title, const QString& text,
                                  MsgButtons buttons, MsgIcon icon) {
     shown.append({title, text, buttons, icon});
-    if (!answers.empty()) {
-        MsgAnswer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
+    return takeFront(answers, buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel);
 }
 
 std::optional<QString> ScriptedMessages::askText(QWidget*, const QString&, const QString& prompt,
