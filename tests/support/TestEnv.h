@@ -80,21 +80,19 @@ inline QByteArray id3v1Tag(const QByteArray& title, const QByteArray& artist = "
 
 // Realistic full paths of songs, 60 to 120 characters long.
 inline QStringList samplePaths(int count) {
-    static const char* artists[] = {"The Beatles", "Miles Davis",    "Ella Fitzgerald",
-                                    "Nina Simone", "Kraftwerk",      "Joni Mitchell",
-                                    "Radiohead",   "Aretha Franklin"};
-    static const char* albums[] = {"Greatest Hits (Remastered 2009)",
-                                   "Live at the Royal Albert Hall",
-                                   "Kind of Blue",
-                                   "Blue",
-                                   "The Man-Machine",
-                                   "Sessions"};
+    static const QStringList artists =
+        QStringLiteral("The Beatles|Miles Davis|Ella Fitzgerald|Nina Simone|Kraftwerk|"
+                       "Joni Mitchell|Radiohead|Aretha Franklin")
+            .split(u'|');
+    static const QStringList albums =
+        QStringLiteral("Greatest Hits (Remastered 2009)|Live at the Royal Albert Hall|"
+                       "Kind of Blue|Blue|The Man-Machine|Sessions")
+            .split(u'|');
     QStringList out;
     out.reserve(count);
     for (int i = 0; i < count; ++i) {
         QString p = QStringLiteral("/home/user/Music/%1/%2/%3 - Track %4 of the collection.mp3")
-                        .arg(QLatin1String(artists[i % 8]))
-                        .arg(QLatin1String(albums[(i / 8) % 6]))
+                        .arg(artists[i % 8], albums[(i / 8) % 6])
                         .arg(i % 97 + 1, 2, 10, QLatin1Char('0'))
                         .arg(i);
         if (i % 3 == 0)
