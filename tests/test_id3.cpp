@@ -1,7 +1,8 @@
 // The ID3v1 reader over files written here: where the tag sits, what counts
 // as a tag, padding kept, the caller's record, the genre table and the MP3
-// test of a path; then the other kinds of tags in real files that ffmpeg
-// writes, as every window and the web page get them.
+// test of a path; then the song's tags as the windows and the web page show
+// them, from ID3v1 and from the other kinds of tags in real files that ffmpeg
+// writes.
 #include "support/TestEnv.h"
 #include "support/Tones.h"
 
@@ -48,31 +49,33 @@ class TestId3 : public QObject {
 private slots:
     void wholeTagAtTheVeryEnd();
     void nothingThatIsNoTaggedFile();
-    void paddingAndBytesKept();
-    void recordAcrossFiles();
-    void genreTable();
-    void mp3Paths_data();
-    void mp3Paths();
-    void otherTags_data();
-    void otherTags();
+    void genresAndMp3Paths();
+    void songTags_data();
+    void songTags();
 };
 
 void TestId3::wholeTagAtTheVeryEnd() {
     TestEnv env;
     const QString path = env.path("song.mp3"); // first the tag alone, 128 bytes
     writeBytes(path, id3v1Tag("Title", "Artist", "1999", "Comment", 17, ' '));
-    TagRecord r;
+    TagRecord r = marked(); // every field replaced
     QVERIFY(ID3::ReadID3Tag(path, r));
     QCOMPARE(text(r), "TAG|" + padded("Title", 30, u' ') + '|' + padded("Artist", 30, u' ') + '|' +
                           padded("Album", 30, u' ') + "|1999|" + padded("Comment", 30, u' ') +
                           "|17");
-    QCOMPARE(ID3::GetID3Title(path), padded("Title", 30, u' '));
     // Audio that itself holds the letters TAG: only the last 128 bytes count.
-    writeBytes(path,
-               id3v1Tag("Wrong") + QByteArray(1 << 20, '\x55') + id3v1Tag("Right", "", "", "", 42));
+    // Every byte is one Latin-1 character, the ID3v1.1 track number (a NUL
+    // and the number in the comment's last two bytes) stays in the comment,
+    // and a genre above 127 reads as unsigned.
+    writeBytes(path, id3v1Tag("Wrong") + QByteArray(1 << 20, '\x55') +
+                         id3v1Tag("Caf\xE9 \xC0 la Fen\xEAtre", "\xFF\x80\x01", "",
+                                  tagField("Live", 28, ' ') + QByteArray("\x00\x07", 2), 255));
     QVERIFY(ID3::ReadID3Tag(path, r));
-    QCOMPARE(r.Title, padded("Right", 30));
-    QCOMPARE(r.Genre, quint8(42));
+    QCOMPARE(r.Title, padded(QString::fromUtf8("Café À la Fenêtre"), 30));
+    QCOMPARE(r.Artist, padded(QString::fromLatin1("\xFF\x80\x01"), 30));
+    QCOMPARE(r.Year, padded("", 4));
+    QCOMPARE(r.Comment, padded("Live", 28, u' ') + QChar(0) + QChar(7));
+    QCOMPARE(r.Genre, quint8(255));
 }
 
 void TestId3::nothingThatIsNoTaggedFile() {
@@ -101,12 +104,12 @@ void TestId3::nothingThatIsNoTaggedFile() {
         file("locked.mp3", id3v1Tag("Locked"));
         QVERIFY(QFile::setPermissions(none.last(), QFileDevice::WriteOwner));
     }
+    // The caller's record keeps what it held (the last tag read).
     for (const QString& path : none) {
         TagRecord r = marked();
         QVERIFY2(!ID3::ReadID3Tag(path, r), qPrintable(path));
         QVERIFY(!Tags::readSongTags(path).found());
         QCOMPARE(text(r), text(marked()));
-        QCOMPARE(ID3::GetID3Title(path), padded("", 30));
     }
     // A link to a tagged file reads through.
     QVERIFY(QFile::link(tagged, env.path("link.mp3")));
@@ -114,83 +117,29 @@ void TestId3::nothingThatIsNoTaggedFile() {
     QVERIFY(ID3::ReadID3Tag(env.path("link.mp3"), r));
 }
 
-void TestId3::paddingAndBytesKept() {
-    TestEnv env;
-    const QString path = env.path("song.mp3");
-    TagRecord r;
-    writeBytes(path, id3v1Tag("Song", "", "", "", 0, '\0'));
-    QVERIFY(ID3::ReadID3Tag(path, r));
-    QCOMPARE(r.Title, padded("Song", 30));
-    QCOMPARE(r.Year, padded("", 4));
-    // Every byte is one Latin-1 character, the ID3v1.1 track number (a NUL
-    // and the number in the comment's last two bytes) stays in the comment,
-    // and a genre above 127 reads as unsigned.
-    writeBytes(path, id3v1Tag("Caf\xE9 \xC0 la Fen\xEAtre", "\xFF\x80\x01", "2024",
-                              tagField("Live", 28, ' ') + QByteArray("\x00\x07", 2), 255, ' '));
-    QVERIFY(ID3::ReadID3Tag(path, r));
-    QCOMPARE(r.Title, padded(QString::fromUtf8("Café À la Fenêtre"), 30, u' '));
-    QCOMPARE(r.Artist, padded(QString::fromLatin1("\xFF\x80\x01"), 30, u' '));
-    QCOMPARE(r.Comment, padded("Live", 28, u' ') + QChar(0) + QChar(7));
-    QCOMPARE(r.Genre, quint8(255));
-}
-
-void TestId3::recordAcrossFiles() {
-    TestEnv env;
-    const QString a = env.path("a.mp3"), plain = env.path("plain.mp3"), b = env.path("b.mp3");
-    writeBytes(a, QByteArray(300, 'a') + id3v1Tag("First", "One", "1990", "", 1, ' '));
-    writeBytes(plain, QByteArray(300, 'p'));
-    writeBytes(b, QByteArray(300, 'b') + id3v1Tag("Second", "Two", "", "", 2));
-    TagRecord r;
-    QVERIFY(ID3::ReadID3Tag(a, r));
-    const QString first = text(r);
-    // After a file without a tag the record still holds the last one; a
-    // tagged file replaces every field.
-    QVERIFY(!ID3::ReadID3Tag(plain, r));
-    QCOMPARE(text(r), first);
-    QVERIFY(ID3::ReadID3Tag(b, r));
-    QCOMPARE(text(r), "TAG|" + padded("Second", 30) + '|' + padded("Two", 30) + '|' +
-                          padded("Album", 30) + '|' + padded("", 4) + '|' + padded("", 30) + "|2");
-}
-
-void TestId3::genreTable() {
+void TestId3::genresAndMp3Paths() {
     const QStringList names = ID3::GenreList().split(u',');
     QCOMPARE(names.size(), 147);
+    QCOMPARE(ID3::GenreList().size(), 1316);
     for (int g = 0; g < names.size(); ++g)
         QCOMPARE(ID3::genreName(g).value_or(QString()), names.at(g));
     // The names as the table has always spelt them, with their blanks.
-    const QList<std::pair<int, QString>> some = {
-        {0, "Blues"},          {1, "Classic Rock"}, {9, " Metal"},
-        {10, " New Age"},      {11, " Oldies"},     {17, "Rock"},
-        {66, "Psychadelic"},   {77, "Rock & Roll"}, {92, " Psychedelic Rock"},
-        {117, "Rhytmic Soul"}, {144, "Anime"},      {146, "SynthPop"}};
-    for (const auto& [g, name] : some)
-        QCOMPARE(names.at(g), name);
-    QCOMPARE(ID3::GenreList().size(), 1316);
+    QCOMPARE(QStringList({names[0], names[9], names[66], names[92], names[117], names[146]}),
+             QStringList({"Blues", " Metal", "Psychadelic", " Psychedelic Rock", "Rhytmic Soul",
+                          "SynthPop"}));
     for (int g : {147, 255, -1})
         QVERIFY(!ID3::genreName(g).has_value());
+    // "mp3" at the end in any case, no dot needed.
+    for (const char* mp3 : {"C:\\Music\\Song.MP3", "/music/Song.Mp3", "/music/xmp3", "mp3"})
+        QVERIFY(ID3::isMp3Path(QLatin1String(mp3)));
+    for (const char* other : {"C:\\Music\\Song.mp3.bak", "p3", "/music/Song.mp4"})
+        QVERIFY(!ID3::isMp3Path(QLatin1String(other)));
 }
 
-void TestId3::mp3Paths_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("mp3");
-    QTest::newRow("Windows path, capitals") << "C:\\Music\\Song.MP3" << true;
-    QTest::newRow("mixed case") << "/music/Song.Mp3" << true;
-    QTest::newRow(".mp3.bak") << "C:\\Music\\Song.mp3.bak" << false;
-    QTest::newRow("no dot") << "/music/xmp3" << true;
-    QTest::newRow("just mp3") << "mp3" << true;
-    QTest::newRow("too short") << "p3" << false;
-    QTest::newRow("mp4") << "/music/Song.mp4" << false;
-}
-
-void TestId3::mp3Paths() {
-    QFETCH(QString, path);
-    QFETCH(bool, mp3);
-    QCOMPARE(ID3::isMp3Path(path), mp3);
-}
-
-void TestId3::otherTags_data() {
+void TestId3::songTags_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("encoded");        // a real file by ffmpeg, else only the bytes
+    QTest::addColumn<QStringList>("options"); // ffmpeg's
     QTest::addColumn<QByteArray>("appended");
     QTest::addColumn<QString>("expected");
     const QString title = QString::fromUtf8("T\u00eftle \u2605 \u03a3");
@@ -202,7 +151,11 @@ void TestId3::otherTags_data() {
     const QString all = "Other|" + title + "|Artist|Album|2024|Comment|Jazz";
     auto row = [&](const char* kind, const char* name, const QStringList& options,
                    const QString& expected, const QByteArray& appended = {}) {
-        QTest::newRow(kind) << name << options << appended << expected;
+        QTest::newRow(kind) << name << true << options << appended << expected;
+    };
+    auto raw = [&](const char* kind, const char* name, const QByteArray& bytes,
+                   const QString& expected) {
+        QTest::newRow(kind) << name << false << QStringList() << bytes << expected;
     };
     row("ID3v2.4", "s.mp3", tags + QStringList{"-id3v2_version", "4"}, all);
     row("ID3v2.3", "s.mp3", tags + QStringList{"-id3v2_version", "3"}, all);
@@ -218,20 +171,33 @@ void TestId3::otherTags_data() {
     // window opens all the same).
     row("empty ID3v2", "s.mp3", {}, "None||||||");
     row("no comments", "s.ogg", {}, "None||||||");
+    // ID3v1 alone: blank padding stays, a NUL ends a value whatever follows
+    // it, a genre past the table has no name; no tag at all is no genre
+    // either (not number 0's "Blues").
+    const QByteArray audio(300, '\x55');
+    raw("ID3v1 blanks", "b.mp3", audio + id3v1Tag("Song", "Band", "1999", "Comment", 9, ' '),
+        "ID3v1|" + padded("Song", 30, u' ') + '|' + padded("Band", 30, u' ') + '|' +
+            padded("Album", 30, u' ') + "|1999|" + padded("Comment", 30, u' ') + "| Metal");
+    raw("ID3v1 NULs", "n.MP3",
+        audio + id3v1Tag(QByteArray("Song\0junk", 9), QByteArray("Band \0x", 7), "1999", "Comment",
+                         255),
+        "ID3v1|Song|Band |Album|1999|Comment|");
+    raw("no tag", "plain.mp3", audio, "None||||||");
 }
 
-void TestId3::otherTags() {
+void TestId3::songTags() {
     QFETCH(QString, name);
+    QFETCH(bool, encoded);
     QFETCH(QStringList, options);
     QFETCH(QByteArray, appended);
     QFETCH(QString, expected);
     TestEnv env;
     const QString path = env.path(name);
-    QVERIFY(Tones::encode(path, options));
-    if (!appended.isEmpty()) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::Append) && f.write(appended) == appended.size());
-    }
+    if (encoded)
+        QVERIFY(Tones::encode(path, options));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::Append) && f.write(appended) == appended.size());
+    f.close();
     const Tags::SongTags t = Tags::readSongTags(path);
     const QString source = t.source == Tags::SongTags::Source::None    ? "None"
                            : t.source == Tags::SongTags::Source::ID3v1 ? "ID3v1"

@@ -5,6 +5,7 @@
 #include "support/Session.h"
 #include "support/TestEnv.h"
 
+#include "app/IniFile.h"
 #include "app/SingleInstance.h"
 #include "platform/AppPaths.h"
 #include "playlist/PlsFormat.h"
@@ -22,15 +23,15 @@ struct ScopedEnv {
     ScopedEnv(std::initializer_list<std::pair<const char*, QString>> vars) {
         for (const auto& [name, value] : vars) {
             old.emplace_back(name, qgetenv(name));
-            set(name, value.isNull() ? QByteArray() : value.toLocal8Bit());
+            set(name, value.toLocal8Bit());
         }
     }
     ~ScopedEnv() {
         for (const auto& [name, value] : old)
             set(name, value);
     }
-    static void set(const char* name, const QByteArray& value) {
-        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    static void set(const char* name, const QByteArray& v) {
+        v.isNull() ? qunsetenv(name) : qputenv(name, v);
     }
 };
 
@@ -42,7 +43,7 @@ private slots:
     void commandLineFiles_data();
     void commandLineFiles();
     void settingsFile();
-    void launchFilesInTheRunningWindow();
+    void filesInTheWindow();
     void secondLaunchHandsOver();
     void launchesAtOnce();
 };
@@ -101,36 +102,51 @@ void TestLaunch::settingsFile() {
     QVERIFY(QFile::exists(home + "/jk.ini"));
 }
 
-void TestLaunch::launchFilesInTheRunningWindow() {
-    App p;
-    p.w->playlistModel().append(QStringList{"/old/1.mp3", "/old/2.mp3"});
+void TestLaunch::filesInTheWindow() {
+    // The command line's files replace the saved playlist, a list read in
+    // its place; the window starts minimized and Player 1 plays the first.
+    App p(false);
+    writeBytes(p.env.autosaveFile(), "[playlist]\r\nFile1=/saved.mp3\r\n");
+    writeBytes(p.env.settingsFile(), "[Jukora]\nNowPV=True\n");
+    const QStringList songs = {p.env.path("a.wav"), p.env.path("b.wav"), p.env.path("c.wav")};
+    for (const QString& f : songs)
+        writeBytes(f, Tones::wavBytes(10, 440, 8000));
+    writeBytes(p.env.path("list.m3u"), "b.wav\n");
+    p.start({songs[0], p.env.path("list.m3u")});
+    QCOMPARE(p.entries(), songs.mid(0, 2));
+    QVERIFY(p.w->windowState() & Qt::WindowMinimized);
+    QVERIFY(p.state.listPlaying && p.w->player1());
+    QCOMPARE(p.state.playerFile, songs[0]);
+    // Now Playing opens after them, and not minimized; a press closes it.
+    QVERIFY(p.w->nowPlayingWindow() && !p.w->nowPlayingWindow()->isMinimized());
+    p.w->btnNowPlaying_Click();
+    QTRY_VERIFY(!p.w->nowPlayingWindow());
+    // Play List saved the list and the keys.
+    QCOMPARE(PlsFormat::read(p.env.autosaveFile()), songs.mid(0, 2));
+    QCOMPARE(ReadIni("Jukora", "Sequence"), QStringLiteral("False"));
+
+    // A later launch's files wait while a dialog is open, and come once it
+    // has closed.
+    p.w->btnStop_Click();
     p.state.currentIndex = 1;
-    p.w->showMinimized();
-    // While a dialog is open the list stays as it is; the files come once
-    // it has closed.
     QDialog dialog;
     dialog.setModal(true);
     dialog.show();
-    const QStringList files = {p.env.path("a.wav"), p.env.path("b.wav")};
-    for (const QString& f : files)
-        writeBytes(f, Tones::wavBytes(10, 440, 8000));
-    p.w->openLaunchFiles(files);
-    QCOMPARE(p.entries().size(), 2);
-    QCOMPARE(p.entries().first(), QStringLiteral("/old/1.mp3"));
+    p.w->openLaunchFiles({songs[2]});
+    QCOMPARE(p.entries(), songs.mid(0, 2));
     dialog.close();
     // Then they replace the list, which plays from its top, with the window
-    // brought up (and so the list saved).
-    QTRY_COMPARE(p.entries(), files);
+    // brought up.
+    QTRY_COMPARE(p.entries(), songs.mid(2));
     QVERIFY(!p.w->isMinimized());
-    QCOMPARE(p.state.playerFile, files.first());
+    QCOMPARE(p.state.playerFile, songs[2]);
     QVERIFY(p.w->player1());
-    QCOMPARE(PlsFormat::read(p.env.autosaveFile()), files);
     // Without files only the window comes up.
     p.w->btnStop_Click();
     p.w->showMinimized();
     p.w->openLaunchFiles({});
     QVERIFY(!p.w->isMinimized());
-    QCOMPARE(p.entries(), files);
+    QCOMPARE(p.entries(), songs.mid(2));
     QVERIFY(!p.w->player1());
 }
 
@@ -138,20 +154,18 @@ void TestLaunch::secondLaunchHandsOver() {
     Session s;
     const QByteArray ini = "[Jukora]\nFilesH=5000\n; a line of my own\n";
     writeBytes(s.path("home/jk.ini"), ini);
-    writeBytes(s.path("music/list.m3u"), "in-list.wav\n");
-    s.songs({"music/a.wav", "music/in-list.wav", "c.wav", "music/e.wav", "music/f.wav"});
+    s.songs({"music/a.wav", "c.wav", "music/e.wav", "music/f.wav"});
     QProcess* first = s.launch();
     QTRY_VERIFY_WITH_TIMEOUT(s.answers(), kDeadline);
     // The first start moved the settings file.
     QTRY_COMPARE_WITH_TIMEOUT(readBytes(s.path("config/jukora/jk.ini")), ini, kDeadline);
     QVERIFY(!QFile::exists(s.path("home/jk.ini")));
 
-    // A second launch hands its files over, in order, made absolute, a
-    // playlist read in its place, and ends; the first plays them.
+    // A second launch hands its files over, in order, made absolute (the
+    // names and lists: filesInTheWindow), and ends; the first plays them.
     const QString music = s.path("music");
-    QVERIFY(Session::endsWell(s.launch({"a.wav", "list.m3u", "../c.wav", s.path("music/e.wav")})));
-    const QStringList handed = {music + "/a.wav", music + "/in-list.wav", s.path("c.wav"),
-                                music + "/e.wav"};
+    QVERIFY(Session::endsWell(s.launch({"a.wav", "../c.wav"})));
+    const QStringList handed = {music + "/a.wav", s.path("c.wav")};
     QTRY_COMPARE_WITH_TIMEOUT(s.saved(), handed, kDeadline);
     // Without files it only brings the first one up.
     QVERIFY(Session::endsWell(s.launch()));

@@ -11,8 +11,6 @@
 #include <QDir>
 #include <QtTest>
 
-#include <sys/stat.h>
-
 namespace {
 
 const QStringList kTwo = {"/music/Song.mp3", "/other/Track 2.mp3"};
@@ -58,44 +56,40 @@ void TestPlaylistFiles::forms_data() {
     QTest::addColumn<bool>("relative");
     QTest::addColumn<bool>("sequence");
     QTest::addColumn<QByteArray>("bytes"); // "@" stands for the current folder
+    const auto row = [](const char* tag, const char* name, const QStringList& entries,
+                        bool relative, bool sequence, const QByteArray& bytes) {
+        QTest::newRow(tag) << QString::fromLatin1(name) << entries << relative << sequence << bytes;
+    };
     const QByteArray plsFull = "\r\n[playlist]\r\nFile1=/music/Song.mp3\r\nTitle1=Song\r\n"
                                "File2=/other/Track 2.mp3\r\nTitle2=Track 2\r\n\r\n";
-    QTest::newRow("PLS full") << "PLS" << kTwo << false << false << plsFull;
-    QTest::newRow("PLS full, sequence ignored") << "PLS" << kTwo << false << true << plsFull;
-    QTest::newRow("PLS names") << "PLS" << kTwo << true << false
-                               << QByteArray("\r\n[playlist]\r\nFile1=Song.mp3\r\nTitle1=Song\r\n"
-                                             "File2=Track 2.mp3\r\nTitle2=Track 2\r\n\r\n");
-    QTest::newRow("PLS numbered, no titles")
-        << "PLS" << kTwo << true << true
-        << QByteArray("\r\n[playlist]\r\nFile1=0001-Song.mp3\r\nFile2=0002-Track 2.mp3\r\n\r\n");
-    QTest::newRow("PLS empty") << "PLS" << QStringList() << true << true
-                               << QByteArray("\r\n[playlist]\r\n\r\n");
-    QTest::newRow("M3U full") << "M3U" << kTwo << false << false
-                              << QByteArray("#EXTM3U\r\n#EXTINF:0,Song\r\n/music/Song.mp3\r\n"
-                                            "#EXTINF:0,Track 2\r\n/other/Track 2.mp3\r\n");
-    QTest::newRow("M3U names") << "M3U" << kTwo << true << false
-                               << QByteArray("#EXTM3U\r\n#EXTINF:0,Song\r\nSong.mp3\r\n"
-                                             "#EXTINF:0,Track 2\r\nTrack 2.mp3\r\n");
-    QTest::newRow("M3U numbered") << "M3U" << kTwo << true << true
-                                  << QByteArray("#EXTM3U\r\n#EXTINF:0,Song\r\n0001-Song.mp3\r\n"
-                                                "#EXTINF:0,Track 2\r\n0002-Track 2.mp3\r\n");
-    QTest::newRow("M3U empty") << "M3U" << QStringList() << true << true
-                               << QByteArray("#EXTM3U\r\n");
-    QTest::newRow("M3U odd titles, UTF-8, sequence ignored")
-        << "M3U" << QStringList({"/a/Song.flac", "/a/ab", QStringLiteral("/a/Ärger.ogg")}) << false
-        << true
-        << QByteArray("#EXTM3U\r\n#EXTINF:0,Song.\r\n/a/Song.flac\r\n#EXTINF:0,ab\r\n/a/ab\r\n"
-                      "#EXTINF:0,\xC3\x84rger\r\n/a/\xC3\x84rger.ogg\r\n");
+    row("PLS full", "PLS", kTwo, false, false, plsFull);
+    row("PLS full, sequence ignored", "PLS", kTwo, false, true, plsFull);
+    row("PLS names", "PLS", kTwo, true, false,
+        "\r\n[playlist]\r\nFile1=Song.mp3\r\nTitle1=Song\r\nFile2=Track 2.mp3\r\n"
+        "Title2=Track 2\r\n\r\n");
+    row("PLS numbered, no titles", "PLS", kTwo, true, true,
+        "\r\n[playlist]\r\nFile1=0001-Song.mp3\r\nFile2=0002-Track 2.mp3\r\n\r\n");
+    row("PLS empty", "PLS", {}, true, true, "\r\n[playlist]\r\n\r\n");
+    row("M3U full", "M3U", kTwo, false, false,
+        "#EXTM3U\r\n#EXTINF:0,Song\r\n/music/Song.mp3\r\n#EXTINF:0,Track 2\r\n"
+        "/other/Track 2.mp3\r\n");
+    row("M3U names", "M3U", kTwo, true, false,
+        "#EXTM3U\r\n#EXTINF:0,Song\r\nSong.mp3\r\n#EXTINF:0,Track 2\r\nTrack 2.mp3\r\n");
+    row("M3U numbered", "M3U", kTwo, true, true,
+        "#EXTM3U\r\n#EXTINF:0,Song\r\n0001-Song.mp3\r\n#EXTINF:0,Track 2\r\n"
+        "0002-Track 2.mp3\r\n");
+    row("M3U empty", "M3U", {}, true, true, "#EXTM3U\r\n");
+    row("M3U odd titles, UTF-8, sequence ignored", "M3U",
+        {"/a/Song.flac", "/a/ab", QStringLiteral("/a/Ärger.ogg")}, false, true,
+        "#EXTM3U\r\n#EXTINF:0,Song.\r\n/a/Song.flac\r\n#EXTINF:0,ab\r\n/a/ab\r\n"
+        "#EXTINF:0,\xC3\x84rger\r\n/a/\xC3\x84rger.ogg\r\n");
     // Relative entries are resolved against the current folder, untidied;
     // full paths, Windows paths and addresses stay.
-    QTest::newRow("M3U relative entries")
-        << "M3U"
-        << QStringList(
-               {"Song.mp3", "../up/a.mp3", "C:\\Music\\c.mp3", "http://radio.example/s.mp3"})
-        << false << false
-        << QByteArray("#EXTM3U\r\n#EXTINF:0,Song\r\n@/Song.mp3\r\n#EXTINF:0,a\r\n@/../up/a.mp3\r\n"
-                      "#EXTINF:0,C:\\Music\\c\r\nC:\\Music\\c.mp3\r\n#EXTINF:0,s\r\n"
-                      "http://radio.example/s.mp3\r\n");
+    row("M3U relative entries", "M3U",
+        {"Song.mp3", "../up/a.mp3", "C:\\Music\\c.mp3", "http://radio.example/s.mp3"}, false, false,
+        "#EXTM3U\r\n#EXTINF:0,Song\r\n@/Song.mp3\r\n#EXTINF:0,a\r\n@/../up/a.mp3\r\n"
+        "#EXTINF:0,C:\\Music\\c\r\nC:\\Music\\c.mp3\r\n#EXTINF:0,s\r\n"
+        "http://radio.example/s.mp3\r\n");
 }
 
 void TestPlaylistFiles::forms() {
@@ -142,70 +136,55 @@ void TestPlaylistFiles::foreignFiles_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("expected"); // "@" stands for the list's folder
+    // The row's name starts with its format's. The text's encodings and line
+    // ends: test_textfiles.
+    const auto row = [](const char* tag, const QByteArray& bytes, const QStringList& expected) {
+        QTest::newRow(tag) << QString::fromLatin1(tag, 3) << bytes << expected;
+    };
     const QString mu = QString::fromUtf8("/m/Müsik.mp3");
-    QTest::newRow("PLS count after header, LF ends, none on the last line")
-        << "PLS"
-        << QByteArray("[playlist]\nNumberOfEntries=2\nFile1=/a/1.mp3\nTitle1=One\nLength1=-1\n"
-                      "Version=2\nFile2=http://x/y?a=b")
-        << QStringList({"/a/1.mp3", "http://x/y?a=b"});
-    QTest::newRow("PLS keys in any case, out of order, Windows-1252")
-        << "PLS"
-        << QByteArray("[Playlist]\r\nfile2=/b.mp3\r\nFILE1=/m/M\xFCsik.mp3\r\nTitle1=x\r\n")
-        << QStringList({"/b.mp3", mu});
-    QTest::newRow("PLS lines that are not File lines")
-        << "PLS"
-        << QByteArray("\xEF\xBB\xBF[playlist]\nFile=/nodigits.mp3\nFileX1=/bad.mp3\n"
-                      "File1 =/space.mp3\ngarbage\n\nFile3=/good.mp3\n")
-        << QStringList({"/good.mp3"});
-    QTest::newRow("PLS not a playlist")
-        << "PLS" << QByteArray("\x00\x01\x02 binary", 10) << QStringList();
-    QTest::newRow("PLS control characters and a name longer than a path")
-        << "PLS"
-        << "File1=/a\x01.mp3\nFile2=/b\t.mp3\nFile3=/c\x7F\nFile4=/d\xC2\x85\nFile5=/" +
-               QByteArray(4094, 'x') + "\nFile6=/" + QByteArray(4095, 'x') + "\nFile7=/ok.mp3\n"
-        << QStringList({"/" + QString(4094, 'x'), "/ok.mp3"});
-    QTest::newRow("M3U LF endings, no end on the last line, mark")
-        << "M3U"
-        << QByteArray("\xEF\xBB\xBF#EXTM3U\n#EXTINF:123,Artist - Song\n/m/a.mp3\n#EXTINF:-1,x\n"
-                      "/m/b.mp3")
-        << QStringList({"/m/a.mp3", "/m/b.mp3"});
-    QTest::newRow("M3U comments and blank lines anywhere")
-        << "M3U"
-        << QByteArray("\r\n\r\n# made by hand\r\n#EXTM3U\r\n\r\n/m/a.mp3\r\n# note\r\n"
-                      "   \r\n#EXTINF:0,b\r\n\r\n/m/b.mp3\r\n\r\n#\r\n")
-        << QStringList({"/m/a.mp3", "/m/b.mp3"});
-    QTest::newRow("M3U relative names, untidied, blanks kept")
-        << "M3U" << QByteArray("a.mp3\nsub//b.mp3\n../up/c.mp3\nx\n a.mp3 \n/m/b .mp3\n")
-        << QStringList(
-               {"@/a.mp3", "@/sub//b.mp3", "@/../up/c.mp3", "@/x", "@/ a.mp3 ", "/m/b .mp3"});
-    QTest::newRow("M3U Windows paths and addresses kept")
-        << "M3U"
-        << QByteArray("C:\\Music\\a.mp3\r\nd:/b.mp3\r\nC:\r\nhttps://x.example/a?b=c&d\n"
-                      "rtsp+tcp://cam.example:554/s\n")
-        << QStringList({"C:\\Music\\a.mp3", "d:/b.mp3", "C:", "https://x.example/a?b=c&d",
-                        "rtsp+tcp://cam.example:554/s"});
-    QTest::newRow("M3U file addresses become paths")
-        << "M3U" << QByteArray("file:///home/u/My%20Song.mp3\nFILE:///m/%C3%A4.mp3\n")
-        << QStringList({"/home/u/My Song.mp3", QString::fromUtf8("/m/ä.mp3")});
-    QTest::newRow("M3U no address without a scheme")
-        << "M3U" << QByteArray("://x.mp3\n1http://x.mp3\nhttp:/x.mp3\n")
-        << QStringList({"@/://x.mp3", "@/1http://x.mp3", "@/http:/x.mp3"});
-    QTest::newRow("M3U Windows-1252 and UTF-8 lines")
-        << "M3U" << QByteArray("/m/M\xFCsik.mp3\n/m/M\xC3\xBCsik.mp3\n") << QStringList({mu, mu});
+    row("PLS count after header, LF ends, none on the last line",
+        "[playlist]\nNumberOfEntries=2\nFile1=/a/1.mp3\nTitle1=One\nLength1=-1\nVersion=2\n"
+        "File2=http://x/y?a=b",
+        {"/a/1.mp3", "http://x/y?a=b"});
+    row("PLS keys in any case, out of order, Windows-1252",
+        "[Playlist]\r\nfile2=/b.mp3\r\nFILE1=/m/M\xFCsik.mp3\r\nTitle1=x\r\n", {"/b.mp3", mu});
+    row("PLS lines that are not File lines",
+        "\xEF\xBB\xBF[playlist]\nFile=/nodigits.mp3\nFileX1=/bad.mp3\nFile1 =/space.mp3\n"
+        "garbage\n\nFile3=/good.mp3\n",
+        {"/good.mp3"});
+    row("PLS not a playlist", QByteArray("\x00\x01\x02 binary", 10), {});
+    row("PLS control characters and a name longer than a path",
+        "File1=/a\x01.mp3\nFile2=/b\t.mp3\nFile3=/c\x7F\nFile4=/d\xC2\x85\nFile5=/" +
+            QByteArray(4094, 'x') + "\nFile6=/" + QByteArray(4095, 'x') + "\nFile7=/ok.mp3\n",
+        {"/" + QString(4094, 'x'), "/ok.mp3"});
+    row("M3U LF endings, no end on the last line, mark",
+        "\xEF\xBB\xBF#EXTM3U\n#EXTINF:123,Artist - Song\n/m/a.mp3\n#EXTINF:-1,x\n/m/b.mp3",
+        {"/m/a.mp3", "/m/b.mp3"});
+    row("M3U comments and blank lines anywhere",
+        "\r\n\r\n# made by hand\r\n#EXTM3U\r\n\r\n/m/a.mp3\r\n# note\r\n   \r\n#EXTINF:0,b\r\n"
+        "\r\n/m/b.mp3\r\n\r\n#\r\n",
+        {"/m/a.mp3", "/m/b.mp3"});
+    row("M3U relative names, untidied, blanks kept",
+        "a.mp3\nsub//b.mp3\n../up/c.mp3\nx\n a.mp3 \n/m/b .mp3\n",
+        {"@/a.mp3", "@/sub//b.mp3", "@/../up/c.mp3", "@/x", "@/ a.mp3 ", "/m/b .mp3"});
+    row("M3U Windows paths and addresses kept",
+        "C:\\Music\\a.mp3\r\nd:/b.mp3\r\nC:\r\nhttps://x.example/a?b=c&d\n"
+        "rtsp+tcp://cam.example:554/s\n",
+        {"C:\\Music\\a.mp3", "d:/b.mp3", "C:", "https://x.example/a?b=c&d",
+         "rtsp+tcp://cam.example:554/s"});
+    row("M3U file addresses become paths", "file:///home/u/My%20Song.mp3\nFILE:///m/%C3%A4.mp3\n",
+        {"/home/u/My Song.mp3", QString::fromUtf8("/m/ä.mp3")});
+    row("M3U no address without a scheme", "://x.mp3\n1http://x.mp3\nhttp:/x.mp3\n",
+        {"@/://x.mp3", "@/1http://x.mp3", "@/http:/x.mp3"});
     // An encoded line feed in a file address stays encoded: decoded, it
     // would put extra entries into the next autosave.
-    QTest::newRow("M3U control characters")
-        << "M3U"
-        << QByteArray("file:///m/a%0AFile2=/evil.mp3\nhttp://x/a%0Ab\n/m/raw\x01\nraw\tn\n")
-        << QStringList({"file:///m/a%0AFile2=/evil.mp3", "http://x/a%0Ab"});
-    QTest::newRow("M3U longer than a path")
-        << "M3U"
-        << "/" + QByteArray(4095, 'x') + "\n" + QByteArray(4096, 'y') + "\nhttp://" +
-               QByteArray(4100, 'z') + "\n/ok\n"
-        << QStringList({"/ok"});
-    QTest::newRow("M3U UTF-16 with its mark, CR line ends, a U+FEFF that starts a name")
-        << "M3U" << QByteArray("\xFE\xFF\0#\0\r\0/\0\xE4\0\r\xFE\xFF\0b", 16)
-        << QStringList({QString::fromUtf8("/ä"), "@/" + kFeff + "b"});
+    row("M3U control characters",
+        "file:///m/a%0AFile2=/evil.mp3\nhttp://x/a%0Ab\n/m/raw\x01\nraw\tn\n",
+        {"file:///m/a%0AFile2=/evil.mp3", "http://x/a%0Ab"});
+    row("M3U longer than a path",
+        "/" + QByteArray(4095, 'x') + "\n" + QByteArray(4096, 'y') + "\nhttp://" +
+            QByteArray(4100, 'z') + "\n/ok\n",
+        {"/ok"});
 }
 
 void TestPlaylistFiles::foreignFiles() {
@@ -261,25 +240,14 @@ void TestPlaylistFiles::formatsByEnding_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("read");    // the format opened, empty for none
     QTest::addColumn<QString>("written"); // the format exported
-    QTest::newRow("pls") << "/l/list.pls"
-                         << "PLS"
-                         << "PLS";
-    QTest::newRow("m3u") << "/l/list.m3u"
-                         << "M3U"
-                         << "M3U";
-    QTest::newRow("no dot needed") << "/l/xpls"
-                                   << "PLS"
-                                   << "PLS";
-    QTest::newRow("htm") << "/l/page.htm"
-                         << ""
-                         << "HTML";
-    QTest::newRow("html") << "/l/page.html"
-                          << ""
-                          << "HTML";
-    for (const char* other : {"/l/LIST.PLS", "/l/list.M3u", "/l/page.HTML", "/l/notes.txt",
-                              "/l/list.m3u8", "/l/list.pls\"", "ls"})
-        QTest::newRow(other) << other << ""
-                             << "";
+    // Rows of name|read|written; the endings in small letters only.
+    for (const char* row :
+         {"/l/list.pls|PLS|PLS", "/l/list.m3u|M3U|M3U", "/l/xpls|PLS|PLS", "/l/page.htm||HTML",
+          "/l/page.html||HTML", "/l/LIST.PLS||", "/l/list.M3u||", "/l/page.HTML||",
+          "/l/notes.txt||", "/l/list.m3u8||", "/l/list.pls\"||", "ls||"}) {
+        const QStringList r = QString::fromLatin1(row).split(u'|');
+        QTest::newRow(row) << r[0] << r[1] << r[2];
+    }
 }
 
 void TestPlaylistFiles::formatsByEnding() {
@@ -309,8 +277,7 @@ void TestPlaylistFiles::formatsOfTheDialogsAndDevice() {
     QCOMPARE(PlaylistFiles::saveFilter(),
              QStringLiteral("Playlist Files (*.pls)|*.pls|Playlist Files (*.m3u)|*.m3u|Web Page "
                             "(*.html)|*.html|All Files (*.*)|*.*"));
-    QCOMPARE(PlaylistFiles::deviceFormat("M3U")->deviceFile, "playlist.m3u");
-    QCOMPARE(PlaylistFiles::deviceFormat("PLS")->deviceFile, "playlist.pls");
+    // The device copy's choices (its files: test_devicecopy).
     for (const char* none : {"N/A", "", "pls", "HTML"})
         QVERIFY(!PlaylistFiles::deviceFormat(none));
 }
@@ -318,21 +285,17 @@ void TestPlaylistFiles::formatsOfTheDialogsAndDevice() {
 void TestPlaylistFiles::entriesFromNames() {
     TestEnv env;
     const QString pls = env.path("list.pls"), m3u = env.path("list.m3u");
-    const QString upper = env.path("LIST.PLS"), fifo = env.path("fifo.m3u");
+    const QString upper = env.path("LIST.PLS");
     const QStringList three = {"/a.mp3", "/b.mp3", "/c.mp3"};
     QVERIFY(PlsFormat::write(pls, three, false, false));
     QVERIFY(PlsFormat::write(upper, three, false, false));
     QVERIFY(M3uFormat::write(m3u, three, false, false));
-    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    QVERIFY(QFile::link("/dev/zero", env.path("zero.pls")));
     const auto from = PlaylistFiles::entriesFromNames;
 
     // Lists read in their places; a media file, a folder, a list in
-    // capitals added as themselves; a missing list, a FIFO and a device add
-    // nothing, at once.
-    QCOMPARE(from({"/m/Song.mp3", pls, env.path(""), upper, env.path("gone.pls"), m3u, fifo,
-                   env.path("zero.pls")},
-                  32767),
+    // capitals added as themselves; a missing list adds nothing (nor does a
+    // FIFO or a device: test_textfiles).
+    QCOMPARE(from({"/m/Song.mp3", pls, env.path(""), upper, env.path("gone.pls"), m3u}, 32767),
              QStringList({"/m/Song.mp3", "/a.mp3", "/b.mp3", "/c.mp3", env.path(""), upper,
                           "/a.mp3", "/b.mp3", "/c.mp3"}));
     // Only as many entries as there is room for.

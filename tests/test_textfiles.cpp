@@ -8,7 +8,6 @@
 #include "platform/TextFile.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStringEncoder>
 #include <QtTest>
@@ -50,19 +49,20 @@ void TestTextFiles::lines_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("expected");
     const QString feff(QChar(0xFEFF));
-    QTest::newRow("CR LF, LF, mark at the start")
-        << QByteArray("\xEF\xBB\xBFone\r\n\r\ntwo\nthree\r\n")
-        << QStringList{"one", "", "two", "three"};
-    QTest::newRow("CR alone") << QByteArray("one\rtwo\r\rthree")
-                              << QStringList{"one", "two", "", "three"};
-    QTest::newRow("UTF-8") << QByteArray("Caf\xC3\xA9 \xE2\x82\xAC") << QStringList{"Café €"};
+    const auto row = [](const char* tag, const QByteArray& bytes, const QStringList& lines) {
+        QTest::newRow(tag) << bytes << lines;
+    };
+    row("CR LF, LF, mark at the start", "\xEF\xBB\xBFone\r\n\r\ntwo\nthree\r\n",
+        {"one", "", "two", "three"});
+    row("CR alone", "one\rtwo\r\rthree", {"one", "two", "", "three"});
+    row("UTF-8", "Caf\xC3\xA9 \xE2\x82\xAC", {"Café €"});
     // The same letters as an older system wrote them.
-    QTest::newRow("Windows-1252") << QByteArray("Caf\xE9 \x80 \x93q\x94")
-                                  << QStringList{QString::fromUtf8("Café € “q”")};
-    QTest::newRow("cut UTF-8 sequence") << QByteArray("ab\xC3") << QStringList{"abÃ"};
-    QTest::newRow("U+FEFF starting a later line") << QByteArray("a\n\xEF\xBB\xBF"
-                                                                "b\n")
-                                                  << QStringList{"a", feff + "b"};
+    row("Windows-1252", "Caf\xE9 \x80 \x93q\x94", {QString::fromUtf8("Café € “q”")});
+    row("cut UTF-8 sequence", "ab\xC3", {"abÃ"});
+    row("U+FEFF starting a later line",
+        "a\n\xEF\xBB\xBF"
+        "b\n",
+        {"a", feff + "b"});
     const QString text = QStringLiteral("/m/Ärger.mp3\r\n") + feff + QStringLiteral("x\r\n日本");
     const QStringList expected = {"/m/Ärger.mp3", feff + "x", "日本"};
     for (auto e : {QStringEncoder::Utf16LE, QStringEncoder::Utf16BE, QStringEncoder::Utf32LE,
@@ -83,18 +83,14 @@ void TestTextFiles::readsOnlyRegularFilesOfSaneSize() {
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     // A FIFO nobody writes to, a device without end, a folder, a missing
     // file: refused at once, without reading.
-    QElapsedTimer clock;
-    clock.start();
     for (const QString& path : {fifo, QStringLiteral("/dev/zero"), env.path(""), env.path("no")}) {
         QVERIFY2(!TextFile::readAll(path, out), qPrintable(path));
         QVERIFY(out.isEmpty());
     }
-    QVERIFY(clock.elapsed() < 5000);
     writeBytes(env.path("ten"), "0123456789");
     QVERIFY(TextFile::readAll(env.path("ten"), out, 10));
     QCOMPARE(out, QByteArray("0123456789"));
     QVERIFY(!TextFile::readAll(env.path("ten"), out, 9));
-    QCOMPARE(TextFile::kMaxReadSize, 64 * 1024 * 1024);
 }
 
 void TestTextFiles::atomicWriteKeepsOldFileOnFailure() {
@@ -157,8 +153,7 @@ void TestTextFiles::iniKeepsOtherLinesAndIgnoresCase() {
 
 void TestTextFiles::iniCreatesFileAndSection() {
     TestEnv env;
-    QVERIFY(!QFile::exists(env.settingsFile()));
-    QCOMPARE(ReadIni("Jukora", "Loop"), QString());
+    QCOMPARE(ReadIni("Jukora", "Loop"), QString()); // no file yet
     WriteIni("Jukora", "FilesH", 3885.0);
     WriteIni("Jukora", "Sequence", true);
     QCOMPARE(readBytes(env.settingsFile()), QByteArray("[Jukora]\nFilesH=3885\nSequence=True\n"));

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QtTest>
 
 #include <deque>
 #include <optional>
@@ -18,24 +19,49 @@ struct ShownMessage {
     MsgIcon icon;
 };
 
+// The next answer in a queue, or none when it is empty.
+template <typename T> T takeScripted(std::deque<T>& queue, T none = {}) {
+    if (queue.empty())
+        return none;
+    const T answer = queue.front();
+    queue.pop_front();
+    return answer;
+}
+
 class ScriptedMessages : public MessageBoxes {
 public:
-    MsgAnswer show(QWidget* owner, const QString& title, const QString& text, MsgButtons buttons,
-                   MsgIcon icon) override;
-    std::optional<QString> askText(QWidget* owner, const QString& title, const QString& prompt,
-                                   const QString& initial) override;
-
     // Answers in order; when none is left, Ok (or Cancel for questions).
+    MsgAnswer show(QWidget*, const QString& title, const QString& text, MsgButtons buttons,
+                   MsgIcon icon) override {
+        shown.append({title, text, buttons, icon});
+        return takeScripted(answers, buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel);
+    }
+    std::optional<QString> askText(QWidget*, const QString&, const QString& prompt,
+                                   const QString&) override {
+        prompts.append(prompt);
+        return takeScripted(textAnswers);
+    }
+
     std::deque<MsgAnswer> answers;
     std::deque<std::optional<QString>> textAnswers;
     QList<ShownMessage> shown;
     QStringList prompts;
 
-    QStringList texts() const;
+    QStringList texts() const {
+        QStringList out;
+        for (const ShownMessage& m : shown)
+            out << m.text;
+        return out;
+    }
 };
 
 // Checks a box with the program's title and only an OK button.
-void expectOkMessage(const ShownMessage& m, const QString& text, MsgIcon icon);
+inline void expectOkMessage(const ShownMessage& m, const QString& text, MsgIcon icon) {
+    QCOMPARE(m.title, QStringLiteral("Jukora"));
+    QCOMPARE(m.text, text);
+    QCOMPARE(m.buttons, MsgButtons::Ok);
+    QCOMPARE(m.icon, icon);
+}
 
 struct DialogCall {
     bool save;
@@ -46,10 +72,16 @@ struct DialogCall {
 
 class ScriptedFileDialogs : public FileDialogs {
 public:
-    std::optional<QString> openFile(QWidget* owner, const QString& title, const QString& filter,
-                                    const QString& folder) override;
-    std::optional<QString> saveFile(QWidget* owner, const QString& title, const QString& filter,
-                                    const QString& folder) override;
+    std::optional<QString> openFile(QWidget*, const QString& title, const QString& filter,
+                                    const QString& folder) override {
+        calls.append({false, title, filter, folder});
+        return takeScripted(answers);
+    }
+    std::optional<QString> saveFile(QWidget*, const QString& title, const QString& filter,
+                                    const QString& folder) override {
+        calls.append({true, title, filter, folder});
+        return takeScripted(answers);
+    }
 
     // Chosen names in order; nullopt stands for Cancel, and so does an empty
     // queue.
@@ -59,7 +91,10 @@ public:
 
 class ScriptedShell : public Shell {
 public:
-    bool open(const QString& address) override;
+    bool open(const QString& address) override {
+        opened.append(address);
+        return result;
+    }
 
     bool result = true;
     QStringList opened;

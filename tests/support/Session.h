@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestEnv.h"
 #include "Tones.h"
 #include "playlist/PlsFormat.h"
 
@@ -23,7 +24,7 @@ public:
         for (const char* sub : {"bin", "home", "config", "data", "cache", "run", "music"})
             QDir().mkpath(path(sub));
         QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QFile::copy(QStringLiteral(JUKORA_BINARY), program());
+        QFile::copy(QStringLiteral(JUKORA_BINARY), path("bin/jukora"));
         m_env = QProcessEnvironment::systemEnvironment();
         for (const char* name :
              {"USERPROFILE", "DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY"})
@@ -47,18 +48,11 @@ public:
     }
 
     QString path(const QString& name) const { return m_dir.path() + u'/' + name; }
-    // Short songs in the session folder; returns the path of the last.
-    QString songs(std::initializer_list<const char*> names) const {
-        QString last;
-        for (const char* name : names) {
-            last = path(QLatin1String(name));
-            QFile f(last);
-            if (f.open(QIODevice::WriteOnly))
-                f.write(Tones::wavBytes(0.2, 440.0, 8000));
-        }
-        return last;
+    // Short songs in the session folder.
+    void songs(std::initializer_list<const char*> names) const {
+        for (const char* name : names)
+            writeBytes(path(QLatin1String(name)), Tones::wavBytes(0.2, 440.0, 8000));
     }
-    QString program() const { return path("bin/jukora"); }
     // The socket of the one running copy on the offscreen platform.
     QString socket() const { return path("run/jukora-offscreen.socket"); }
 
@@ -68,7 +62,7 @@ public:
         p->setProcessEnvironment(m_env);
         p->setWorkingDirectory(path("music"));
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->start(program(), args);
+        p->start(path("bin/jukora"), args);
         p->waitForStarted();
         m_started.push_back(std::move(p));
         return m_started.back().get();

@@ -11,8 +11,6 @@
 // removed with the object.
 class Tones {
 public:
-    Tones();
-
     bool isValid() const { return m_dir.isValid(); }
     QString path(const QString& name) const { return m_dir.path() + u'/' + name; }
 
