@@ -42,6 +42,7 @@ private slots:
     void foreignFiles_data();
     void foreignFiles();
     void largestLists();
+    void readAhead();
     void listFolder();
 
     // The table of formats
@@ -130,6 +131,15 @@ void TestPlaylistFiles::roundTrips() {
         QCOMPARE(format(name).read(path, 99),
                  QStringList({"file:///m/a%0AFile2=/evil.mp3", "http://x/%09y"}));
     }
+    // What the autosave gives back is known without reading it: the list
+    // itself, unless it holds what cannot be an entry.
+    QStringList back;
+    QVERIFY(PlsFormat::writeFull(path, entries, back));
+    QCOMPARE(back.constData(), entries.constData());
+    const QStringList odd = {"/m/ok.mp3", "/m/a\nb", "/" + QString(4095, u'x'),
+                             QChar(0xD800) + QString("x")};
+    QVERIFY(PlsFormat::writeFull(path, odd, back));
+    QCOMPARE(back, PlsFormat::read(path, 99));
     // A PLS value may start with U+FEFF.
     QVERIFY(PlsFormat::write(path, {kFeff + "x"}, false, false));
     QCOMPARE(PlsFormat::read(path, 9), QStringList({kFeff + "x"}));
@@ -231,6 +241,23 @@ void TestPlaylistFiles::largestLists() {
         const QByteArray before = QByteArray(name) == "PLS" ? "=" : "\n";
         QVERIFY(readBytes(env.path("big")).contains(before + "12345-12345.mp3\r\n"));
     }
+}
+
+void TestPlaylistFiles::readAhead() {
+    TestEnv env;
+    const QString path = env.path("jukora.pls"), other = env.path("other.pls");
+    QVERIFY(PlsFormat::write(path, {"/a.mp3", "/b.mp3"}, false, false));
+    QVERIFY(PlsFormat::write(other, {"/o.mp3"}, false, false));
+    // Taken by the next read of the same file, and only as far as room goes.
+    PlsFormat::readAhead(path);
+    QCOMPARE(PlsFormat::read(other), QStringList({"/o.mp3"}));
+    QCOMPARE(PlsFormat::read(path, 1), QStringList({"/a.mp3"}));
+    // A file replaced after the read began is read afresh.
+    PlsFormat::readAhead(path);
+    QVERIFY(PlsFormat::write(path, {"/new.mp3"}, false, false));
+    QCOMPARE(PlsFormat::read(path), QStringList({"/new.mp3"}));
+    PlsFormat::readAhead(env.path("gone.pls"));
+    QVERIFY(PlsFormat::read(env.path("gone.pls")).isEmpty());
 }
 
 void TestPlaylistFiles::listFolder() {

@@ -39,6 +39,7 @@ class TestTextFiles : public QObject {
 private slots:
     void lines_data();
     void lines();
+    void linesReadInPieces();
     void readsOnlyRegularFilesOfSaneSize();
     void atomicWriteKeepsOldFileOnFailure();
     void fullDiskKeepsOldFile();
@@ -74,6 +75,20 @@ void TestTextFiles::lines() {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, expected);
     QCOMPARE(linesOf(bytes), expected);
+}
+
+void TestTextFiles::linesReadInPieces() {
+    // The file is read 64 KiB at a time: a CR LF cut in two, a CR alone at
+    // the end of a piece, a line longer than a piece.
+    TestEnv env;
+    writeBytes(env.path("big"), QByteArray(65535, 'a') + "\r\n" + QByteArray(65534, 'b') + "\rc\n" +
+                                    QByteArray(200000, 'd') + "\r\n\r\nlast");
+    TextFile::Lines lines(env.path("big"));
+    QList<qsizetype> sizes;
+    for (QByteArrayView line; lines.next(line);)
+        sizes << line.size();
+    QCOMPARE(sizes, QList<qsizetype>({65535, 65534, 1, 200000, 0, 4}));
+    QVERIFY(!lines.failed());
 }
 
 void TestTextFiles::readsOnlyRegularFilesOfSaneSize() {

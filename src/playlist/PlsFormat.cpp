@@ -3,45 +3,48 @@
 #include "PathNames.h"
 #include "platform/TextFile.h"
 
+#include <QFile>
+
 #include <algorithm>
+#include <future>
+#include <mutex>
+#include <sys/stat.h>
 
 namespace PlsFormat {
 
-QByteArray render(const QStringList& entries, bool relative, bool addSequence) {
-    QString out;
-    qsizetype estimate = 16;
+QByteArray render(const QStringList& entries, bool relative, bool addSequence, bool* asTheyAre) {
+    qsizetype expected = 16;
     for (const QString& e : entries)
-        estimate += e.size() * 2 + 24;
-    out.reserve(estimate);
-    out += QLatin1String("\r\n[playlist]\r\n");
+        expected += 2 * e.size() + 24;
+    TextFile::Utf8Text out(expected);
+    out << QLatin1StringView("\r\n[playlist]\r\n");
+    bool allAsTheyAre = true;
     int n = 0;
     for (const QString& text : entries) {
         ++n;
-        const QString entry = PathNames::lineSafe(text);
-        const QString number = QString::number(n);
-        const QString name = PathNames::fileName(entry);
-        out += QLatin1String("File");
-        out += number;
-        out += u'=';
+        const PathNames::TextScan scan = PathNames::scanText(text);
+        const QString entry = scan.control ? PathNames::lineSafe(text) : text;
+        allAsTheyAre = allAsTheyAre && !scan.control &&
+                       scan.utf8Size <= PathNames::kMaxEntryBytes &&
+                       (!scan.surrogate || PathNames::isAcceptableEntry(text));
+        const QStringView name = PathNames::fileNameView(entry);
+        out << QLatin1StringView("File") << n << QLatin1StringView("=");
         if (!relative) {
-            out += entry;
+            out << entry;
         } else if (addSequence) {
-            out += PathNames::sequenceNumber(n);
-            out += u'-';
-            out += name;
-            out += QLatin1String("\r\n");
+            out << PathNames::sequenceNumber(n) << QLatin1StringView("-") << name
+                << QLatin1StringView("\r\n");
             continue;
         } else {
-            out += name;
+            out << name;
         }
-        out += QLatin1String("\r\nTitle");
-        out += number;
-        out += u'=';
-        out += PathNames::title(name);
-        out += QLatin1String("\r\n");
+        out << QLatin1StringView("\r\nTitle") << n << QLatin1StringView("=")
+            << PathNames::titleView(name) << QLatin1StringView("\r\n");
     }
-    out += QLatin1String("\r\n");
-    return out.toUtf8();
+    out << QLatin1StringView("\r\n");
+    if (asTheyAre)
+        *asTheyAre = allAsTheyAre;
+    return out.take();
 }
 
 namespace {
@@ -65,30 +68,114 @@ bool isFileKey(const char* p, qsizetype n, qsizetype& eq) {
 
 } // namespace
 
-QStringList parse(const QByteArray& bytes, int maxEntries) {
+namespace {
+
+QStringList parseLines(TextFile::Lines& lines, int maxEntries) {
     QStringList out;
+    if (maxEntries <= 0)
+        return out;
     // A File line and its Title line take some 60 bytes at the least.
-    out.reserve(std::min<qsizetype>(maxEntries, bytes.size() / 60 + 1));
-    TextFile::forEachLine(bytes, [&](const char* p, qsizetype n) {
+    out.reserve(qsizetype(std::min<qint64>(maxEntries, lines.size() / 60 + 1)));
+    QByteArrayView line;
+    while (out.size() < maxEntries && lines.next(line)) {
         qsizetype eq = 0;
-        if (out.size() >= maxEntries || !isFileKey(p, n, eq))
-            return;
-        QString entry = TextFile::decodeLine(p + eq + 1, n - eq - 1);
+        if (!isFileKey(line.data(), line.size(), eq))
+            continue;
+        QString entry = TextFile::decodeLine(line.data() + eq + 1, line.size() - eq - 1);
         if (PathNames::isAcceptableEntry(entry))
             out.append(std::move(entry));
-    });
+    }
     return out;
+}
+
+} // namespace
+
+QStringList parse(const QByteArray& bytes, int maxEntries) {
+    TextFile::Lines lines(bytes);
+    return parseLines(lines, maxEntries);
+}
+
+bool writeFull(const QString& path, const QStringList& entries, QStringList& readBack) {
+    bool asTheyAre = false;
+    const QByteArray bytes = render(entries, false, false, &asTheyAre);
+    if (!TextFile::writeAtomically(path, bytes))
+        return false;
+    readBack = asTheyAre ? entries : parse(bytes, int(entries.size()));
+    return true;
 }
 
 bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence) {
     return TextFile::writeAtomically(path, render(entries, relative, addSequence));
 }
 
+namespace {
+
+// What identifies a file's contents without reading them.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec changed = {};
+
+    static FileStamp of(const QString& path) {
+        FileStamp f;
+        struct stat st;
+        if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+            f = {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+        return f;
+    }
+    bool operator==(const FileStamp& o) const {
+        return device == o.device && inode == o.inode && size == o.size &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+struct ReadAhead {
+    FileStamp stamp; // before the read: a change during it shows
+    QStringList entries;
+    bool ok = false;
+};
+
+std::mutex g_aheadLock;
+QString g_aheadPath;
+std::future<ReadAhead> g_ahead;
+
+QStringList readNow(const QString& path, int maxEntries, bool* ok = nullptr) {
+    TextFile::Lines lines(path);
+    QStringList out = parseLines(lines, maxEntries);
+    if (ok)
+        *ok = !lines.failed();
+    return lines.failed() ? QStringList() : out;
+}
+
+} // namespace
+
+void readAhead(const QString& path) {
+    std::lock_guard<std::mutex> lock(g_aheadLock);
+    g_aheadPath = path;
+    g_ahead = std::async(std::launch::async, [path] {
+        ReadAhead r;
+        r.stamp = FileStamp::of(path);
+        r.entries = readNow(path, 32767, &r.ok);
+        return r;
+    });
+}
+
 QStringList read(const QString& path, int maxEntries) {
-    QByteArray bytes;
-    if (!TextFile::readAll(path, bytes))
+    if (maxEntries <= 0)
         return {};
-    return parse(bytes, maxEntries);
+    std::future<ReadAhead> ahead;
+    {
+        std::lock_guard<std::mutex> lock(g_aheadLock);
+        if (g_ahead.valid() && g_aheadPath == path)
+            ahead = std::move(g_ahead);
+    }
+    if (ahead.valid()) {
+        ReadAhead r = ahead.get();
+        if (r.ok && r.stamp == FileStamp::of(path))
+            return r.entries.size() > maxEntries ? r.entries.mid(0, maxEntries) : r.entries;
+    }
+    return readNow(path, maxEntries);
 }
 
 } // namespace PlsFormat
