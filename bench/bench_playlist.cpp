@@ -3,8 +3,8 @@
 // against a baseline run in turn with it in every iteration, so that both
 // meet the same load: the counter "x_sort" is the operation's time over a
 // plain std::sort of the same 32,767 paths, "x_empty" the start-up's over an
-// empty Qt main window's, "x_write" a save's over one write and sync of its
-// bytes.
+// empty Qt main window's (and "x_window" over the main window's without a
+// list), "x_write" a save's over one write and sync of its bytes.
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
@@ -14,6 +14,7 @@
 #include "playlist/PlsFormat.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListView>
@@ -133,7 +134,8 @@ void BM_ExportPLS(benchmark::State& s) {
     against(
         s, "x_write", [] {}, [&] { f.w->ExportPLS(file, false, false); },
         [&] { plainWrite(plain, bytes); });
-    s.counters["x_sort"] = seconds([&] { f.w->ExportPLS(file, false, false); }) / seconds(plainSort);
+    s.counters["x_sort"] =
+        seconds([&] { f.w->ExportPLS(file, false, false); }) / seconds(plainSort);
     if (QFile(file).size() != bytes.size())
         s.SkipWithError("export wrote something else");
 }
@@ -241,26 +243,34 @@ double startChild(const QString& mode, const QString& folder, long& rss) {
 }
 
 // The main window with the full autosaved playlist, each start followed by
-// one of an empty Qt main window.
+// one of the main window without an autosave and one of an empty Qt main
+// window: "x_empty" is the full start over the empty window's, "x_window"
+// over the main window's without a list.
 void BM_Startup(benchmark::State& s) {
     TestEnv env;
     PlsFormat::write(env.autosaveFile(), paths(), false, false);
-    double fullTotal = 0, emptyTotal = 0;
-    long fullRss = 0, emptyRss = 0;
+    const QString none = env.path("none");
+    QDir().mkpath(none);
+    double full = 0, window = 0, empty = 0;
+    long fullRss = 0, windowRss = 0, emptyRss = 0;
     for (auto _ : s) {
-        const double full = startChild(QStringLiteral("full"), env.programFolder(), fullRss);
-        const double empty = startChild(QStringLiteral("empty"), env.programFolder(), emptyRss);
-        if (full == 0 || empty == 0) {
+        const double f = startChild(QStringLiteral("full"), env.programFolder(), fullRss);
+        const double w = startChild(QStringLiteral("full"), none, windowRss);
+        const double e = startChild(QStringLiteral("empty"), none, emptyRss);
+        if (f == 0 || w == 0 || e == 0) {
             s.SkipWithError("start-up child failed");
             break;
         }
-        s.SetIterationTime(full);
-        fullTotal += full;
-        emptyTotal += empty;
+        s.SetIterationTime(f);
+        full += f;
+        window += w;
+        empty += e;
     }
-    s.counters["x_empty"] = fullTotal / std::max(emptyTotal, 1e-9);
-    s.counters["empty_ms"] = emptyTotal * 1000 / std::max<double>(1, double(s.iterations()));
+    s.counters["x_empty"] = full / std::max(empty, 1e-9);
+    s.counters["x_window"] = full / std::max(window, 1e-9);
+    s.counters["empty_ms"] = empty * 1000 / std::max<double>(1, double(s.iterations()));
     s.counters["resident_MiB"] = double(fullRss) / 1024.0;
+    s.counters["window_MiB"] = double(windowRss) / 1024.0;
     s.counters["empty_MiB"] = double(emptyRss) / 1024.0;
 }
 
