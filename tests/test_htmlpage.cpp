@@ -23,18 +23,10 @@ QByteArray head(const QByteArray& refresh) {
            "<font face='Arial, Helvetica, sans-serif'><ol>\r\n";
 }
 
-QByteArray field(const QByteArray& value, int width, char pad) {
-    QByteArray f = value.left(width);
-    f.append(width - f.size(), pad);
-    return f;
-}
-
 // A small media file with a tag at its end.
 void writeTagged(const QString& path, const QByteArray& title, const QByteArray& artist,
                  char pad = '\0') {
-    writeBytes(path, QByteArray(72, '\x42') + "TAG" + field(title, 30, pad) +
-                         field(artist, 30, pad) + field("Album", 30, pad) + "2001" +
-                         field("", 30, pad) + char(17));
+    writeBytes(path, QByteArray(72, '\x42') + id3v1Tag(title, artist, "2001", "", 17, pad));
 }
 
 QByteArray entry(const QByteArray& target, const QByteArray& text, const QByteArray& artist,
@@ -101,7 +93,7 @@ void TestHtmlPage::tagsReadPerEntry() {
     // blanks after a value stay.
     QCOMPARE(page, head("file:///p.html") + entry("tagged.mp3", "Band", "Song") +
                        entry("plain.mp3", "", "") + entry("missing.mp3", "", "") +
-                       entry("spaces.mp3", field("Band", 30, ' '), field("Song", 30, ' ')) +
+                       entry("spaces.mp3", tagField("Band", 30, ' '), tagField("Song", 30, ' ')) +
                        entry("inner.mp3", "Band ", "Song") + kTail);
 }
 
