@@ -40,6 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(PlsFormat::parse(PlsFormat::render(pls, false, false), kMax) == pls,
             "a PLS list that does not read back");
     PlsFormat::render(pls, true, true);
+    // Any texts at all as entries: when the writer says they read back as
+    // they are, they do.
+    const QStringList texts =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(data), qsizetype(size / 2))
+            .split(u'\n');
+    bool asTheyAre = false;
+    const QByteArray written = PlsFormat::render(texts, false, false, &asTheyAre);
+    require(!asTheyAre || PlsFormat::parse(written) == texts,
+            "a list said to read back as it is that does not");
 
     const QString list = QStringLiteral("/lists/x.m3u");
     const QStringList m3u = M3uFormat::parse(bytes, list, kMax);

@@ -1,4 +1,6 @@
 // The editing rules on plain data: sort, moves and shuffle.
+#include "support/TestEnv.h"
+
 #include "playlist/PlaylistEdits.h"
 
 #include <QtTest>
@@ -14,10 +16,22 @@ private slots:
 
 void TestPlaylistEdits::sortIgnoresCaseAndDropsEmpty() {
     const QStringList in = {"/b.mp3", "/A.mp3", "", "/a.mp3", "/B/z.mp3", "/b.mp3"};
-    const QStringList out = PlaylistEdits::sortedAToZ(in);
     // Equal texts keep their order: /A.mp3 stood before /a.mp3.
-    QCOMPARE(out, QStringList({"/A.mp3", "/a.mp3", "/b.mp3", "/b.mp3", "/B/z.mp3"}));
+    QCOMPARE(PlaylistEdits::sortedAToZ(in),
+             QStringList({"/A.mp3", "/a.mp3", "/b.mp3", "/b.mp3", "/B/z.mp3"}));
     QVERIFY(PlaylistEdits::sortedAToZ({}).isEmpty());
+    // At length: case-folded code points, equal ones in list order; letters
+    // beyond ASCII, beyond U+FFFF, names that start others, duplicates.
+    QStringList many = samplePaths(3000);
+    for (const char* odd : {"/B", "/b", "/b/", "/bé", "/BÉ", "/b", "/ß", "/ss", "/\xEF\xBF\xBD",
+                            "/\xF0\x9F\x8E\xB5", "/Ärger", "/ärger", "/Zebra", "/zebra"})
+        many << QString::fromUtf8(odd);
+    std::shuffle(many.begin(), many.end(), std::mt19937(3));
+    QStringList expected = many;
+    std::stable_sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+        return a.toCaseFolded().toUcs4() < b.toCaseFolded().toUcs4();
+    });
+    QCOMPARE(PlaylistEdits::sortedAToZ(many), expected);
 }
 
 void TestPlaylistEdits::movesStopAtEdgesAndEmptyTexts() {

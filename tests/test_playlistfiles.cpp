@@ -124,6 +124,15 @@ void TestPlaylistFiles::roundTrips() {
         QCOMPARE(format(name).read(path, 99),
                  QStringList({"file:///m/a%0AFile2=/evil.mp3", "http://x/%09y"}));
     }
+    // What the autosave gives back is known without reading it: the list
+    // itself, unless it holds what cannot be an entry.
+    QStringList back;
+    QVERIFY(PlsFormat::writeFull(path, entries, back));
+    QCOMPARE(back.constData(), entries.constData());
+    const QStringList odd = {"/m/ok.mp3", "/m/a\nb", "/" + QString(4095, u'x'),
+                             QChar(0xD800) + QString("x")};
+    QVERIFY(PlsFormat::writeFull(path, odd, back));
+    QCOMPARE(back, PlsFormat::read(path, 99));
     // A PLS value may start with U+FEFF.
     QVERIFY(PlsFormat::write(path, {kFeff + "x"}, false, false));
     QCOMPARE(PlsFormat::read(path, 9), QStringList({kFeff + "x"}));

@@ -16,11 +16,11 @@
 
 namespace {
 
-QStringList linesOf(const QByteArray& bytes) {
-    QStringList lines;
-    TextFile::forEachLine(bytes,
-                          [&](const char* p, qsizetype n) { lines << TextFile::decodeLine(p, n); });
-    return lines;
+QStringList linesOf(TextFile::Lines& lines) {
+    QStringList out;
+    for (QByteArrayView line; lines.next(line);)
+        out << TextFile::decodeLine(line.data(), line.size());
+    return out;
 }
 
 QByteArray withMark(QStringEncoder::Encoding encoding, const QString& text) {
@@ -68,12 +68,24 @@ void TestTextFiles::lines_data() {
     for (auto e : {QStringEncoder::Utf16LE, QStringEncoder::Utf16BE, QStringEncoder::Utf32LE,
                    QStringEncoder::Utf32BE})
         QTest::addRow("%s", QStringEncoder::nameForEncoding(e)) << withMark(e, text) << expected;
+    // A file is read 64 KiB at a time: a CR LF cut in two, a CR alone at the
+    // end of a piece, a line longer than a piece.
+    QTest::newRow("pieces")
+        << QByteArray(65535, 'a') + "\r\n" + QByteArray(65534, 'b') + "\rc\n" +
+               QByteArray(200000, 'd') + "\r\n\r\nlast"
+        << QStringList{
+               QString(65535, 'a'), QString(65534, 'b'), "c", QString(200000, 'd'), "", "last"};
 }
 
 void TestTextFiles::lines() {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, expected);
-    QCOMPARE(linesOf(bytes), expected);
+    TestEnv env;
+    writeBytes(env.path("list"), bytes);
+    TextFile::Lines memory(bytes), file(env.path("list"));
+    QCOMPARE(linesOf(memory), expected);
+    QCOMPARE(linesOf(file), expected);
+    QVERIFY(!file.failed());
 }
 
 void TestTextFiles::readsOnlyRegularFilesOfSaneSize() {

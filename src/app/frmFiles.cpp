@@ -398,7 +398,7 @@ frmFiles::SaveResult frmFiles::SaveSettings() {
         result.keysWritten = ini.save();
     }
     // The playlist is written whatever became of the keys.
-    result.playlistWritten = ExportPLS(AppPaths::autosaveFile(), false, false);
+    result.playlistWritten = ExportPLS(AppPaths::autosaveFile(), false, false, &result.readBack);
     if (!result.keysWritten || !result.playlistWritten)
         message(QStringLiteral("Cannot Save Data"));
     return result;
@@ -418,7 +418,10 @@ bool frmFiles::ExportPlaylist(const PlaylistFiles::Format& format, const QString
     return format.write(tempfile, m_model.entries(), Relative, AddSequence);
 }
 
-bool frmFiles::ExportPLS(const QString& tempfile, bool Relative, bool AddSequence) {
+bool frmFiles::ExportPLS(const QString& tempfile, bool Relative, bool AddSequence,
+                         QStringList* readBack) {
+    if (readBack && !Relative)
+        return PlsFormat::writeFull(tempfile, m_model.entries(), *readBack);
     return PlsFormat::write(tempfile, m_model.entries(), Relative, AddSequence);
 }
 
@@ -672,19 +675,25 @@ void frmFiles::cmdShuffle_Click() {
     std::vector<char> marks = selectionMarks();
     int current = m_state.currentIndex;
     PlaylistEdits::shuffle(entries, marks, current, m_rng);
-    if (!entries.isEmpty()) {
+    // The clicks of the moves leave the index where the last one carried its
+    // entry.
+    m_state.currentIndex = current;
+    if (!entries.isEmpty())
         m_model.replaceAll(entries);
-        applySelection(marks);
-        setFocusedPosition(current);
-    }
-    // Only a playlist that reached the autosaved file is read back from it:
-    // a save that failed must not bring back an older list. The keys are
-    // not read back: when written they hold what is in memory, and when not,
-    // reading them would bring back older values.
-    if (!SaveSettings().playlistWritten)
+    // The list goes to the autosave and is read back from it: what a save
+    // that wrote it whole gives back is the list itself, now without a
+    // selection, and it is not read again. A save that failed brings back
+    // nothing, older keys neither: the list stays as the moves left it.
+    const SaveResult saved = SaveSettings();
+    if (!saved.playlistWritten) {
+        if (!entries.isEmpty()) {
+            applySelection(marks);
+            setFocusedPosition(current);
+        }
         return;
-    m_model.clear();
-    ImportPLS(AppPaths::autosaveFile());
+    }
+    if (saved.readBack.constData() != entries.constData())
+        m_model.replaceAll(saved.readBack);
 }
 
 // ---------------------------------------------------------------------------

@@ -58,6 +58,8 @@ public:
     struct SaveResult {
         bool keysWritten = false;
         bool playlistWritten = false;
+        // What reading the autosave back gives, once written.
+        QStringList readBack;
     };
     SaveResult SaveSettings();
 
@@ -66,7 +68,9 @@ public:
     void ImportPLS(const QString& tempfile);
     bool ExportPlaylist(const PlaylistFiles::Format& format, const QString& tempfile, bool Relative,
                         bool AddSequence);
-    bool ExportPLS(const QString& tempfile, bool Relative = false, bool AddSequence = false);
+    // With readBack, the full-path form, and what reading it back gives.
+    bool ExportPLS(const QString& tempfile, bool Relative = false, bool AddSequence = false,
+                   QStringList* readBack = nullptr);
 
     // Open, Export Playlist, files dropped on the list, the command line.
     void mnuimport_Click();
@@ -128,6 +132,8 @@ public:
     void setLoopValue(int value);
 
     PlaylistModel& playlistModel() { return m_model; }
+    // The random numbers of "Shuffle".
+    std::mt19937& shuffleNumbers() { return m_rng; }
     AppState& state() { return m_state; }
     Platform& platform() { return m_platform; }
     // The sorted copy that the last "A - Z" made.

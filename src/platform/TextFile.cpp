@@ -4,8 +4,12 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -89,15 +93,6 @@ QByteArray tempName(const QByteArray& file) {
            QByteArray::number(QRandomGenerator::global()->generate(), 16);
 }
 
-// Makes the rename itself last: the folder's entry goes to the disk too.
-void syncFolder(const QByteArray& folder) {
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 namespace TextFile {
@@ -142,22 +137,171 @@ QByteArray asUtf8(const QByteArray& bytes) {
     return text.toUtf8();
 }
 
-bool readAll(const QString& path, QByteArray& out, qint64 maxSize) {
-    out.clear();
+namespace {
+
+// Opens a regular file for reading without waiting on it (a FIFO must not
+// hold the program until someone writes); -1 for anything else, or when it
+// is larger than maxSize.
+int openRegular(const QString& path, qint64 maxSize, qint64& size) {
     if (path.isEmpty())
-        return false;
-    // Not blocking: a FIFO must not hold the program until someone writes.
+        return -1;
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return false;
+        return -1;
     struct stat st;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxSize;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxSize) {
+        ::close(fd);
+        return -1;
+    }
+    size = st.st_size;
+    return fd;
+}
+
+// Reads up to n bytes; -1 on a failure.
+qsizetype readSome(int fd, char* into, qsizetype n) {
+    for (;;) {
+        const ssize_t got = ::read(fd, into, size_t(n));
+        if (got >= 0 || errno != EINTR)
+            return got;
+    }
+}
+
+constexpr qsizetype kPiece = 64 * 1024;
+
+} // namespace
+
+Lines::Lines(const QByteArray& bytes) : m_buffer(bytes), m_size(bytes.size()) {
+    start();
+}
+
+Lines::Lines(const QString& path, qint64 maxSize) : m_maxSize(maxSize) {
+    m_fd = openRegular(path, maxSize, m_size);
+    m_failed = m_fd < 0;
+    m_end = m_failed;
+    if (!m_failed) {
+        fill();
+        start();
+    }
+}
+
+Lines::~Lines() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void Lines::start() {
+    // A text with another encoding's mark is read whole and made UTF-8.
+    const QByteArray head = m_buffer.left(4);
+    if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") ||
+        head.startsWith(QByteArrayView("\0\0\xFE\xFF", 4))) {
+        while (fill()) {
+        }
+        m_buffer = asUtf8(m_buffer);
+    }
+    if (m_buffer.startsWith("\xEF\xBB\xBF"))
+        m_pos = 3;
+}
+
+bool Lines::fill() {
+    if (m_end)
+        return false;
+    // The unread rest goes to the front and the piece is read behind it, in
+    // the same memory each time.
+    const qsizetype kept = m_buffer.size() - m_pos;
+    if (m_pos > 0)
+        std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, size_t(kept));
+    m_scanned -= m_pos;
+    m_pos = 0;
+    m_buffer.resize(kept + kPiece);
+    const qsizetype got = readSome(m_fd, m_buffer.data() + kept, kPiece);
+    m_buffer.resize(kept + std::max<qsizetype>(got, 0));
+    if (got > 0)
+        m_read += got;
+    if (got < 0 || m_read > m_maxSize) {
+        m_failed = true;
+        m_buffer.clear();
+        m_scanned = 0;
+    }
+    m_end = got <= 0 || m_failed;
+    return got > 0 && !m_failed;
+}
+
+bool Lines::next(QByteArrayView& line) {
+    for (;;) {
+        const char* base = m_buffer.constData();
+        const char* p = base + m_pos;
+        const char* end = base + m_buffer.size();
+        // What an earlier call searched without finding a line end.
+        const char* from = base + std::max(m_pos, m_scanned);
+        const char* nl = static_cast<const char*>(std::memchr(from, '\n', size_t(end - from)));
+        const char* stop = nl ? nl : end;
+        const char* cr = static_cast<const char*>(std::memchr(from, '\r', size_t(stop - from)));
+        const char* lineEnd = cr ? cr : nl;
+        // A CR at the end of what is read may be the first half of CR LF.
+        if (lineEnd && !(cr && cr + 1 == end && !m_end)) {
+            line = QByteArrayView(p, lineEnd - p);
+            m_pos = (lineEnd - base) + (cr && cr + 1 < end && cr[1] == '\n' ? 2 : 1);
+            m_scanned = m_pos;
+            return true;
+        }
+        m_scanned = (lineEnd ? lineEnd : end) - base;
+        // Once the end of the file is known, that CR ends its line.
+        if (fill() || (lineEnd && !m_failed))
+            continue;
+        if (m_failed || m_pos >= m_buffer.size())
+            return false;
+        line = QByteArrayView(m_buffer.constData() + m_pos, m_buffer.size() - m_pos);
+        m_pos = m_scanned = m_buffer.size();
+        return true;
+    }
+}
+
+Utf8Text::Utf8Text(qsizetype expectedSize) {
+    m_bytes.resize(expectedSize);
+}
+
+void Utf8Text::grow(qsizetype bytes) {
+    m_bytes.resize(std::max(m_size + bytes, m_bytes.size() * 2));
+}
+
+Utf8Text& Utf8Text::operator<<(QLatin1StringView ascii) {
+    std::memcpy(room(ascii.size()), ascii.data(), size_t(ascii.size()));
+    m_size += ascii.size();
+    return *this;
+}
+
+Utf8Text& Utf8Text::operator<<(QStringView text) {
+    // Three bytes at the most for each UTF-16 unit.
+    char* at = room(3 * text.size());
+    QStringEncoder encode(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    m_size = encode.appendToBuffer(at, text) - m_bytes.data();
+    return *this;
+}
+
+Utf8Text& Utf8Text::operator<<(int number) {
+    char* at = room(12);
+    m_size = std::to_chars(at, at + 12, number).ptr - m_bytes.data();
+    return *this;
+}
+
+QByteArray Utf8Text::take() {
+    m_bytes.resize(m_size);
+    m_size = 0;
+    return std::move(m_bytes);
+}
+
+bool readAll(const QString& path, QByteArray& out, qint64 maxSize) {
+    out.clear();
+    qint64 size = 0;
+    const int fd = openRegular(path, maxSize, size);
+    if (fd < 0)
+        return false;
     // One byte more than the size shows a file that grows while it is read.
+    out.resize(qsizetype(size) + 1);
     qsizetype got = 0;
-    if (ok)
-        out.resize(qsizetype(st.st_size) + 1);
-    while (ok) {
+    bool ok = true;
+    for (;;) {
         if (got == out.size()) {
             if (got > maxSize) {
                 ok = false;
@@ -165,9 +309,7 @@ bool readAll(const QString& path, QByteArray& out, qint64 maxSize) {
             }
             out.resize(qsizetype(std::min<qint64>(qint64(got) * 2, maxSize + 1)));
         }
-        const ssize_t n = ::read(fd, out.data() + got, size_t(out.size() - got));
-        if (n < 0 && errno == EINTR)
-            continue;
+        const qsizetype n = readSome(fd, out.data() + got, out.size() - got);
         if (n < 0)
             ok = false;
         if (n <= 0)
@@ -234,11 +376,13 @@ bool writeAtomically(const QString& path, const QByteArray& data) {
             return false;
         }
     }
+    // One write and one sync of the whole text: on the disk before it takes
+    // the old file's name, so that after a crash the file is the old one or
+    // the new one, whole.
     if (::rename(temp.constData(), file.constData()) != 0) {
         ::unlink(temp.constData());
         return false;
     }
-    syncFolder(folder);
     return true;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
-
-#include <cstring>
+#include <QStringView>
 
 // Text files of the program: written as UTF-8 through a temporary file that
 // replaces the old one only when complete and on the disk; read whole, each
@@ -21,39 +21,81 @@ QString decodeLine(const char* data, qsizetype size);
 // any other text unchanged (and not copied).
 QByteArray asUtf8(const QByteArray& bytes);
 
-// Calls f(const char* data, qsizetype size) for every line of the text. CR LF,
-// LF and CR alone each end a line; a byte-order mark at the very start is
-// dropped (UTF-16 and UTF-32 text is read as UTF-8). A last line without a
-// line end counts; an empty last line after the final line end does not.
+// The lines of a text, from bytes in memory or from a file read piece by
+// piece (a list of 32,767 entries never sits in memory whole). CR LF, LF and
+// CR alone each end a line; a byte-order mark at the very start is dropped
+// (UTF-16 and UTF-32 text is read as UTF-8). A last line without a line end
+// counts; an empty last line after the final line end does not.
+class Lines {
+public:
+    explicit Lines(const QByteArray& bytes);
+    // A regular file of at most maxSize bytes, as readAll() takes it; one
+    // that cannot be read has no lines and failed() is true, also when it
+    // fails after some lines.
+    explicit Lines(const QString& path, qint64 maxSize = kMaxReadSize);
+    ~Lines();
+    Lines(const Lines&) = delete;
+    Lines& operator=(const Lines&) = delete;
+
+    // The next line without its end, valid until the next call; false
+    // after the last one.
+    bool next(QByteArrayView& line);
+    bool failed() const { return m_failed; }
+    // The size of the text in bytes, as far as it is known at the start.
+    qint64 size() const { return m_size; }
+
+private:
+    void start();
+    bool fill();
+
+    int m_fd = -1;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    qsizetype m_scanned = 0;
+    qint64 m_size = 0;
+    qint64 m_read = 0;
+    qint64 m_maxSize = 0;
+    bool m_end = true;
+    bool m_failed = false;
+};
+
+// Calls f(const char* data, qsizetype size) for every line of the text, as
+// Lines splits it.
 template <typename F> void forEachLine(const QByteArray& bytes, F&& f) {
-    const QByteArray text = asUtf8(bytes);
-    const char* p = text.constData();
-    const char* end = p + text.size();
-    if (text.startsWith("\xEF\xBB\xBF"))
-        p += 3;
-    while (p < end) {
-        const char* nl = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
-        const char* lineEnd = nl ? nl : end;
-        const char* cr = static_cast<const char*>(std::memchr(p, '\r', size_t(lineEnd - p)));
-        if (cr) {
-            f(p, qsizetype(cr - p));
-            p = cr + 1 < end && cr[1] == '\n' ? cr + 2 : cr + 1;
-            continue;
-        }
-        f(p, qsizetype(lineEnd - p));
-        if (!nl)
-            break;
-        p = nl + 1;
-    }
+    Lines lines(bytes);
+    QByteArrayView line;
+    while (lines.next(line))
+        f(line.data(), line.size());
 }
+
+// UTF-8 text built in one buffer, with no UTF-16 copy on the way.
+class Utf8Text {
+public:
+    explicit Utf8Text(qsizetype expectedSize);
+    Utf8Text& operator<<(QLatin1StringView ascii);
+    Utf8Text& operator<<(QStringView text);
+    Utf8Text& operator<<(int number);
+    QByteArray take();
+
+private:
+    char* room(qsizetype bytes) {
+        if (m_size + bytes > m_bytes.size())
+            grow(bytes);
+        return m_bytes.data() + m_size;
+    }
+    void grow(qsizetype bytes);
+
+    QByteArray m_bytes;
+    qsizetype m_size = 0;
+};
 
 // Reads a whole regular file of at most maxSize bytes. A missing file, one
 // that cannot be read, a larger one and anything that is not a regular file
 // (a FIFO, a device, a folder) give false, without waiting on it.
 bool readAll(const QString& path, QByteArray& out, qint64 maxSize = kMaxReadSize);
 
-// Writes data to path through a temporary file beside it, synced to the disk,
-// and renames it over the old file. A read-only file, a missing folder or a
+// Writes data to path through a temporary file beside it, in one write and
+// synced to the disk, and renames it over the old file. A read-only file, a missing folder or a
 // full disk give false, and the old file stays whole. A symbolic link stays
 // and its target is replaced.
 bool writeAtomically(const QString& path, const QByteArray& data);

@@ -62,51 +62,52 @@ QString absoluteEntry(const QString& entry) {
 }
 
 QByteArray render(const QStringList& entries, bool relative, bool addSequence) {
-    QString out;
-    qsizetype estimate = 16;
+    qsizetype expected = 16;
     for (const QString& e : entries)
-        estimate += e.size() * 2 + 20;
-    out.reserve(estimate);
-    out += QLatin1String("#EXTM3U\r\n");
+        expected += 2 * e.size() + 16;
+    TextFile::Utf8Text out(expected);
+    out << QLatin1StringView("#EXTM3U\r\n");
     QString currentFolder; // looked up once, for the first relative entry
     int n = 0;
     for (const QString& text : entries) {
         ++n;
         const QString entry = PathNames::lineSafe(text);
-        const QString name = PathNames::fileName(entry);
-        out += QLatin1String("#EXTINF:0,");
-        out += PathNames::title(name);
-        out += QLatin1String("\r\n");
+        const QStringView name = PathNames::fileNameView(entry);
+        out << QLatin1StringView("#EXTINF:0,") << PathNames::titleView(name)
+            << QLatin1StringView("\r\n");
         if (!relative) {
             if (entry.isEmpty() || isKeptAsIs(entry)) {
-                out += entry;
+                out << entry;
             } else {
                 if (currentFolder.isEmpty())
                     currentFolder = QDir::currentPath();
-                out += PathNames::join(currentFolder, entry);
+                out << PathNames::join(currentFolder, entry);
             }
         } else {
-            if (addSequence) {
-                out += PathNames::sequenceNumber(n);
-                out += u'-';
-            }
-            out += name;
+            if (addSequence)
+                out << PathNames::sequenceNumber(n) << QLatin1StringView("-");
+            out << name;
         }
-        out += QLatin1String("\r\n");
+        out << QLatin1StringView("\r\n");
     }
-    return out.toUtf8();
+    return out.take();
 }
 
-QStringList parse(const QByteArray& bytes, const QString& listPath, int maxEntries) {
+namespace {
+
+QStringList parseLines(TextFile::Lines& lines, const QString& listPath, int maxEntries) {
     QStringList out;
     if (maxEntries <= 0)
         return out;
     // An #EXTINF line and its path line take some 40 bytes at the least.
-    out.reserve(std::min<qsizetype>(maxEntries, bytes.size() / 40 + 1));
+    out.reserve(qsizetype(std::min<qint64>(maxEntries, lines.size() / 40 + 1)));
     QString folder; // looked up once, for the first relative line
-    TextFile::forEachLine(bytes, [&](const char* p, qsizetype n) {
-        if (out.size() >= maxEntries || n == 0 || p[0] == '#' || isBlank(p, n))
-            return;
+    QByteArrayView line;
+    while (out.size() < maxEntries && lines.next(line)) {
+        const char* p = line.data();
+        const qsizetype n = line.size();
+        if (n == 0 || p[0] == '#' || isBlank(p, n))
+            continue;
         QString entry = TextFile::decodeLine(p, n);
         const qsizetype scheme = schemeLength(p, n);
         if (p[0] == '/' || (entry.size() >= 2 && entry.at(1) == u':')) {
@@ -125,8 +126,15 @@ QStringList parse(const QByteArray& bytes, const QString& listPath, int maxEntri
         }
         if (PathNames::isAcceptableEntry(entry))
             out.append(std::move(entry));
-    });
+    }
     return out;
+}
+
+} // namespace
+
+QStringList parse(const QByteArray& bytes, const QString& listPath, int maxEntries) {
+    TextFile::Lines lines(bytes);
+    return parseLines(lines, listPath, maxEntries);
 }
 
 bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence) {
@@ -134,10 +142,9 @@ bool write(const QString& path, const QStringList& entries, bool relative, bool 
 }
 
 QStringList read(const QString& listPath, int maxEntries) {
-    QByteArray bytes;
-    if (listPath.isEmpty() || !TextFile::readAll(listPath, bytes))
-        return {};
-    return parse(bytes, listPath, maxEntries);
+    TextFile::Lines lines(listPath);
+    QStringList out = parseLines(lines, listPath, maxEntries);
+    return lines.failed() ? QStringList() : out;
 }
 
 } // namespace M3uFormat

@@ -7,23 +7,30 @@ namespace PathNames {
 namespace {
 
 bool isControl(char16_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    return c < 0x20 || char16_t(c - 0x7F) <= 0x9F - 0x7F;
 }
 
 } // namespace
 
 QString fileName(const QString& path) {
-    qsizetype cut = path.lastIndexOf(u'/');
+    const QStringView name = fileNameView(path);
+    return name.size() == path.size() ? path : name.toString();
+}
+
+QStringView fileNameView(QStringView path) {
+    // The name is short and at the end: a plain loop from there.
+    qsizetype start = path.size();
+    while (start > 0 && path[start - 1] != u'/'
 #ifdef Q_OS_WIN
-    cut = std::max(cut, path.lastIndexOf(u'\\'));
+           && path[start - 1] != u'\\'
 #endif
-    return cut < 0 ? path : path.mid(cut + 1);
+    )
+        --start;
+    return path.sliced(start);
 }
 
 QString title(const QString& fileName) {
-    if (fileName.size() < 4)
-        return fileName;
-    return fileName.left(fileName.size() - 4);
+    return fileName.size() < 4 ? fileName : fileName.chopped(4);
 }
 
 QString sequenceNumber(int n) {
@@ -42,27 +49,36 @@ QString join(const QString& folder, const QString& name) {
 #endif
 }
 
-bool hasControl(QStringView text) {
-    for (QChar c : text) {
-        if (isControl(c.unicode()))
-            return true;
+TextScan scanText(QStringView text) {
+    // Whole numbers and no early exit: the loop runs on whole vectors.
+    const char16_t* p = text.utf16();
+    unsigned control = 0, surrogate = 0, extraBytes = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const unsigned c = p[i];
+        control |= (c < 0x20u) | (c - 0x7Fu < 0x21u);
+        surrogate |= (c & 0xF800u) == 0xD800u;
+        // Two bytes from U+0080, three from U+0800; a surrogate pair makes
+        // four, two for each half.
+        extraBytes += (c >= 0x80u) + ((c >= 0x800u) & ((c & 0xF800u) != 0xD800u));
     }
-    return false;
+    return {control != 0, surrogate != 0, text.size() + extraBytes};
 }
 
 bool isAcceptableEntry(QStringView text) {
     // Every UTF-16 unit takes at least one byte in UTF-8.
     if (text.size() > kMaxEntryBytes)
         return false;
-    qsizetype bytes = 0;
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (isControl(u))
+    const TextScan scan = scanText(text);
+    if (scan.control || scan.utf8Size > kMaxEntryBytes)
+        return false;
+    // A surrogate without its other half is no character a name can hold.
+    for (qsizetype i = 0; scan.surrogate && i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
             return false;
-        // A surrogate pair makes four bytes, two for each half.
-        bytes += u < 0x80 ? 1 : u < 0x800 || c.isSurrogate() ? 2 : 3;
     }
-    return bytes <= kMaxEntryBytes;
+    return true;
 }
 
 QString entryForLocalPath(const QString& path) {

@@ -10,10 +10,14 @@ namespace PathNames {
 
 // The last component of a path: the text after its last separator.
 QString fileName(const QString& path);
+QStringView fileNameView(QStringView path);
 
 // The file name without its last four characters (Song.mp3 gives Song). A
 // name of fewer than four characters is its own title.
 QString title(const QString& fileName);
+inline QStringView titleView(QStringView fileName) {
+    return fileName.size() < 4 ? fileName : fileName.chopped(4);
+}
 
 // The play-order number: n with at least four digits, zero-padded (1 gives
 // 0001, 12345 gives 12345).
@@ -30,12 +34,22 @@ inline bool endsWith(const QString& name, const char* ending) {
 // The longest entry, in UTF-8 bytes: what a path can be.
 constexpr qsizetype kMaxEntryBytes = PATH_MAX - 1;
 
-// True when text holds a control character (C0, DEL or C1), which would
-// break the line of a playlist file it stands on.
-bool hasControl(QStringView text);
+// What a text holds that matters on a line of a playlist file, found in one
+// pass: control characters (C0, DEL, C1: they would break the line),
+// surrogates, and its length in UTF-8.
+struct TextScan {
+    bool control = false;
+    bool surrogate = false;
+    qsizetype utf8Size = 0;
+};
+TextScan scanText(QStringView text);
 
-// True when text can be an entry: no control character, and no longer than
-// a path can be.
+inline bool hasControl(QStringView text) {
+    return scanText(text).control;
+}
+
+// True when text can be an entry: no control character, no surrogate
+// without its other half, and no longer than a path can be.
 bool isAcceptableEntry(QStringView text);
 
 // A local path as an entry: the path itself, or its file:// address (the

@@ -7,41 +7,39 @@
 
 namespace PlsFormat {
 
-QByteArray render(const QStringList& entries, bool relative, bool addSequence) {
-    QString out;
-    qsizetype estimate = 16;
+QByteArray render(const QStringList& entries, bool relative, bool addSequence, bool* asTheyAre) {
+    qsizetype expected = 16;
     for (const QString& e : entries)
-        estimate += e.size() * 2 + 24;
-    out.reserve(estimate);
-    out += QLatin1String("\r\n[playlist]\r\n");
+        expected += 2 * e.size() + 24;
+    TextFile::Utf8Text out(expected);
+    out << QLatin1StringView("\r\n[playlist]\r\n");
+    bool allAsTheyAre = true;
     int n = 0;
     for (const QString& text : entries) {
         ++n;
-        const QString entry = PathNames::lineSafe(text);
-        const QString number = QString::number(n);
-        const QString name = PathNames::fileName(entry);
-        out += QLatin1String("File");
-        out += number;
-        out += u'=';
+        const PathNames::TextScan scan = PathNames::scanText(text);
+        const QString entry = scan.control ? PathNames::lineSafe(text) : text;
+        allAsTheyAre = allAsTheyAre && !scan.control &&
+                       scan.utf8Size <= PathNames::kMaxEntryBytes &&
+                       (!scan.surrogate || PathNames::isAcceptableEntry(text));
+        const QStringView name = PathNames::fileNameView(entry);
+        out << QLatin1StringView("File") << n << QLatin1StringView("=");
         if (!relative) {
-            out += entry;
+            out << entry;
         } else if (addSequence) {
-            out += PathNames::sequenceNumber(n);
-            out += u'-';
-            out += name;
-            out += QLatin1String("\r\n");
+            out << PathNames::sequenceNumber(n) << QLatin1StringView("-") << name
+                << QLatin1StringView("\r\n");
             continue;
         } else {
-            out += name;
+            out << name;
         }
-        out += QLatin1String("\r\nTitle");
-        out += number;
-        out += u'=';
-        out += PathNames::title(name);
-        out += QLatin1String("\r\n");
+        out << QLatin1StringView("\r\nTitle") << n << QLatin1StringView("=")
+            << PathNames::titleView(name) << QLatin1StringView("\r\n");
     }
-    out += QLatin1String("\r\n");
-    return out.toUtf8();
+    out << QLatin1StringView("\r\n");
+    if (asTheyAre)
+        *asTheyAre = allAsTheyAre;
+    return out.take();
 }
 
 namespace {
@@ -65,19 +63,40 @@ bool isFileKey(const char* p, qsizetype n, qsizetype& eq) {
 
 } // namespace
 
-QStringList parse(const QByteArray& bytes, int maxEntries) {
+namespace {
+
+QStringList parseLines(TextFile::Lines& lines, int maxEntries) {
     QStringList out;
+    if (maxEntries <= 0)
+        return out;
     // A File line and its Title line take some 60 bytes at the least.
-    out.reserve(std::min<qsizetype>(maxEntries, bytes.size() / 60 + 1));
-    TextFile::forEachLine(bytes, [&](const char* p, qsizetype n) {
+    out.reserve(qsizetype(std::min<qint64>(maxEntries, lines.size() / 60 + 1)));
+    QByteArrayView line;
+    while (out.size() < maxEntries && lines.next(line)) {
         qsizetype eq = 0;
-        if (out.size() >= maxEntries || !isFileKey(p, n, eq))
-            return;
-        QString entry = TextFile::decodeLine(p + eq + 1, n - eq - 1);
+        if (!isFileKey(line.data(), line.size(), eq))
+            continue;
+        QString entry = TextFile::decodeLine(line.data() + eq + 1, line.size() - eq - 1);
         if (PathNames::isAcceptableEntry(entry))
             out.append(std::move(entry));
-    });
+    }
     return out;
+}
+
+} // namespace
+
+QStringList parse(const QByteArray& bytes, int maxEntries) {
+    TextFile::Lines lines(bytes);
+    return parseLines(lines, maxEntries);
+}
+
+bool writeFull(const QString& path, const QStringList& entries, QStringList& readBack) {
+    bool asTheyAre = false;
+    const QByteArray bytes = render(entries, false, false, &asTheyAre);
+    if (!TextFile::writeAtomically(path, bytes))
+        return false;
+    readBack = asTheyAre ? entries : parse(bytes, int(entries.size()));
+    return true;
 }
 
 bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence) {
@@ -85,10 +104,9 @@ bool write(const QString& path, const QStringList& entries, bool relative, bool 
 }
 
 QStringList read(const QString& path, int maxEntries) {
-    QByteArray bytes;
-    if (!TextFile::readAll(path, bytes))
-        return {};
-    return parse(bytes, maxEntries);
+    TextFile::Lines lines(path);
+    QStringList out = parseLines(lines, maxEntries);
+    return lines.failed() ? QStringList() : out;
 }
 
 } // namespace PlsFormat

@@ -11,13 +11,22 @@ namespace PlsFormat {
 // The file's bytes. relative writes file names instead of full paths;
 // relative with addSequence writes numbered file names and no Title lines.
 // An entry never puts a control character on its line (PathNames::lineSafe).
-QByteArray render(const QStringList& entries, bool relative, bool addSequence);
+// asTheyAre, when given, tells whether every entry can be one
+// (PathNames::isAcceptableEntry), so that the full-path form reads back as
+// the list itself.
+QByteArray render(const QStringList& entries, bool relative, bool addSequence,
+                  bool* asTheyAre = nullptr);
 
 // The entries of a PLS file, in the order of their lines: every line whose
 // key is "File" followed by digits (any letter case) gives the text after
 // its first "=". Other lines are skipped, and so are values that cannot be
 // entries (PathNames::isAcceptableEntry).
 QStringList parse(const QByteArray& bytes, int maxEntries = 32767);
+
+// Writes the full-path form, as write() does, and gives what reading that
+// file back gives, without reading it: the list itself when every entry can
+// be one, which is the rule.
+bool writeFull(const QString& path, const QStringList& entries, QStringList& readBack);
 
 // Writes the file through a temporary file; false when it could not be
 // written (the old file then stays whole).
