@@ -1,5 +1,6 @@
 #include "DeviceCopy.h"
 
+#include "platform/TextFile.h"
 #include "playlist/PathNames.h"
 #include "playlist/PlaylistFiles.h"
 
@@ -116,19 +117,6 @@ bool isReadOnly(const QFileInfo& info) {
     return !(info.permissions() & writeBits);
 }
 
-bool writeAll(int fd, const char* data, qint64 n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, data, size_t(n));
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return false;
-        data += w;
-        n -= w;
-    }
-    return true;
-}
-
 // Sends each piece on its way to the device as soon as it is written and
 // waits for the piece before it: the device writes while the next piece is
 // read, no more than two pieces wait in memory, and the flush at the end of
@@ -169,7 +157,7 @@ FileOutcome copyBytes(int in, int out, qint64 size, const std::function<bool(qin
             if (pace.buffer.size() < want)
                 pace.buffer.resize(want);
             n = ::read(in, pace.buffer.data(), size_t(want));
-            if (n > 0 && !writeAll(out, pace.buffer.constData(), n))
+            if (n > 0 && !TextFile::writeWhole(out, pace.buffer.constData(), n))
                 return FileOutcome::Failed;
         }
         if (n < 0 && errno == EINTR)

@@ -62,26 +62,13 @@ bool isValidUtf8(const unsigned char* s, qsizetype n) {
     return true;
 }
 
-bool writeWhole(int fd, const char* data, qsizetype size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
 // Writes data into the open file and syncs it to the disk; a failing write
 // (a full disk) or sync fails it. A file system that cannot sync at all is
 // no failure.
 bool fill(int fd, const QByteArray& data, const mode_t* mode) {
     if (mode && ::fchmod(fd, *mode) != 0)
         return false;
-    if (!writeWhole(fd, data.constData(), data.size()))
+    if (!TextFile::writeWhole(fd, data.constData(), data.size()))
         return false;
     return ::fdatasync(fd) == 0 || errno == EINVAL;
 }
@@ -96,6 +83,19 @@ QByteArray tempName(const QByteArray& file) {
 } // namespace
 
 namespace TextFile {
+
+bool writeWhole(int fd, const char* data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
 
 QString decodeLine(const char* data, qsizetype size) {
     auto s = reinterpret_cast<const unsigned char*>(data);

@@ -14,6 +14,10 @@ namespace TextFile {
 // The largest file read as a playlist or settings file.
 constexpr qint64 kMaxReadSize = 64 * 1024 * 1024;
 
+// Writes all of data to the open file descriptor, going on after a write
+// that an interruption cut short; false when a write fails (a full disk).
+bool writeWhole(int fd, const char* data, qsizetype size);
+
 // Decodes one line (without its line end). A U+FEFF at its start is kept.
 QString decodeLine(const char* data, qsizetype size);
 
