@@ -40,6 +40,7 @@ private slots:
     void foreignFiles_data();
     void foreignFiles();
     void largestLists();
+    void readAhead();
     void listFolder();
 
     // The table of formats
@@ -219,6 +220,23 @@ void TestPlaylistFiles::largestLists() {
         const QByteArray before = QByteArray(name) == "PLS" ? "=" : "\n";
         QVERIFY(readBytes(env.path("big")).contains(before + "12345-12345.mp3\r\n"));
     }
+}
+
+void TestPlaylistFiles::readAhead() {
+    TestEnv env;
+    const QString path = env.path("jukora.pls"), other = env.path("other.pls");
+    QVERIFY(PlsFormat::write(path, {"/a.mp3", "/b.mp3"}, false, false));
+    QVERIFY(PlsFormat::write(other, {"/o.mp3"}, false, false));
+    // Taken by the next read of the same file, and only as far as room goes.
+    PlsFormat::readAhead(path);
+    QCOMPARE(PlsFormat::read(other), QStringList({"/o.mp3"}));
+    QCOMPARE(PlsFormat::read(path, 1), QStringList({"/a.mp3"}));
+    // A file replaced after the read began is read afresh.
+    PlsFormat::readAhead(path);
+    QVERIFY(PlsFormat::write(path, {"/new.mp3"}, false, false));
+    QCOMPARE(PlsFormat::read(path), QStringList({"/new.mp3"}));
+    PlsFormat::readAhead(env.path("gone.pls"));
+    QVERIFY(PlsFormat::read(env.path("gone.pls")).isEmpty());
 }
 
 void TestPlaylistFiles::listFolder() {

@@ -66,6 +66,9 @@ QRect designRect(int left, int top, int width, int height) {
 
 frmFiles::frmFiles(AppState& state, Platform& platform, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_platform(platform), m_rng(std::random_device{}()) {
+    // The autosaved playlist is read while the window is built; Form_Load
+    // takes it.
+    PlsFormat::readAhead(AppPaths::autosaveToRead());
     setWindowTitle(QStringLiteral("Jukora - ") + Version::webSite());
     // Every window of the program (and its message boxes) carries its icon.
     QApplication::setWindowIcon(appIcon());

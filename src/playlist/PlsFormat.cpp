@@ -3,7 +3,15 @@
 #include "PathNames.h"
 #include "platform/TextFile.h"
 
+#include <QFile>
+
 #include <algorithm>
+#include <future>
+#include <mutex>
+#include <sys/stat.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace PlsFormat {
 
@@ -103,10 +111,82 @@ bool write(const QString& path, const QStringList& entries, bool relative, bool 
     return TextFile::writeAtomically(path, render(entries, relative, addSequence));
 }
 
-QStringList read(const QString& path, int maxEntries) {
+namespace {
+
+// What identifies a file's contents without reading them.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec changed = {};
+
+    static FileStamp of(const QString& path) {
+        FileStamp f;
+        struct stat st;
+        if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+            f = {st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+        return f;
+    }
+    bool operator==(const FileStamp& o) const {
+        return device == o.device && inode == o.inode && size == o.size &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+struct ReadAhead {
+    FileStamp stamp; // before the read: a change during it shows
+    QStringList entries;
+    bool ok = false;
+};
+
+std::mutex g_aheadLock;
+QString g_aheadPath;
+std::future<ReadAhead> g_ahead;
+
+QStringList readNow(const QString& path, int maxEntries, bool* ok = nullptr) {
     TextFile::Lines lines(path);
     QStringList out = parseLines(lines, maxEntries);
+    if (ok)
+        *ok = !lines.failed();
     return lines.failed() ? QStringList() : out;
+}
+
+} // namespace
+
+void readAhead(const QString& path) {
+#ifdef __GLIBC__
+    // The names of a full list (some 7 MiB) are allocated on that thread
+    // while this one builds the window. Its heap then grows in steps of
+    // 8 MiB instead of 128 KiB: each step changes the process's memory map,
+    // which the other thread's page faults wait for.
+    static const int padded = mallopt(M_TOP_PAD, 8 << 20);
+    Q_UNUSED(padded);
+#endif
+    std::lock_guard<std::mutex> lock(g_aheadLock);
+    g_aheadPath = path;
+    g_ahead = std::async(std::launch::async, [path] {
+        ReadAhead r;
+        r.stamp = FileStamp::of(path);
+        r.entries = readNow(path, 32767, &r.ok);
+        return r;
+    });
+}
+
+QStringList read(const QString& path, int maxEntries) {
+    if (maxEntries <= 0)
+        return {};
+    std::future<ReadAhead> ahead;
+    {
+        std::lock_guard<std::mutex> lock(g_aheadLock);
+        if (g_ahead.valid() && g_aheadPath == path)
+            ahead = std::move(g_ahead);
+    }
+    if (ahead.valid()) {
+        ReadAhead r = ahead.get();
+        if (r.ok && r.stamp == FileStamp::of(path))
+            return r.entries.size() > maxEntries ? r.entries.mid(0, maxEntries) : r.entries;
+    }
+    return readNow(path, maxEntries);
 }
 
 } // namespace PlsFormat

@@ -36,4 +36,11 @@ bool write(const QString& path, const QStringList& entries, bool relative, bool 
 // or larger than TextFile::kMaxReadSize, gives no entries.
 QStringList read(const QString& path, int maxEntries = 32767);
 
+// Starts reading a file on another thread for the read() of the same path
+// that comes next (the start-up reads the autosave while it builds its
+// window). That read() waits for it and takes its entries when the file is
+// still the one that was read (the same file, size and time of change), and
+// reads it afresh otherwise.
+void readAhead(const QString& path);
+
 } // namespace PlsFormat
