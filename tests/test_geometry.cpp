@@ -239,15 +239,16 @@ void TestGeometry::savedPlaces() {
 }
 
 void TestGeometry::textReadableAndWhole() {
-    // A dark desktop: light text on dark windows, boxes and buttons.
+    // The desktop's own palette, and a dark one: light text on dark windows,
+    // boxes and buttons.
     const QPalette before = QApplication::palette();
     QPalette dark(QColor(53, 53, 53), QColor(40, 40, 40));
     dark.setColor(QPalette::WindowText, Qt::white);
     dark.setColor(QPalette::Text, Qt::white);
     dark.setColor(QPalette::ButtonText, Qt::white);
     dark.setColor(QPalette::Base, QColor(30, 30, 30));
-    QApplication::setPalette(dark);
-    {
+    for (const QPalette& desktop : {before, dark}) {
+        QApplication::setPalette(desktop);
         App a;
         QList<QWidget*> windows{a.w.get()};
         for (const char* name : {"File Browser", "Export Media", "Now Playing", "tag window"})

@@ -165,6 +165,8 @@ void frmPort::buildControls() {
     chkSequence->setObjectName(QStringLiteral("chkSequence"));
     chkSequence->setGeometry(280, 0, 81, 21);
     chkSequence->setFont(arial(8.25, true));
+    // A check box fills with its button colour unless told otherwise.
+    chkSequence->setBackgroundRole(QPalette::Window);
     chkSequence->setAutoFillBackground(true);
     setColours(chkSequence, QPalette::Window, kBackground, QPalette::WindowText, kTintB);
 
