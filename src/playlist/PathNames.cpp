@@ -1,5 +1,7 @@
 #include "PathNames.h"
 
+#include <algorithm>
+
 #include <QUrl>
 
 namespace PathNames {
@@ -79,6 +81,20 @@ bool isAcceptableEntry(QStringView text) {
             return false;
     }
     return true;
+}
+
+bool isPlainEntry(QByteArrayView bytes) {
+    if (bytes.size() > kMaxEntryBytes)
+        return false;
+    // The smallest and the largest byte, with no early exit: the loop runs
+    // on whole vectors.
+    const auto* p = reinterpret_cast<const quint8*>(bytes.data());
+    quint8 lo = 0xFF, hi = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        lo = std::min(lo, p[i]);
+        hi = std::max(hi, p[i]);
+    }
+    return bytes.isEmpty() || (lo >= 0x20 && hi <= 0x7E);
 }
 
 QString entryForLocalPath(const QString& path) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -51,6 +52,11 @@ inline bool hasControl(QStringView text) {
 // True when text can be an entry: no control character, no surrogate
 // without its other half, and no longer than a path can be.
 bool isAcceptableEntry(QStringView text);
+
+// True when the bytes of a line are printable ASCII (space to "~") and no
+// longer than an entry may be: read as Latin-1 they are an acceptable entry
+// as they stand. Most names are; they skip the full decoding and checks.
+bool isPlainEntry(QByteArrayView bytes);
 
 // A local path as an entry: the path itself, or its file:// address (the
 // control characters percent-encoded) when it holds one; empty when it is

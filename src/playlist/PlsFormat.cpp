@@ -84,7 +84,12 @@ QStringList parseLines(TextFile::Lines& lines, int maxEntries) {
         qsizetype eq = 0;
         if (!isFileKey(line.data(), line.size(), eq))
             continue;
-        QString entry = TextFile::decodeLine(line.data() + eq + 1, line.size() - eq - 1);
+        const QByteArrayView value = line.sliced(eq + 1);
+        if (PathNames::isPlainEntry(value)) {
+            out.append(QString::fromLatin1(value));
+            continue;
+        }
+        QString entry = TextFile::decodeLine(value.data(), value.size());
         if (PathNames::isAcceptableEntry(entry))
             out.append(std::move(entry));
     }
