@@ -9,9 +9,6 @@
 #include <future>
 #include <mutex>
 #include <sys/stat.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace PlsFormat {
 
@@ -159,14 +156,6 @@ QStringList readNow(const QString& path, int maxEntries, bool* ok = nullptr) {
 } // namespace
 
 void readAhead(const QString& path) {
-#ifdef __GLIBC__
-    // The names of a full list (some 7 MiB) are allocated on that thread
-    // while this one builds the window. Its heap then grows in steps of
-    // 8 MiB instead of 128 KiB: each step changes the process's memory map,
-    // which the other thread's page faults wait for.
-    static const int padded = mallopt(M_TOP_PAD, 8 << 20);
-    Q_UNUSED(padded);
-#endif
     std::lock_guard<std::mutex> lock(g_aheadLock);
     g_aheadPath = path;
     g_ahead = std::async(std::launch::async, [path] {
