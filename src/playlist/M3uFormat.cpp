@@ -108,6 +108,10 @@ QStringList parseLines(TextFile::Lines& lines, const QString& listPath, int maxE
         const qsizetype n = line.size();
         if (n == 0 || p[0] == '#' || isBlank(p, n))
             continue;
+        if (p[0] == '/' && PathNames::isPlainEntry(line)) {
+            out.append(QString::fromLatin1(line));
+            continue;
+        }
         QString entry = TextFile::decodeLine(p, n);
         const qsizetype scheme = schemeLength(p, n);
         if (p[0] == '/' || (entry.size() >= 2 && entry.at(1) == u':')) {
