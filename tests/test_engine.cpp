@@ -355,16 +355,27 @@ void TestEngine::videoFrameDrawn() {
     const QColor magenta(255, 0, 255), green(0, 255, 0);
     Watched w;
     {
-        // As the player windows do: shown, and the file given at once, before
-        // the picture has had a chance to set up OpenGL.
+        // A song: a plain picture names it, and OpenGL is not set up for it.
         MediaPlayer p(w.e);
         p.resize(320, 280);
         p.show();
+        QVERIFY(w.e.setURL(tone("song.wav", 0.5)));
+        WAIT_STATE(w, Playing);
+        QTest::qWait(kSettle);
+        QVERIFY(!p.findChild<QOpenGLWidget*>());
+        QCOMPARE(p.findChild<QLabel*>(QStringLiteral("fileNote"))->text(),
+                 QStringLiteral("song.wav"));
+        // Then a film, as the player windows give it: the decoder's picture
+        // takes the place of the plain one, and fills the area (stretched):
+        // a corner shows it too. A double click on it is full screen.
         QVERIFY(w.e.setURL(m_tones->video(QStringLiteral("magenta.avi"), magenta, 60, 10)));
-        QVERIFY2(p.findChild<QOpenGLWidget*>(), "no OpenGL picture on this display");
         QTRY_VERIFY_WITH_TIMEOUT(shows(p, magenta), kLong);
-        // The picture fills the area (stretched): a corner shows it too.
         QVERIFY(shows(p, magenta, true));
+        auto* picture = p.findChild<QWidget*>(QStringLiteral("picture"));
+        QVERIFY(picture == p.findChild<QOpenGLWidget*>());
+        QTest::mouseDClick(picture, Qt::LeftButton);
+        QVERIFY(p.fullScreen());
+        p.setFullScreen(false);
     }
     // The window closed and opened again over the same engine: the picture
     // is there all the same, also for a file given while it was hidden.

@@ -41,8 +41,9 @@ namespace {
 const char* const kTimePos = "time-pos";
 const char* const kDuration = "duration";
 const char* const kPausedForCache = "paused-for-cache";
+const char* const kVideoTrack = "vid";
 
-enum Observed : uint64_t { ObsTimePos = 1, ObsDuration, ObsPausedForCache };
+enum Observed : uint64_t { ObsTimePos = 1, ObsDuration, ObsPausedForCache, ObsVideoTrack };
 
 int64_t entryId(const mpv_node& result) {
     if (result.format != MPV_FORMAT_NODE_MAP || !result.u.list)
@@ -75,6 +76,7 @@ struct MediaEngine::Private {
     bool started = false;
     std::atomic<bool> drainPosted{false};
     QPointer<MpvVideoWidget> video;
+    bool hasVideo = false; // a file with a picture has played
 
     // The current file and the queued one.
     QString url;
@@ -393,6 +395,14 @@ struct MediaEngine::Private {
             if (p.format == MPV_FORMAT_FLAG)
                 waitingForCache = *static_cast<const int*>(p.data) != 0;
             break;
+        case ObsVideoTrack:
+            // A number while a video track (a film, a cover picture) plays;
+            // no value for "no".
+            if (p.format == MPV_FORMAT_INT64 && !hasVideo) {
+                hasVideo = true;
+                emit q->videoFound();
+            }
+            return;
         default:
             return;
         }
@@ -455,6 +465,7 @@ struct MediaEngine::Private {
         lib->observe_property(mpv, ObsTimePos, kTimePos, MPV_FORMAT_DOUBLE);
         lib->observe_property(mpv, ObsDuration, kDuration, MPV_FORMAT_DOUBLE);
         lib->observe_property(mpv, ObsPausedForCache, kPausedForCache, MPV_FORMAT_FLAG);
+        lib->observe_property(mpv, ObsVideoTrack, kVideoTrack, MPV_FORMAT_INT64);
         return true;
     }
 };
@@ -480,6 +491,10 @@ MediaEngine::~MediaEngine() {
 
 void MediaEngine::preload() {
     preloadMpv();
+}
+
+bool MediaEngine::hasPlayedVideo() const {
+    return d->hasVideo;
 }
 
 QWidget* MediaEngine::createPicture(QWidget* parent) {

@@ -42,6 +42,15 @@ public:
     // decoder leaves it when it is destroyed.
     QWidget* createPicture(QWidget* parent);
 
+    // Whether a file with a picture (a film, a cover picture) has played: a
+    // player shows the decoder's picture only from then on, so that playing
+    // songs never loads the graphics driver.
+    bool hasPlayedVideo() const;
+
+signals:
+    // The first file with a picture has started.
+    void videoFound();
+
 private:
     struct Private;
     std::unique_ptr<Private> d;

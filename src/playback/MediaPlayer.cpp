@@ -129,27 +129,12 @@ struct MediaPlayer::Private {
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
 
-        picture = engine.createPicture(q);
-        if (!picture) {
-            picture = new QWidget(q);
-            picture->setAutoFillBackground(true);
-            QPalette black = picture->palette();
-            black.setColor(QPalette::Window, Qt::black);
-            black.setColor(QPalette::WindowText, QColor(0xb0, 0xb0, 0xb0));
-            picture->setPalette(black);
-            auto* inner = new QVBoxLayout(picture);
-            note = new QLabel(picture);
-            note->setObjectName(QStringLiteral("fileNote"));
-            note->setAlignment(Qt::AlignCenter);
-            note->setWordWrap(true);
-            inner->addWidget(note);
-        }
-        picture->setObjectName(QStringLiteral("picture"));
-        picture->setMinimumSize(64, 48);
-        picture->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        picture->setContextMenuPolicy(Qt::CustomContextMenu);
-        picture->installEventFilter(
-            new PictureEvents([this] { q->setFullScreen(!fullScreen); }, q));
+        // Songs get a plain black picture that names the file; the decoder's
+        // own picture comes with the first film or cover picture.
+        picture = engine.hasPlayedVideo() ? engine.createPicture(q) : nullptr;
+        if (!picture)
+            picture = plainPicture();
+        setUpPicture();
         layout->addWidget(picture, 1);
 
         auto* bar = new QWidget(q);
@@ -222,10 +207,6 @@ struct MediaPlayer::Private {
         QObject::connect(fullScreenAction, &QAction::triggered, q,
                          [this](bool on) { q->setFullScreen(on); });
         QObject::connect(escape, &QShortcut::activated, q, [this] { q->setFullScreen(false); });
-        QObject::connect(picture, &QWidget::customContextMenuRequested, q, [this](QPoint at) {
-            fullScreenAction->setChecked(fullScreen);
-            menu->popup(picture->mapToGlobal(at));
-        });
         QObject::connect(seekSlider, &QSlider::sliderReleased, q,
                          [this] { engine.seek(seekSlider->value() / 1000.0); });
         QObject::connect(seekSlider, &QSlider::actionTriggered, q, [this](int action) {
@@ -236,6 +217,54 @@ struct MediaPlayer::Private {
                          [this](int v) { engine.setVolume(v); });
 
         updateBar();
+    }
+
+    QWidget* plainPicture() {
+        auto* plain = new QWidget(q);
+        plain->setAutoFillBackground(true);
+        QPalette black = plain->palette();
+        black.setColor(QPalette::Window, Qt::black);
+        black.setColor(QPalette::WindowText, QColor(0xb0, 0xb0, 0xb0));
+        plain->setPalette(black);
+        auto* inner = new QVBoxLayout(plain);
+        note = new QLabel(plain);
+        note->setObjectName(QStringLiteral("fileNote"));
+        note->setAlignment(Qt::AlignCenter);
+        note->setWordWrap(true);
+        inner->addWidget(note);
+        return plain;
+    }
+
+    // What every picture does: a double click for full screen, a right
+    // click for the menu.
+    void setUpPicture() {
+        picture->setObjectName(QStringLiteral("picture"));
+        picture->setMinimumSize(64, 48);
+        picture->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        picture->setContextMenuPolicy(Qt::CustomContextMenu);
+        picture->installEventFilter(
+            new PictureEvents([this] { q->setFullScreen(!fullScreen); }, picture));
+        QObject::connect(picture, &QWidget::customContextMenuRequested, q, [this](QPoint at) {
+            fullScreenAction->setChecked(fullScreen);
+            menu->popup(picture->mapToGlobal(at));
+        });
+    }
+
+    // The decoder's picture in place of the plain one, once there is one to
+    // show.
+    void showDecoderPicture() {
+        if (!note)
+            return;
+        QWidget* drawn = engine.createPicture(q);
+        if (!drawn)
+            return;
+        QWidget* plain = picture;
+        q->layout()->replaceWidget(plain, drawn);
+        picture = drawn;
+        note = nullptr;
+        setUpPicture();
+        drawn->show();
+        delete plain;
     }
 
     void showNote() {
@@ -256,6 +285,7 @@ MediaPlayer::MediaPlayer(MediaEngine& engine, QWidget* parent)
     connect(&engine, &MediaControl::positionChanged, this, [this] { d->updateBar(); });
     connect(&engine, &MediaControl::durationChanged, this, [this] { d->updateBar(); });
     connect(&engine, &MediaControl::volumeChanged, this, [this] { d->updateBar(); });
+    connect(&engine, &MediaEngine::videoFound, this, [this] { d->showDecoderPicture(); });
 }
 
 MediaPlayer::~MediaPlayer() = default;
