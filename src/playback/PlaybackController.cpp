@@ -79,10 +79,7 @@ void PlaybackController::startList() {
     m_state.listPlaying = true;
     m_state.loadPending = true;
     m_host.showPlayer(1);
-    if (!loadPlayer1() && continueAfterFailure(m_state.playerFile)) {
-        m_state.loadPending = true;
-        remote();
-    }
+    loadOrGoOn(m_state.playerFile);
 }
 
 void PlaybackController::playSong() {
@@ -185,6 +182,16 @@ bool PlaybackController::loadPlayer1() {
     return true;
 }
 
+void PlaybackController::playNext() {
+    m_state.loadPending = true;
+    remote();
+}
+
+void PlaybackController::loadOrGoOn(const QString& file) {
+    if (!loadPlayer1() && continueAfterFailure(file))
+        playNext();
+}
+
 void PlaybackController::player1Remote() {
     const Batch batch(*this);
     if (!loadPlayer1())
@@ -217,10 +224,7 @@ void PlaybackController::dropOnPlayer(int player, const QString& path) {
     m_state.playerFile = path;
     m_state.loadPending = true;
     m_failed.remove(path);
-    if (!loadPlayer1() && continueAfterFailure(path)) {
-        m_state.loadPending = true;
-        remote();
-    }
+    loadOrGoOn(path);
 }
 
 void PlaybackController::player1StateChanged(int) {
@@ -230,17 +234,14 @@ void PlaybackController::player1StateChanged(int) {
     emit changed();
     if (state != MediaControl::MediaEnded || !m_host.isPlayerOpen(1))
         return;
-    m_state.loadPending = true;
-    remote();
+    playNext();
 }
 
 void PlaybackController::player1Error(const QString& path) {
     if (!m_host.isPlayerOpen(1) || path != m_player1.URL())
         return;
-    if (continueAfterFailure(path)) {
-        m_state.loadPending = true;
-        remote();
-    }
+    if (continueAfterFailure(path))
+        playNext();
 }
 
 // ---------------------------------------------------------------------------
@@ -350,8 +351,7 @@ void PlaybackController::next() {
     const Batch batch(*this);
     if (isListRun()) {
         // What the end of the song does.
-        m_state.loadPending = true;
-        remote();
+        playNext();
         return;
     }
     m_selection.setFocusedPosition(m_state.currentIndex + 1);
@@ -374,8 +374,5 @@ void PlaybackController::previous() {
     m_selection.setSelected(target, true);
     m_state.playerFile = m_model.text(target);
     m_state.loadPending = true;
-    if (!loadPlayer1() && continueAfterFailure(m_state.playerFile)) {
-        m_state.loadPending = true;
-        remote();
-    }
+    loadOrGoOn(m_state.playerFile);
 }

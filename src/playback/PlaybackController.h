@@ -104,6 +104,11 @@ private:
     void startList();
     // Loads and starts Player 1's file; false when it could not be loaded.
     bool loadPlayer1();
+    // The next-song rule, as at the end of a song.
+    void playNext();
+    // Loads Player 1's file; when it cannot be played and the run goes on,
+    // the next entry.
+    void loadOrGoOn(const QString& file);
     // A Player 1 file failed: reports it the first time and tells whether
     // the run goes on.
     bool continueAfterFailure(const QString& path);
