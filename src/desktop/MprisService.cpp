@@ -248,14 +248,17 @@ QVariantMap MprisService::metadata() const {
         m.insert(QStringLiteral("xesam:artist"), QStringList{m_artist});
     if (!m_album.isEmpty())
         m.insert(QStringLiteral("xesam:album"), m_album);
-    const double duration = engine().duration();
-    if (duration > 0)
-        m.insert(QStringLiteral("mpris:length"), qlonglong(std::llround(duration * kMicro)));
+    if (const qlonglong length = lengthMicro(); length > 0)
+        m.insert(QStringLiteral("mpris:length"), length);
     return m;
 }
 
 double MprisService::volume() const {
     return m_playback.volume() / 100.0;
+}
+
+qlonglong MprisService::lengthMicro() const {
+    return qlonglong(std::llround(engine().duration() * kMicro));
 }
 
 qlonglong MprisService::position() const {
@@ -332,25 +335,22 @@ void MprisService::previous() {
 void MprisService::seek(qlonglong offset) {
     if (!canSeek())
         return;
-    MediaControl* m = &engine();
-    const qlonglong length = qlonglong(std::llround(m->duration() * kMicro));
     const qlonglong to = std::max<qlonglong>(0, position() + offset);
-    if (to > length) {
+    if (to > lengthMicro()) {
         // Past the end: on to the next song, as when this one ends.
         next();
         return;
     }
-    m->seek(to / kMicro);
+    engine().seek(to / kMicro);
     emit seeked(to);
 }
 
 void MprisService::setPosition(const QDBusObjectPath& track, qlonglong to) {
     if (!canSeek() || track != trackId())
         return;
-    MediaControl* m = &engine();
-    if (to < 0 || to > qlonglong(std::llround(m->duration() * kMicro)))
+    if (to < 0 || to > lengthMicro())
         return;
-    m->seek(to / kMicro);
+    engine().seek(to / kMicro);
     emit seeked(to);
 }
 
@@ -378,7 +378,7 @@ MprisService::Snapshot MprisService::snapshot() const {
     noteTrack();
     s.path = m_trackPath;
     s.track = m_track;
-    s.length = s.path.isEmpty() ? 0 : metadata().value(QStringLiteral("mpris:length")).toLongLong();
+    s.length = s.path.isEmpty() ? 0 : lengthMicro();
     s.volume = volume();
     s.canGoNext = canGoNext();
     s.canGoPrevious = canGoPrevious();

@@ -46,6 +46,7 @@ public:
     QDBusObjectPath trackId() const;
     double volume() const;
     qlonglong position() const; // microseconds
+    qlonglong lengthMicro() const;
     bool canGoNext() const;
     bool canGoPrevious() const;
     bool canPlay() const;
