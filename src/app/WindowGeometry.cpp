@@ -14,6 +14,7 @@
 namespace {
 
 enum Measure { Left, Top, Width, Height };
+using Measures = std::array<std::optional<int>, 4>;
 
 const QString kPlacerName = QStringLiteral("WindowGeometry");
 
@@ -73,12 +74,18 @@ public:
         w->move(inner - counted);
     }
 
+    // Sets the measures given, in pixels of the outer rectangle.
+    void set(const Measures& m) {
+        for (size_t i = 0; i < m.size(); ++i) {
+            if (m[i] && !m_settled)
+                m_wanted[i] = m[i];
+        }
+        apply(m);
+    }
     void set(Measure m, int px) {
-        if (!m_settled)
-            m_wanted[m] = px;
-        std::array<std::optional<int>, 4> one;
+        Measures one;
         one[m] = px;
-        apply(one);
+        set(one);
     }
 
     void fitLater() { m_keepOnScreen = !m_settled; }
@@ -113,7 +120,7 @@ protected:
     }
 
 private:
-    void apply(const std::array<std::optional<int>, 4>& m) {
+    void apply(const Measures& m) {
         const QMargins f = frame(m_window);
         QSize inner = m_window->size();
         if (m[Width])
@@ -149,7 +156,7 @@ private:
     QWidget* m_window;
     bool m_settled = false;
     bool m_keepOnScreen = false;
-    std::array<std::optional<int>, 4> m_wanted;
+    Measures m_wanted;
 };
 
 } // namespace
@@ -183,15 +190,13 @@ void setTop(QWidget* w, double twips) {
 }
 
 void place(QWidget* w, const Place& p) {
+    const auto px = [](const std::optional<double>& twips) -> std::optional<int> {
+        if (!twips)
+            return std::nullopt;
+        return Twips::toPx(*twips);
+    };
     Placer* placer = Placer::make(w);
-    if (p.width)
-        placer->set(Width, Twips::toPx(*p.width));
-    if (p.height)
-        placer->set(Height, Twips::toPx(*p.height));
-    if (p.left)
-        placer->set(Left, Twips::toPx(*p.left));
-    if (p.top)
-        placer->set(Top, Twips::toPx(*p.top));
+    placer->set({px(p.left), px(p.top), px(p.width), px(p.height)});
     placer->fit();
     placer->fitLater();
 }
