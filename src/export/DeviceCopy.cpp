@@ -112,11 +112,6 @@ QByteArray nativePath(const QString& path) {
     return QFile::encodeName(path);
 }
 
-bool isReadOnly(const QFileInfo& info) {
-    constexpr auto writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    return !(info.permissions() & writeBits);
-}
-
 // Sends each piece on its way to the device as soon as it is written and
 // waits for the piece before it: the device writes while the next piece is
 // read, no more than two pieces wait in memory, and the flush at the end of
@@ -226,7 +221,7 @@ FileOutcome stage(const QString& source, const QString& folder, const QString& n
                   std::unique_ptr<Staged>& staged) {
     const QString destination = PathNames::join(folder, name);
     const QFileInfo target(destination);
-    if (target.exists() && (!target.isFile() || isReadOnly(target)))
+    if (target.exists() && (!target.isFile() || TextFile::isMarkedReadOnly(target)))
         return FileOutcome::Failed;
     const Fd in(
         ::open(nativePath(source).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));

@@ -84,6 +84,11 @@ QByteArray tempName(const QByteArray& file) {
 
 namespace TextFile {
 
+bool isMarkedReadOnly(const QFileInfo& info) {
+    constexpr auto writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return !(info.permissions() & writeBits);
+}
+
 bool writeWhole(int fd, const char* data, qsizetype size) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size_t(size));
@@ -327,9 +332,7 @@ bool writeAtomically(const QString& path, const QByteArray& data) {
     // A file marked read-only is not replaced, also for a user whom the
     // system would let write it anyway.
     QFileInfo info(path);
-    constexpr auto writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    if (info.exists() &&
-        (!info.isFile() || !info.isWritable() || !(info.permissions() & writeBits)))
+    if (info.exists() && (!info.isFile() || !info.isWritable() || isMarkedReadOnly(info)))
         return false;
     const QString target = info.isSymLink() ? info.symLinkTarget() : path;
     const QByteArray file = QFile::encodeName(target);

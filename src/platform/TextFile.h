@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+class QFileInfo;
+
 // Text files of the program: written as UTF-8 through a temporary file that
 // replaces the old one only when complete and on the disk; read whole, each
 // line as UTF-8 when it is valid UTF-8 and as Windows-1252 otherwise, so that
@@ -13,6 +15,10 @@ namespace TextFile {
 
 // The largest file read as a playlist or settings file.
 constexpr qint64 kMaxReadSize = 64 * 1024 * 1024;
+
+// A file nobody may write, whoever runs the program (root could write it
+// all the same): it is never replaced.
+bool isMarkedReadOnly(const QFileInfo& info);
 
 // Writes all of data to the open file descriptor, going on after a write
 // that an interruption cut short; false when a write fails (a full disk).
@@ -99,9 +105,9 @@ private:
 bool readAll(const QString& path, QByteArray& out, qint64 maxSize = kMaxReadSize);
 
 // Writes data to path through a temporary file beside it, in one write and
-// synced to the disk, and renames it over the old file. A read-only file, a missing folder or a
-// full disk give false, and the old file stays whole. A symbolic link stays
-// and its target is replaced.
+// synced to the disk, and renames it over the old file. A read-only file, a
+// missing folder or a full disk give false, and the old file stays whole. A
+// symbolic link stays and its target is replaced.
 bool writeAtomically(const QString& path, const QByteArray& data);
 
 } // namespace TextFile
