@@ -1,5 +1,6 @@
 // Jukora idle with a full playlist against Audacious idle with the same
-// list, side by side in one run, as proportional set size (PSS); and how
+// list, side by side in one run: what each process alone holds (its private
+// dirty pages) and its proportional set size (PSS); and how
 // soon the first song is heard after Play List in a program that has just
 // started and loaded its decoder.
 #include "support/Listener.h"
@@ -31,14 +32,19 @@ namespace {
 
 constexpr int kFull = 32767;
 
-double pssMiB(qint64 pid) {
+// One line of the process's memory summary ("Pss:"), in MiB.
+double rollupMiB(qint64 pid, const QByteArray& key) {
     QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
     if (!f.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').first().toDouble() / 1024.0;
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').first().toDouble() / 1024.0;
     return 0;
+}
+
+double pssMiB(qint64 pid) {
+    return rollupMiB(pid, "Pss:");
 }
 
 // A process left idle until its memory stops changing (a second without
@@ -109,13 +115,18 @@ void BM_IdleMemoryAgainstAudacious(benchmark::State& s) {
             break;
         }
         s.counters["jukora_pss_MiB"] = own;
+        const double ownPrivate = rollupMiB(jukora.processId(), "Private_Dirty:");
+        s.counters["jukora_private_MiB"] = ownPrivate;
         if (audacious) {
             QProcess other;
             other.setProcessEnvironment(base);
             other.start(QStringLiteral("audacious"), {"-E", env.path(QStringLiteral("list.pls"))});
             const double theirs = idlePss(other, 30000);
+            const double theirsPrivate = rollupMiB(other.processId(), "Private_Dirty:");
             s.counters["audacious_pss_MiB"] = theirs;
+            s.counters["audacious_private_MiB"] = theirsPrivate;
             s.counters["jukora_to_audacious"] = own / theirs;
+            s.counters["jukora_to_audacious_private"] = ownPrivate / theirsPrivate;
             other.terminate();
             other.waitForFinished();
         }

@@ -235,12 +235,45 @@ void BM_NowPlayingRefresh(benchmark::State& s) {
     p.w.btnStop_Click();
 }
 
+// The program's memory as songs follow each other: a looped list of short
+// songs, the resident size after 100 and after 1,000 changes of song. What a
+// change leaves behind shows as the difference.
+void BM_MemoryOverSongChanges(benchmark::State& s) {
+    Tones tones;
+    QStringList files;
+    for (int i = 0; i < 10; ++i)
+        files << tones.tone(QStringLiteral("c%1.wav").arg(i), 0.05);
+    for (auto _ : s) {
+        Program p;
+        p.w.playlistModel().append(files);
+        p.w.setLoopValue(1);
+        int changes = 0;
+        long at100 = 0;
+        QObject::connect(&p.w.playback().engine(1), &MediaControl::PlayStateChange, [&](int st) {
+            if (st == MediaControl::MediaEnded && ++changes == 100)
+                at100 = residentKiB();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        p.w.btnPlay_Click();
+        runUntil([&] { return changes >= 1000; }, 600000);
+        const long at1000 = residentKiB();
+        p.w.btnStop_Click();
+        s.counters["changes"] = changes;
+        s.counters["resident_at_100_MiB"] = double(at100) / 1024.0;
+        s.counters["resident_at_1000_MiB"] = double(at1000) / 1024.0;
+        s.counters["growth_per_change_KiB"] = double(at1000 - at100) / 900.0;
+        s.SetIterationTime(double(clock.elapsed()) / 1000.0);
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_NowPlayingRefresh)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ListRunGap)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartOfPlayback)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlayingCost)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemoryOverSongChanges)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -13,6 +13,14 @@
 #include <QDialog>
 #include <QtTest>
 
+#include <atomic>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 constexpr int kDeadline = 20000;
@@ -35,6 +43,49 @@ struct ScopedEnv {
     }
 };
 
+// A launch on a thread of its own, as another process would hand over.
+struct Launch {
+    std::atomic<bool> done = false;
+    std::atomic<bool> handed = false;
+    std::thread thread;
+    Launch(const QString& socket, const QStringList& files) {
+        thread = std::thread([this, socket, files] {
+            handed = SingleInstance(socket).handOver(files, 10000);
+            done = true;
+        });
+    }
+    ~Launch() { thread.join(); }
+};
+
+// A connection that sends what it is given, and no more.
+int rawConnection(const QString& socket, const QByteArray& bytes = {}) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un a = {};
+    a.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(socket);
+    std::memcpy(a.sun_path, path.constData(), size_t(path.size()));
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size())
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
+// Whether the other end closed the connection (within ms).
+bool closedByServer(int fd, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    char c;
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents();
+        if (::recv(fd, &c, 1, MSG_DONTWAIT) == 0)
+            return true;
+        QThread::msleep(5);
+    }
+    return false;
+}
+
 } // namespace
 
 class TestLaunch : public QObject {
@@ -46,6 +97,9 @@ private slots:
     void filesInTheWindow();
     void secondLaunchHandsOver();
     void launchesAtOnce();
+    void runningCopyKeepsAnswering();
+    void shutdownAtAnyMoment_data();
+    void shutdownAtAnyMoment();
 };
 
 void TestLaunch::commandLineFiles_data() {
@@ -197,6 +251,118 @@ void TestLaunch::launchesAtOnce() {
     const QString file = s.path(ended == a ? "music/a.wav" : "music/b.wav");
     QTRY_COMPARE_WITH_TIMEOUT(s.saved(), QStringList{file}, kDeadline);
     QCOMPARE((ended == a ? b : a)->state(), QProcess::Running);
+}
+
+void TestLaunch::runningCopyKeepsAnswering() {
+    QTemporaryDir dir;
+    const QString socket = dir.path() + "/s.socket";
+    SingleInstance server(socket);
+    QCOMPARE(server.start({}, 100), SingleInstance::Start::First);
+    QList<QStringList> arrived;
+    std::unique_ptr<Launch> launch;
+    // The files are handled once the launch has its answer; the handling
+    // may run a dialog's loop meanwhile, while the launch's socket goes.
+    connect(&server, &SingleInstance::filesArrived, this, [&](const QStringList& files) {
+        QTRY_VERIFY_WITH_TIMEOUT(launch->done, 3000);
+        QTest::qWait(50);
+        arrived << files;
+    });
+    const auto handOver = [&](const QStringList& files) {
+        launch = std::make_unique<Launch>(socket, files);
+        QTRY_COMPARE_WITH_TIMEOUT(arrived.size(), 1, 10000);
+        QVERIFY(launch->handed);
+        QCOMPARE(arrived.takeFirst(), files);
+    };
+    handOver({"/m/a.mp3", QString::fromUtf8("/m/\xc3\xa9t\xc3\xa9 b.mp3")});
+
+    // All descriptors taken by a flood of connections: the copy waits, and
+    // answers once there are some again.
+    rlimit old;
+    ::getrlimit(RLIMIT_NOFILE, &old);
+    const rlim_t open = rlim_t(QDir("/proc/self/fd").count());
+    rlimit low = old;
+    low.rlim_cur = open + 24;
+    ::setrlimit(RLIMIT_NOFILE, &low);
+    std::vector<int> flood;
+    for (int fd; (fd = rawConnection(socket)) >= 0;)
+        flood.push_back(fd);
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+    }
+    for (int fd : flood)
+        ::close(fd);
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    handOver({"/m/after the flood.mp3"});
+
+    // Silent connections are dropped after a while, and never more are held
+    // than the limit; a launch among them gets through.
+    server.setIdleTimeout(300);
+    std::vector<int> silent;
+    for (int i = 0; i < SingleInstance::kMaxConnections + 4; ++i)
+        silent.push_back(rawConnection(socket));
+    handOver({});
+    QVERIFY(server.connectionCount() <= SingleInstance::kMaxConnections);
+    QTRY_COMPARE(server.connectionCount(), 0);
+    for (int fd : silent)
+        ::close(fd);
+
+    // A message longer than any list, one of another program and one that
+    // does not end its last name are refused at once: nothing arrives.
+    QByteArray tooLong = SingleInstance::message({});
+    qToBigEndian<quint32>(quint32(SingleInstance::kMaxMessage + 1), tooLong.data() + 4);
+    QByteArray unended = SingleInstance::message({"/m/a.mp3"});
+    unended.chop(1);
+    qToBigEndian<quint32>(quint32(unended.size() - 8), unended.data() + 4);
+    for (const QByteArray& bad : {tooLong, QByteArray("GET / HTTP/1.0\r\n\r\n"), unended}) {
+        const int fd = rawConnection(socket, bad);
+        QVERIFY(closedByServer(fd, 5000));
+        ::close(fd);
+    }
+    QVERIFY(arrived.isEmpty());
+
+    // The longest list arrives whole.
+    QStringList many;
+    for (int i = 0; i < 32767; ++i)
+        many << QStringLiteral("/m/%1/").arg(i) + QString(200, u'x');
+    handOver(many);
+}
+
+void TestLaunch::shutdownAtAnyMoment_data() {
+    // A zero.pls that is /dev/zero: no songs, and a message that says so.
+    QTest::addColumn<QStringList>("firstLaunch");
+    QTest::addColumn<QStringList>("secondLaunch");
+    QTest::addColumn<int>("signalCount");
+    QTest::addColumn<QStringList>("saved");
+    const QStringList list = {"/m/a.mp3", "/m/b.mp3"};
+    QTest::newRow("during a message of the start-up")
+        << QStringList{"zero.pls"} << QStringList() << 1 << QStringList();
+    QTest::newRow("during a message for a later launch's files")
+        << QStringList() << QStringList{"zero.pls"} << 1 << QStringList();
+    QTest::newRow("again and again") << QStringList() << QStringList() << 2000 << list;
+}
+
+void TestLaunch::shutdownAtAnyMoment() {
+    QFETCH(QStringList, firstLaunch);
+    QFETCH(QStringList, secondLaunch);
+    QFETCH(int, signalCount);
+    QFETCH(QStringList, saved);
+    Session s;
+    QFile::link("/dev/zero", s.path("music/zero.pls"));
+    PlsFormat::write(s.path("bin/jukora.pls"), {"/m/a.mp3", "/m/b.mp3"}, false, false);
+    QProcess* first = s.launch(firstLaunch);
+    QTRY_VERIFY_WITH_TIMEOUT(s.answers(), kDeadline);
+    if (!secondLaunch.isEmpty())
+        QVERIFY(Session::endsWell(s.launch(secondLaunch)));
+    QTest::qWait(1000);
+    // Again and again while the shutdown runs, when asked to.
+    const pid_t pid = pid_t(first->processId());
+    ::kill(pid, SIGTERM);
+    for (int i = 1; i < signalCount && !first->waitForFinished(2); ++i)
+        ::kill(pid, SIGTERM);
+    // The normal shutdown, whatever was open, and only that.
+    QVERIFY(Session::endsWell(first));
+    QCOMPARE(s.saved(), saved);
 }
 
 QTEST_MAIN(TestLaunch)

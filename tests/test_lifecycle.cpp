@@ -4,6 +4,8 @@
 
 #include "app/IniFile.h"
 #include "app/Twips.h"
+#include "browser/FolderList.h"
+#include "export/frmPort.h"
 #include "platform/AppPaths.h"
 #include "playlist/PlsFormat.h"
 
@@ -38,6 +40,7 @@ private slots:
     void startWithoutUsableSettings();
     void shutdown_data();
     void shutdown();
+    void shutdownDuringCopy();
     void saveFailures_data();
     void saveFailures();
     void resetProgram();
@@ -110,6 +113,36 @@ void TestLifecycle::shutdown() {
     QCOMPARE(values, QStringList({"1", "*.ogg", "True", "True", "6765"}));
     const QString place = ReadIni("Jukora", "FilesH") + '/' + ReadIni("Jukora", "FilesY");
     QCOMPARE(place == QLatin1String("5000/"), state != Qt::WindowNoState);
+}
+
+void TestLifecycle::shutdownDuringCopy() {
+    // SIGTERM while Copy Playlist runs: the copy stops after the file it is
+    // on, which is not left behind, and the shutdown saves, without a
+    // question or a message.
+    App p;
+    p.w->watchSessionEnd();
+    const QString target = p.env.path("stick");
+    QDir().mkpath(target);
+    for (int i = 1; i <= 3; ++i) {
+        const QString song = p.env.path(QStringLiteral("song%1.mp3").arg(i));
+        writeBytes(song, QByteArray(100 * 1024, 'm'));
+        p.w->playlistModel().append(song);
+    }
+    p.w->cmdDevice_Click();
+    frmPort* port = p.w->exportMediaWindow();
+    port->Dir1->setPath(target);
+    connect(port, &frmPort::fileCopied, this, [&](int entry) {
+        if (entry != 1)
+            return;
+        ::raise(SIGTERM);
+        QTRY_VERIFY(!p.w->isVisible());
+    });
+    port->cmdCopy_Click();
+    QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList({"song1.mp3"}));
+    QVERIFY(p.platform.messages.shown.isEmpty());
+    QCOMPARE(PlsFormat::read(p.env.autosaveFile()), p.entries());
+    QCOMPARE(ReadIni("Jukora", "FileExport"), target);
+    QTRY_VERIFY(!p.w->exportMediaWindow());
 }
 
 void TestLifecycle::saveFailures_data() {

@@ -13,9 +13,11 @@
 #include <QDBusVariant>
 #include <QEventLoop>
 #include <QProcess>
+
 #include <QThread>
 #include <QUrl>
 #include <QtTest>
+#include <limits>
 
 #include <memory>
 #include <optional>
@@ -229,7 +231,7 @@ void TestMpris::commands() {
 }
 
 void TestMpris::seekAndVolume() {
-    Program p(2);
+    Program p(3);
     QSignalSpy seeked(&p.mpris, &MprisService::seeked);
     p.f.c.playList();
     p.f.p1.dur = 30;
@@ -239,8 +241,12 @@ void TestMpris::seekAndVolume() {
     QCOMPARE(p.f.p1.pos, 10.0);
     QCOMPARE(seeked.last().first().toLongLong(), 10'000'000);
     QCOMPARE(p.desktop.get("Position").toLongLong(), 10'000'000);
-    // Back, to before the start: the start.
+    // Back, to before the start: the start, also from as far as the type
+    // allows.
     CALL(p, "Seek", {qlonglong(-60'000'000)});
+    QCOMPARE(p.f.p1.pos, 0.0);
+    p.f.p1.pos = 5;
+    CALL(p, "Seek", {std::numeric_limits<qlonglong>::min()});
     QCOMPARE(p.f.p1.pos, 0.0);
     // SetPosition for the track playing now; another track's id is ignored.
     const QVariant track = p.desktop.get("Metadata").toMap().value("mpris:trackid");
@@ -251,6 +257,8 @@ void TestMpris::seekAndVolume() {
     // Past the end: on to the next song.
     CALL(p, "Seek", {qlonglong(60'000'000)});
     QCOMPARE(p.f.p1.url, p.files[1]);
+    CALL(p, "Seek", {std::numeric_limits<qlonglong>::max()});
+    QCOMPARE(p.f.p1.url, p.files[2]);
 
     // One volume, both ways, held to its ends.
     const auto setVolume = [&p](double v) {

@@ -296,6 +296,7 @@ void frmFiles::message(const QString& text, MsgIcon icon) {
 // Life cycle
 
 void frmFiles::Form_Load() {
+    m_loaded = true;
     mnuversion->setText(QStringLiteral("Version ") + Version::text());
     m_state.currentIndex = 0;
     m_state.listPlaying = false;
@@ -337,8 +338,13 @@ void frmFiles::watchSessionEnd() {
 }
 
 void frmFiles::endSession() {
-    close();
-    QCoreApplication::quit();
+    // Before the start-up has read the saved playlist there is nothing to
+    // save, and a save would write an empty list over it. Otherwise the
+    // normal shutdown runs, once, whatever was going on: a message, a
+    // question or a copy is given up.
+    if (m_loaded)
+        close();
+    emit sessionEnded();
 }
 
 void frmFiles::mnuReset_Click() {
@@ -375,7 +381,7 @@ void frmFiles::LoadSettings() {
 
     const QString autosave = AppPaths::autosaveToRead();
     if (QFileInfo::exists(autosave))
-        ImportPLS(autosave);
+        importAutosave(autosave);
     OpenCommandLineFile();
     if (v.nowPV == QLatin1String("True"))
         btnNowPlaying_Click();
@@ -400,8 +406,11 @@ frmFiles::SaveResult frmFiles::SaveSettings() {
         ini.setValue(kPlayerSection, kVolumeKey, QString::number(m_state.volume));
         result.keysWritten = ini.save();
     }
-    // The playlist is written whatever became of the keys.
-    result.playlistWritten = ExportPLS(AppPaths::autosaveFile(), false, false, &result.readBack);
+    // The playlist is written whatever became of the keys, but never over a
+    // saved one that could not be read.
+    const QString autosave = AppPaths::autosaveFile();
+    result.playlistWritten =
+        autosave != m_keepAutosave && ExportPLS(autosave, false, false, &result.readBack);
     if (!result.keysWritten || !result.playlistWritten)
         message(QStringLiteral("Cannot Save Data"));
     return result;
@@ -409,6 +418,28 @@ frmFiles::SaveResult frmFiles::SaveSettings() {
 
 // ---------------------------------------------------------------------------
 // Playlist files
+
+void frmFiles::importAutosave(const QString& path) {
+    bool readable = true;
+    const int room = PlaylistModel::MaxEntries - m_model.count();
+    if (room > 0)
+        m_model.append(PlsFormat::read(path, room, &readable));
+    if (readable)
+        return;
+    // The next save would put a shorter list in its place, or an empty one:
+    // the file moves aside, whole, for the user to recover.
+    QString kept = path + QStringLiteral(".unreadable");
+    for (int n = 2; QFileInfo::exists(kept); ++n)
+        kept = path + QStringLiteral(".unreadable-%1").arg(n);
+    if (QFile::rename(path, kept)) {
+        message(QStringLiteral("The saved playlist could not be read. It is kept as\n\n") + kept);
+        return;
+    }
+    m_keepAutosave = path;
+    message(QStringLiteral("The saved playlist could not be read. It is not saved over while "
+                           "Jukora runs:\n\n") +
+            path);
+}
 
 void frmFiles::ImportPLS(const QString& tempfile) {
     const int room = PlaylistModel::MaxEntries - m_model.count();
@@ -765,7 +796,7 @@ void frmFiles::setPlayerCaption(int n, const QString& caption) {
 
 void frmFiles::closeBrowsingWindows() {
     if (m_port)
-        m_port->close();
+        m_port->closeForShutdown();
     if (m_fileList)
         m_fileList->close();
     if (m_id3)

@@ -47,9 +47,15 @@ public:
     void mnuexit_Click();
     void mnuReset_Click();
     // From now on SIGTERM, SIGINT and SIGHUP, and the session manager's
-    // request to save at logout, run the shutdown and end the program.
+    // request to save at logout, run the shutdown and then sessionEnded().
     void watchSessionEnd();
 
+signals:
+    // The session ends: the shutdown has run, and the program ends now,
+    // whatever dialog or command is open (the caller ends the event loops).
+    void sessionEnded();
+
+public:
     // Settings: the keys, the autosaved playlist, then the command-line file
     // and the Now Playing window.
     void LoadSettings();
@@ -214,6 +220,9 @@ private:
     // minimized as at a start with files, otherwise in the normal state.
     void openFiles(const QStringList& files, bool minimized);
     void raiseMainWindow();
+    // Reads the saved playlist; one that exists but cannot be read is kept
+    // from being saved over, and the user is told where it is.
+    void importAutosave(const QString& path);
     void endSession();
     void buildControls();
     void buildMenus();
@@ -229,6 +238,9 @@ private:
     PlaylistModel m_model;
     QStringList SortList;
     std::mt19937 m_rng;
+    bool m_loaded = false;
+    // A saved playlist that could not be read nor moved aside.
+    QString m_keepAutosave;
     bool m_unloaded = false;
     QPointer<player> m_player;
     QPointer<frmNowplaying> m_nowPlaying;

@@ -43,16 +43,10 @@ int main(int argc, char* argv[]) {
     frmFiles main(state, platform);
     // From here on: a launch may come while the start-up shows a message.
     QObject::connect(&instance, &SingleInstance::filesArrived, &main, &frmFiles::openLaunchFiles);
+    // A shutdown request ends every event loop, a dialog's too, once the
+    // shutdown has saved.
+    QObject::connect(&main, &frmFiles::sessionEnded, &app, [] { QCoreApplication::exit(0); });
     main.watchSessionEnd();
-    main.Form_Load();
-    if (main.windowState() & Qt::WindowMinimized)
-        main.showMinimized();
-    else
-        main.show();
-    // The decoder library loads beside the window once it is up (so that the
-    // two do not share the processor while it opens), ready for the first
-    // song; an idle program keeps only the part of it that loading wrote.
-    QTimer::singleShot(250, [] { MediaEngine::preload(); });
     // The desktop's media controls; without a session bus there are none.
     MprisService mpris(
         main.playback(),
@@ -65,6 +59,19 @@ int main(int argc, char* argv[]) {
             main.activateWindow();
         },
         [&main] { main.close(); });
-    mpris.start();
+    // The start-up runs inside the event loop: a message it shows, and a
+    // shutdown request that comes meanwhile, are handled as at any time.
+    QTimer::singleShot(0, &main, [&main, &mpris] {
+        main.Form_Load();
+        if (main.windowState() & Qt::WindowMinimized)
+            main.showMinimized();
+        else
+            main.show();
+        // The decoder library loads beside the window once it is up (so
+        // that the two do not share the processor while it opens), ready
+        // for the first song.
+        QTimer::singleShot(250, [] { MediaEngine::preload(); });
+        mpris.start();
+    });
     return app.exec();
 }

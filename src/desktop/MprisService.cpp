@@ -335,12 +335,15 @@ void MprisService::previous() {
 void MprisService::seek(qlonglong offset) {
     if (!canSeek())
         return;
-    const qlonglong to = std::max<qlonglong>(0, position() + offset);
-    if (to > lengthMicro()) {
+    // Compared before it is added: an offset as large as the type allows
+    // does not wrap around to a place in the song.
+    const qlonglong here = position();
+    if (offset > lengthMicro() - here) {
         // Past the end: on to the next song, as when this one ends.
         next();
         return;
     }
+    const qlonglong to = std::max<qlonglong>(0, here + offset);
     engine().seek(to / kMicro);
     emit seeked(to);
 }

@@ -339,6 +339,13 @@ void frmPort::closeEvent(QCloseEvent* event) {
     emit unloaded();
 }
 
+void frmPort::closeForShutdown() {
+    m_shuttingDown = true;
+    close();
+    if (m_copying)
+        Form_Unload();
+}
+
 void frmPort::setVisible(bool visible) {
     // The first showing loads the window, before the window system makes
     // it: it is made where its place says.
@@ -638,7 +645,8 @@ void frmPort::cmdCopy_Click() {
     }
     setFileListColour(doneColour());
     m_copying = false;
-    message(text, MsgIcon::Exclamation);
+    if (!m_shuttingDown)
+        message(text, MsgIcon::Exclamation);
 
     if (m_closeAfterCopy) {
         m_closeAfterCopy = false;

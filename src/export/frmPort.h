@@ -46,6 +46,11 @@ public:
     static QColor doneColour() { return QColor(192, 192, 192); }
     QColor fileListColour() const;
 
+    // Closes the window as the program ends: a copy that runs stops at
+    // once, without a message, and the window's values go to the settings
+    // now, before they are saved.
+    void closeForShutdown();
+
     // Handlers.
     void Form_Resize();
     void Form_Unload();
@@ -129,4 +134,5 @@ private:
     bool m_loaded = false;
     bool m_copying = false;
     bool m_closeAfterCopy = false;
+    bool m_shuttingDown = false;
 };

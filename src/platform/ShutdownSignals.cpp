@@ -29,8 +29,7 @@ ShutdownSignals::ShutdownSignals(QObject* parent) : QObject(parent) {
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
-    // Once handled, the signal has its default action again.
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    action.sa_flags = SA_RESTART;
     for (int s : kSignals)
         ::sigaction(s, &action, nullptr);
 }
@@ -38,8 +37,10 @@ ShutdownSignals::ShutdownSignals(QObject* parent) : QObject(parent) {
 ShutdownSignals::~ShutdownSignals() {
     if (!m_notifier)
         return;
+    // The shutdown has run: a request that comes while the process ends has
+    // nothing left to do.
     for (int s : kSignals)
-        ::signal(s, SIG_DFL);
+        ::signal(s, SIG_IGN);
     delete m_notifier;
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);

@@ -6,9 +6,10 @@ class QSocketNotifier;
 
 // SIGTERM (logout, shutdown, kill), SIGINT and SIGHUP as a signal of the
 // event loop. The handler itself only writes the number to a pipe; the
-// program acts on it between two events, as on any other. A second signal
-// of the same kind, while the first is handled, ends the process at once.
-// One object at a time; its end gives the signals back their default action.
+// program acts on it between two events, as on any other. Every signal is
+// reported, also one that comes while the program shuts down: none ends the
+// process before its shutdown has saved. One object at a time; once it has
+// gone they are ignored, as the process ends.
 class ShutdownSignals : public QObject {
     Q_OBJECT
 public:

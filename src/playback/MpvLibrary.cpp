@@ -1,16 +1,9 @@
 #include "MpvLibrary.h"
 
-#include <QFile>
 #include <QLibrary>
-#include <QSet>
 #include <QThreadPool>
 
 #include <cstdio>
-
-#ifdef Q_OS_LINUX
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -93,78 +86,6 @@ const MpvLibrary* mpvLibrary() {
     return l.ok ? &l.api : nullptr;
 }
 
-#ifdef Q_OS_LINUX
-namespace {
-
-// The files mapped into the process.
-QSet<QByteArray> mappedFiles() {
-    QSet<QByteArray> files;
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly))
-        return files;
-    for (const QByteArray& line : maps.readAll().split('\n')) {
-        const qsizetype slash = line.indexOf('/');
-        if (slash > 0)
-            files.insert(line.mid(slash));
-    }
-    return files;
-}
-
-// Gives back the pages of the files mapped since `before` that the process
-// holds only as the files' own pages, in read-only mappings: code and data
-// that loading read but did not write (relocated pages are copies of the
-// process's own and stay). They stay in the page cache, and the first song
-// brings back what it needs at the cost of a minor fault.
-void releaseCleanPages(const QSet<QByteArray>& before) {
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    QFile pagemap(QStringLiteral("/proc/self/pagemap"));
-    if (!maps.open(QIODevice::ReadOnly) || !pagemap.open(QIODevice::ReadOnly))
-        return;
-    const quintptr page = quintptr(sysconf(_SC_PAGESIZE));
-    constexpr quint64 kPresent = quint64(1) << 63;
-    constexpr quint64 kFilePage = quint64(1) << 61;
-    for (const QByteArray& line : maps.readAll().split('\n')) {
-        // "start-end perms offset device inode path"
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        const qsizetype slash = line.indexOf('/');
-        if (fields.size() < 6 || slash < 0 || fields.at(1).size() != 4 ||
-            fields.at(1).at(1) == 'w' || before.contains(line.mid(slash)))
-            continue;
-        const QList<QByteArray> range = fields.at(0).split('-');
-        const quintptr start = quintptr(range.value(0).toULongLong(nullptr, 16));
-        const quintptr end = quintptr(range.value(1).toULongLong(nullptr, 16));
-        if (end <= start || !pagemap.seek(qint64(start / page) * 8))
-            continue;
-        const QByteArray entries = pagemap.read(qint64((end - start) / page) * 8);
-        const auto* e = reinterpret_cast<const quint64*>(entries.constData());
-        const qsizetype n = entries.size() / 8;
-        qsizetype run = -1;
-        for (qsizetype i = 0; i <= n; ++i) {
-            const bool drop = i < n && (e[i] & kPresent) && (e[i] & kFilePage);
-            if (drop && run < 0)
-                run = i;
-            if (!drop && run >= 0) {
-                madvise(reinterpret_cast<void*>(start + quintptr(run) * page),
-                        size_t(i - run) * page, MADV_DONTNEED);
-                run = -1;
-            }
-        }
-    }
-}
-
-} // namespace
-#endif
-
 void preloadMpv() {
-    QThreadPool::globalInstance()->start([] {
-#ifdef Q_OS_LINUX
-        // Loading maps some two hundred libraries and reads far more of them
-        // than playing needs; an idle program keeps only what it wrote.
-        const QSet<QByteArray> before = mappedFiles();
-        loaded();
-        releaseCleanPages(before);
-#else
-        loaded();
-#endif
-    });
+    QThreadPool::globalInstance()->start([] { loaded(); });
 }

@@ -30,7 +30,5 @@ struct MpvLibrary {
 // first call; a call while another thread loads it waits for that load.
 const MpvLibrary* mpvLibrary();
 
-// Starts loading the library on a worker thread. Once it is loaded, the
-// pages of its files that loading only read are given back (Linux): an idle
-// program holds what loading wrote, not the libraries' code.
+// Starts loading the library on a worker thread.
 void preloadMpv();

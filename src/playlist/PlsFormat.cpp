@@ -166,7 +166,9 @@ void readAhead(const QString& path) {
     });
 }
 
-QStringList read(const QString& path, int maxEntries) {
+QStringList read(const QString& path, int maxEntries, bool* readable) {
+    if (readable)
+        *readable = true;
     if (maxEntries <= 0)
         return {};
     std::future<ReadAhead> ahead;
@@ -180,7 +182,11 @@ QStringList read(const QString& path, int maxEntries) {
         if (r.ok && r.stamp == FileStamp::of(path))
             return r.entries.size() > maxEntries ? r.entries.mid(0, maxEntries) : r.entries;
     }
-    return readNow(path, maxEntries);
+    return readNow(path, maxEntries, readable);
+}
+
+QStringList read(const QString& path, int maxEntries) {
+    return read(path, maxEntries, nullptr);
 }
 
 } // namespace PlsFormat

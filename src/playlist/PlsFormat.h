@@ -33,7 +33,9 @@ bool writeFull(const QString& path, const QStringList& entries, QStringList& rea
 bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence);
 
 // Reads a file; a missing or unreadable file, or one that is no regular file
-// or larger than TextFile::kMaxReadSize, gives no entries.
+// or larger than TextFile::kMaxReadSize, gives no entries, and false in
+// readable.
+QStringList read(const QString& path, int maxEntries, bool* readable);
 QStringList read(const QString& path, int maxEntries = 32767);
 
 // Starts reading a file on another thread for the read() of the same path
