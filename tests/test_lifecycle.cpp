@@ -38,6 +38,7 @@ class TestLifecycle : public QObject {
 private slots:
     void startWithoutUsableSettings_data();
     void startWithoutUsableSettings();
+    void unreadableAutosaveKept();
     void shutdown_data();
     void shutdown();
     void shutdownDuringCopy();
@@ -70,6 +71,24 @@ void TestLifecycle::startWithoutUsableSettings() {
     QCOMPARE(p.w->chkLoop->checkState(), Qt::Unchecked);
     QVERIFY(!p.state.settings.Sequence && p.state.settings.Directory.isEmpty());
     QVERIFY(p.w->isNormalState() && p.platform.messages.shown.isEmpty());
+}
+
+void TestLifecycle::unreadableAutosaveKept() {
+    // Larger than any list the program writes: it cannot be read, and the
+    // next save must not put an empty list in its place.
+    App p(false);
+    const QString autosave = p.env.autosaveFile(), kept = autosave + ".unreadable";
+    QFile big(autosave);
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(1) << 31));
+    big.close();
+    writeBytes(kept, "an older one");
+    p.start();
+    QCOMPARE(p.platform.messages.texts(),
+             QStringList("The saved playlist could not be read. It is kept as\n\n" + kept + "-2"));
+    p.quit();
+    QCOMPARE(QFileInfo(kept + "-2").size(), qint64(1) << 31);
+    QCOMPARE(readBytes(kept), QByteArray("an older one"));
+    QVERIFY(QFileInfo(autosave).size() < 100);
 }
 
 void TestLifecycle::shutdown_data() {
