@@ -63,11 +63,15 @@ void TestTextFiles::lines_data() {
         "a\n\xEF\xBB\xBF"
         "b\n",
         {"a", feff + "b"});
-    const QString text = QStringLiteral("/m/Ärger.mp3\r\n") + feff + QStringLiteral("x\r\n日本");
-    const QStringList expected = {"/m/Ärger.mp3", feff + "x", "日本"};
-    for (auto e : {QStringEncoder::Utf16LE, QStringEncoder::Utf16BE, QStringEncoder::Utf32LE,
-                   QStringEncoder::Utf32BE})
-        QTest::addRow("%s", QStringEncoder::nameForEncoding(e)) << withMark(e, text) << expected;
+    const QStringList expected = {"/m/Ärger.mp3", feff + "x", "", "日本"};
+    for (const auto& [end, tag] : {std::pair("\r", "CR"), {"\n", "LF"}, {"\r\n", "CR LF"}}) {
+        const QString text = expected.join(QLatin1String(end));
+        QTest::addRow("UTF-8, %s", tag) << text.toUtf8() << expected;
+        for (auto e : {QStringEncoder::Utf8, QStringEncoder::Utf16LE, QStringEncoder::Utf16BE,
+                       QStringEncoder::Utf32LE, QStringEncoder::Utf32BE})
+            QTest::addRow("%s mark, %s", QStringEncoder::nameForEncoding(e), tag)
+                << withMark(e, text) << expected;
+    }
     // A file is read 64 KiB at a time: a CR LF cut in two, a CR alone at the
     // end of a piece, a line longer than a piece.
     QTest::newRow("pieces")
@@ -86,6 +90,12 @@ void TestTextFiles::lines() {
     QCOMPARE(linesOf(memory), expected);
     QCOMPARE(linesOf(file), expected);
     QVERIFY(!file.failed());
+    // Reads of 1 to 8 bytes, as a FUSE or network file system may give
+    // them, end anywhere: in the mark, in a character, between CR and LF.
+    for (qsizetype piece = 1; piece <= 8; ++piece) {
+        TextFile::Lines shortReads(env.path("list"), TextFile::kMaxReadSize, piece);
+        QCOMPARE(linesOf(shortReads), expected);
+    }
 }
 
 void TestTextFiles::readsOnlyRegularFilesOfSaneSize() {

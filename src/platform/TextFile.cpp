@@ -172,15 +172,14 @@ qsizetype readSome(int fd, char* into, qsizetype n) {
     }
 }
 
-constexpr qsizetype kPiece = 64 * 1024;
-
 } // namespace
 
 Lines::Lines(const QByteArray& bytes) : m_buffer(bytes), m_size(bytes.size()) {
     start();
 }
 
-Lines::Lines(const QString& path, qint64 maxSize) : m_maxSize(maxSize) {
+Lines::Lines(const QString& path, qint64 maxSize, qsizetype pieceSize)
+    : m_maxSize(maxSize), m_piece(std::max<qsizetype>(pieceSize, 1)) {
     m_fd = openRegular(path, maxSize, m_size);
     m_failed = m_fd < 0;
     m_end = m_failed;
@@ -196,6 +195,9 @@ Lines::~Lines() {
 }
 
 void Lines::start() {
+    // The mark may come in more than one read.
+    while (m_buffer.size() < 4 && fill()) {
+    }
     // A text with another encoding's mark is read whole and made UTF-8.
     const QByteArray head = m_buffer.left(4);
     if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") ||
@@ -218,8 +220,8 @@ bool Lines::fill() {
         std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, size_t(kept));
     m_scanned -= m_pos;
     m_pos = 0;
-    m_buffer.resize(kept + kPiece);
-    const qsizetype got = readSome(m_fd, m_buffer.data() + kept, kPiece);
+    m_buffer.resize(kept + m_piece);
+    const qsizetype got = readSome(m_fd, m_buffer.data() + kept, m_piece);
     m_buffer.resize(kept + std::max<qsizetype>(got, 0));
     if (got > 0)
         m_read += got;

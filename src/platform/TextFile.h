@@ -41,8 +41,10 @@ public:
     explicit Lines(const QByteArray& bytes);
     // A regular file of at most maxSize bytes, as readAll() takes it; one
     // that cannot be read has no lines and failed() is true, also when it
-    // fails after some lines.
-    explicit Lines(const QString& path, qint64 maxSize = kMaxReadSize);
+    // fails after some lines. Each read asks for pieceSize bytes at most and
+    // may get fewer (a network or FUSE file system).
+    explicit Lines(const QString& path, qint64 maxSize = kMaxReadSize,
+                   qsizetype pieceSize = 64 * 1024);
     ~Lines();
     Lines(const Lines&) = delete;
     Lines& operator=(const Lines&) = delete;
@@ -65,6 +67,7 @@ private:
     qint64 m_size = 0;
     qint64 m_read = 0;
     qint64 m_maxSize = 0;
+    qsizetype m_piece = 0;
     bool m_end = true;
     bool m_failed = false;
 };
