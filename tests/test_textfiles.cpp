@@ -12,7 +12,9 @@
 #include <QStringEncoder>
 #include <QtTest>
 
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +42,7 @@ private slots:
     void lines();
     void readsOnlyRegularFilesOfSaneSize();
     void atomicWriteKeepsOldFileOnFailure();
+    void linkChainsAndStaleTemporaries();
     void fullDiskKeepsOldFile();
     void iniKeepsOtherLinesAndIgnoresCase();
     void iniCreatesFileAndSection();
@@ -137,6 +140,41 @@ void TestTextFiles::atomicWriteKeepsOldFileOnFailure() {
     // A missing folder fails without leaving anything behind.
     QVERIFY(!TextFile::writeAtomically(env.path("missing/list.txt"), "x"));
     QCOMPARE(filesIn(env.path("")), QStringList({"link.txt", "list.txt"}));
+}
+
+void TestTextFiles::linkChainsAndStaleTemporaries() {
+    TestEnv env;
+    const auto link = [&](const char* target, const char* name) {
+        return ::symlink(target, QFile::encodeName(env.path(name)).constData()) == 0;
+    };
+    // A chain of links, relative or not, leads to the file that is saved,
+    // which need not exist yet; the links stay.
+    const QString real = env.path("real/");
+    QVERIFY(QDir().mkpath(real));
+    QVERIFY(link("real/list.pls", "mid.pls"));
+    QVERIFY(link(QFile::encodeName(env.path("mid.pls")).constData(), "jukora.pls"));
+    // Beside it, what saves killed on their way left goes; a save in
+    // progress (it holds its lock), a link and other names stay.
+    makeFiles(real, {".list.pls.x1a2b3c4d", ".list.pls.x0", ".list.pls.xabc", ".list.pls.x",
+                     ".list.pls.x123456789", ".list.pls.xG1", ".list.pls.x1.x2", "list.pls.x1",
+                     ".list.pls.y1", ".list.plsx1"});
+    QVERIFY(link("list.pls", "real/.list.pls.xdead"));
+    const int running = ::open(QFile::encodeName(real + ".list.pls.xabc").constData(), O_RDONLY);
+    QCOMPARE(::flock(running, LOCK_EX | LOCK_NB), 0);
+    QVERIFY(TextFile::writeAtomically(env.path("jukora.pls"), "first"));
+    QVERIFY(TextFile::writeAtomically(env.path("jukora.pls"), "second"));
+    ::close(running);
+    QVERIFY(QFileInfo(env.path("jukora.pls")).isSymLink() &&
+            QFileInfo(env.path("mid.pls")).isSymLink());
+    QCOMPARE(readBytes(real + "list.pls"), QByteArray("second"));
+    QCOMPARE(filesIn(real),
+             QStringList({".list.pls.x", ".list.pls.x1.x2", ".list.pls.x123456789", ".list.pls.xG1",
+                          ".list.pls.xabc", ".list.pls.xdead", ".list.pls.y1", ".list.plsx1",
+                          "list.pls", "list.pls.x1"}));
+    // A loop of links and a link into a missing folder fail.
+    QVERIFY(link("loop-b", "loop-a") && link("loop-a", "loop-b") && link("gone/x", "nowhere"));
+    for (const char* name : {"loop-a", "nowhere"})
+        QVERIFY2(!TextFile::writeAtomically(env.path(name), "x"), name);
 }
 
 void TestTextFiles::fullDiskKeepsOldFile() {

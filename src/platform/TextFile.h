@@ -110,7 +110,9 @@ bool readAll(const QString& path, QByteArray& out, qint64 maxSize = kMaxReadSize
 // Writes data to path through a temporary file beside it, in one write and
 // synced to the disk, and renames it over the old file. A read-only file, a
 // missing folder or a full disk give false, and the old file stays whole. A
-// symbolic link stays and its target is replaced.
+// symbolic link stays, and so does every link of a chain: the file at its
+// end is written (a loop of links fails). The temporaries of the same file
+// that earlier saves, killed on their way, left beside it are removed.
 bool writeAtomically(const QString& path, const QByteArray& data);
 
 } // namespace TextFile
