@@ -6,6 +6,9 @@
 #include "app/IniFile.h"
 #include "platform/ProfileString.h"
 #include "platform/TextFile.h"
+#include "playlist/M3uFormat.h"
+#include "playlist/PlaylistFiles.h"
+#include "playlist/PlsFormat.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,6 +46,7 @@ private slots:
     void readsOnlyRegularFilesOfSaneSize();
     void atomicWriteKeepsOldFileOnFailure();
     void linkChainsAndStaleTemporaries();
+    void largestPlaylistsReadBack();
     void fullDiskKeepsOldFile();
     void iniKeepsOtherLinesAndIgnoresCase();
     void iniCreatesFileAndSection();
@@ -175,6 +179,25 @@ void TestTextFiles::linkChainsAndStaleTemporaries() {
     QVERIFY(link("loop-b", "loop-a") && link("loop-a", "loop-b") && link("gone/x", "nowhere"));
     for (const char* name : {"loop-a", "nowhere"})
         QVERIFY2(!TextFile::writeAtomically(env.path(name), "x"), name);
+}
+
+void TestTextFiles::largestPlaylistsReadBack() {
+    // The longest entry a playlist takes, as often as it takes one: files
+    // larger than a settings file may be, read back whole.
+    const QString entry = QStringLiteral("/music/") + QString(4084, u'x') + QStringLiteral(".mp3");
+    QCOMPARE(entry.toUtf8().size(), PathNames::kMaxEntryBytes);
+    QVERIFY(PathNames::isAcceptableEntry(entry));
+    const QStringList entries(PlaylistModel::MaxEntries, entry);
+    TestEnv env;
+    for (const auto& [name, limit] : {std::pair("jukora.pls", PlsFormat::kMaxFileSize),
+                                      std::pair("list.m3u", M3uFormat::kMaxFileSize)}) {
+        const PlaylistFiles::Format* format = PlaylistFiles::readableFormat(name);
+        QVERIFY(format->write(env.path(name), entries, false, false));
+        const qint64 size = QFileInfo(env.path(name)).size();
+        QVERIFY2(size > TextFile::kMaxReadSize && size <= limit, name);
+        QCOMPARE(format->read(env.path(name), PlaylistModel::MaxEntries), entries);
+        QFile::remove(env.path(name));
+    }
 }
 
 void TestTextFiles::fullDiskKeepsOldFile() {

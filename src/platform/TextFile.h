@@ -13,7 +13,8 @@ class QFileInfo;
 // lists written by older systems read back.
 namespace TextFile {
 
-// The largest file read as a playlist or settings file.
+// The largest file read as a settings file, and the reads' default; the
+// playlist files have limits of their own (PlsFormat, M3uFormat).
 constexpr qint64 kMaxReadSize = 64 * 1024 * 1024;
 
 // A file nobody may write, whoever runs the program (root could write it
