@@ -295,6 +295,9 @@ void TestDeviceCopy::fatVolumes_data() {
     QTest::newRow("FAT") << "vfat" << QStringList({"mkfs.vfat"})
                          << QList<QStringList>(
                                 {{"mount", "-o", "loop", "-t", "vfat"}, {"fusefat", "-o", "rw+"}});
+    // It keeps no permissions and takes names of ASCII only.
+    QTest::newRow("FAT through FUSE")
+        << "vfat" << QStringList({"mkfs.vfat"}) << QList<QStringList>({{"fusefat", "-o", "rw+"}});
     QTest::newRow("exFAT") << "exfat" << QStringList({"mkfs.exfat"})
                            << QList<QStringList>({{"mount", "-o", "loop", "-t", "exfat"},
                                                   {"mount", "-o", "loop", "-t", "exfat-fuse"}});
@@ -329,6 +332,12 @@ void TestDeviceCopy::fatVolumes() {
         M3uFormat::read(stick.root + "/playlist.m3u"),
         QStringList({stick.root + "/a_b_.mp3", stick.root + "/Song.mp3", stick.root + "/q_____.mp3",
                      stick.root + "/dots__", stick.root + "/song.mp3"}));
+
+    // Again into the same folder: the playlist file is replaced, and the
+    // temporary of a save killed on its way goes.
+    makeFile(stick.root + "/.playlist.m3u.x1f");
+    QCOMPARE(c.run().outcome, Outcome::Complete);
+    QVERIFY(!QFileInfo::exists(stick.root + "/.playlist.m3u.x1f"));
 }
 
 void TestDeviceCopy::removeFolderTrees() {

@@ -67,9 +67,10 @@ bool isValidUtf8(const unsigned char* s, qsizetype n) {
 
 // Writes data into the open file and syncs it to the disk; a failing write
 // (a full disk) or sync fails it. A file system that cannot sync at all is
-// no failure.
+// no failure, nor one that keeps no permissions (FAT through FUSE).
 bool fill(int fd, const QByteArray& data, const mode_t* mode) {
-    if (mode && ::fchmod(fd, *mode) != 0)
+    if (mode && ::fchmod(fd, *mode) != 0 && errno != ENOSYS && errno != EPERM &&
+        errno != EOPNOTSUPP)
         return false;
     if (!TextFile::writeWhole(fd, data.constData(), data.size()))
         return false;
