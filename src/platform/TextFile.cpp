@@ -110,9 +110,10 @@ void removeStaleTemporaries(const QByteArray& file) {
         if (isTempName(entry->d_name, name))
             stale << entry->d_name;
     }
+    // Opened for writing: NFS gives no exclusive lock otherwise.
     for (const QByteArray& temp : stale) {
         const int fd = ::openat(::dirfd(dir), temp.constData(),
-                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+                                O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         struct stat st;
         if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
             ::flock(fd, LOCK_EX | LOCK_NB) == 0)
