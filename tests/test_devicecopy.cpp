@@ -121,10 +121,9 @@ void TestDeviceCopy::names_data() {
     QTest::addColumn<bool>("sequence");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("onFat");
-    const auto row = [](const char* tag, const char* source, int position, bool sequence,
-                        const char* name, const char* onFat) {
-        QTest::newRow(tag) << QString(source) << position << sequence << QString(name)
-                           << QString(onFat);
+    const auto row = [](const char* tag, const QString& source, int position, bool sequence,
+                        const QString& name, const QString& onFat) {
+        QTest::newRow(tag) << source << position << sequence << name << onFat;
     };
     // The play-order number is the playlist files' own (tested with them).
     row("own", "/m/Song.mp3", 3, false, "Song.mp3", "Song.mp3");
@@ -134,6 +133,16 @@ void TestDeviceCopy::names_data() {
     row("control character", "/m/a\tb\x01.mp3", 1, false, "a\tb\x01.mp3", "a_b_.mp3");
     row("trailing dots and spaces", "/m/end. . ", 2, false, "end. . ", "end____");
     row("inner dots and spaces", "/m/a. b.mp3", 2, false, "a. b.mp3", "a. b.mp3");
+    // Too long for 255 bytes, or 255 UTF-16 units on FAT: cut before the
+    // extension, at a character's boundary.
+    const QString n246 = QString(246, u'n') + ".mp3", smile = QString::fromUtf8("😀");
+    row("long, numbered", "/m/nnnn" + n246, 1, true, "0001-" + n246, "0001-" + n246);
+    row("four bytes, two units", "/m/" + smile.repeated(130) + ".mp3", 1, false,
+        smile.repeated(62) + ".mp3", smile.repeated(125) + ".mp3");
+    row("two bytes, one unit", "/m/" + QString(130, u'é') + ".m", 1, false,
+        QString(126, u'é') + ".m", QString(130, u'é') + ".m");
+    row("cut before a space", "/m/" + QString(254, u'x') + " y", 1, false, QString(254, u'x') + ' ',
+        QString(254, u'x') + '_');
 }
 
 void TestDeviceCopy::names() {
@@ -143,41 +152,47 @@ void TestDeviceCopy::names() {
     QFETCH(QString, name);
     QFETCH(QString, onFat);
     QCOMPARE(DeviceCopy::copyName(source, position, sequence), name);
-    QCOMPARE(DeviceCopy::copyName(source, position, sequence, true), onFat);
+    QCOMPARE(DeviceCopy::copyName(source, position, sequence, {.fat = true}), onFat);
 }
 
 void TestDeviceCopy::copiesGapsDuplicatesAndPlaylists() {
     Copy c;
     const QString one = c.song("one.mp3", 1000, '1');
-    c.job.entries = {one, c.env.path("music/gone.mp3"), c.song("three.mp3", 3000, '3')};
+    // A name of 254 bytes is cut to fit 255 with its number.
+    const QString cut = QString(246, u'n') + ".mp3";
+    c.job.entries = {one, c.env.path("music/gone.mp3"), c.song("three.mp3", 3000, '3'),
+                     c.song("nnnn" + cut, 10)};
     c.job.sequence = true;
     c.job.playlistType = "M3U";
     auto r = c.run();
     QCOMPARE(r.outcome, Outcome::Complete);
-    QCOMPARE(r.copied, 2);
-    QCOMPARE(c.reported, QList<int>({1, 3}));
+    QCOMPARE(r.copied, 3);
+    QCOMPARE(c.reported, QList<int>({1, 3, 4}));
     // The missing entry leaves a gap; the playlist file still names it.
-    QCOMPARE(filesIn(c.device), QStringList({"0001-one.mp3", "0003-three.mp3", "playlist.m3u"}));
+    QCOMPARE(filesIn(c.device),
+             QStringList({"0001-one.mp3", "0003-three.mp3", "0004-" + cut, "playlist.m3u"}));
     QCOMPARE(readBytes(c.device + "/0003-three.mp3"), QByteArray(3000, '3'));
-    QCOMPARE(readBytes(c.device + "/playlist.m3u"), M3uFormat::render(c.job.entries, true, true));
-    QCOMPARE(c.seen.last().bytesDone, 4000);
-    QCOMPARE(c.seen.last().bytesTotal, 4000);
+    QCOMPARE(readBytes(c.device + "/playlist.m3u"),
+             M3uFormat::render(c.job.entries.mid(0, 3) << cut, true, true));
+    QCOMPARE(c.seen.last().bytesDone, 4010);
+    QCOMPARE(c.seen.last().bytesTotal, 4010);
     // The copy keeps the source's time of last change.
     QCOMPARE(QFileInfo(c.device + "/0001-one.mp3").lastModified(), QFileInfo(one).lastModified());
 
-    // Same names from two folders: the later replaces the earlier and is
-    // counted; an older copy from an earlier run is no duplicate. A folder
-    // ending in a separator (a volume's root) gets no second one.
-    c.job.entries = {one, c.song("a/song.mp3", 100, 'a'), c.song("b/song.mp3", 200, 'b')};
+    // Same names from two folders, or the same file twice: the later
+    // replaces the earlier and is counted; an older copy from an earlier run
+    // is no duplicate. A folder ending in a separator (a volume's root) gets
+    // no second one.
+    c.job.entries = {one, c.song("a/song.mp3", 100, 'a'), c.song("b/song.mp3", 200, 'b'), one};
     c.job.sequence = false;
     c.job.playlistType = "PLS";
     c.job.folder = c.device + "/";
     r = c.run();
-    QCOMPARE(r.copied, 3);
-    QCOMPARE(r.replaced, 1);
+    QCOMPARE(r.copied, 4);
+    QCOMPARE(r.replaced, 2);
     QCOMPARE(readBytes(c.device + "/song.mp3"), QByteArray(200, 'b'));
     QCOMPARE(PlsFormat::read(c.device + "/playlist.pls"),
-             QStringList({"one.mp3", "song.mp3", "song.mp3"}));
+             QStringList({"one.mp3", "song.mp3", "song.mp3", "one.mp3"}));
 
     // An empty playlist copies nothing and still writes the chosen file.
     c.job.entries.clear();
@@ -295,6 +310,9 @@ void TestDeviceCopy::fatVolumes_data() {
     QTest::newRow("FAT") << "vfat" << QStringList({"mkfs.vfat"})
                          << QList<QStringList>(
                                 {{"mount", "-o", "loop", "-t", "vfat"}, {"fusefat", "-o", "rw+"}});
+    // It keeps no permissions and takes names of ASCII only.
+    QTest::newRow("FAT through FUSE")
+        << "vfat" << QStringList({"mkfs.vfat"}) << QList<QStringList>({{"fusefat", "-o", "rw+"}});
     QTest::newRow("exFAT") << "exfat" << QStringList({"mkfs.exfat"})
                            << QList<QStringList>({{"mount", "-o", "loop", "-t", "exfat"},
                                                   {"mount", "-o", "loop", "-t", "exfat-fuse"}});
@@ -313,22 +331,44 @@ void TestDeviceCopy::fatVolumes() {
     c.job.fileSystem = SystemVolumes::instance().fileSystemOf(stick.root);
     QVERIFY2(DeviceCopy::takesFatNames(c.job.fileSystem), qPrintable(c.job.fileSystem));
     c.job.folder = stick.root;
-    c.job.entries = {c.song("a:b?.mp3", 300, 'a'), c.song("Song.mp3", 100, 'S'),
-                     c.song("q\"*<>|.mp3"), c.song("dots.."), c.song("song.mp3", 200, 's')};
+    c.job.entries = {c.song("a:b?.mp3", 300, 'a'),  c.song("Song.mp3", 100, 'S'),
+                     c.song("q\"*<>|.mp3"),         c.song("dots.."),
+                     c.song("song.mp3", 200, 's'),  c.song("a?b:.mp3", 30, 'b'),
+                     c.song("😀 Smile.mp3", 40, 'e')};
     c.job.playlistType = "M3U";
-    const auto r = c.run();
+    QByteArrayList songs;
+    for (const QString& entry : c.job.entries)
+        songs << readBytes(entry);
+    // The songs of the copies that the playlist file names.
+    const auto copies = [&] {
+        QByteArrayList out;
+        for (const QString& copy : M3uFormat::read(stick.root + "/playlist.m3u"))
+            out << readBytes(copy);
+        return out;
+    };
+    auto r = c.run();
     QCOMPARE(r.outcome, Outcome::Complete);
-    // A name that differs only in letter case replaces the earlier copy.
+    // A name that differs only in letter case replaces the earlier copy; one
+    // that only the rules made the same gets a number.
     QCOMPARE(r.replaced, 1);
-    QCOMPARE(filesIn(stick.root).size(), 5);
-    for (const char* name : {"a_b_.mp3", "q_____.mp3", "dots__", "playlist.m3u"})
+    QCOMPARE(filesIn(stick.root).size(), 7);
+    for (const char* name : {"a_b_.mp3", "a_b_ (2).mp3", "q_____.mp3", "dots__", "playlist.m3u"})
         QVERIFY2(QFileInfo::exists(stick.root + "/" + name), name);
-    QCOMPARE(readBytes(stick.root + "/a_b_.mp3"), QByteArray(300, 'a'));
-    QCOMPARE(readBytes(stick.root + "/song.mp3"), QByteArray(200, 's'));
-    QCOMPARE(
-        M3uFormat::read(stick.root + "/playlist.m3u"),
-        QStringList({stick.root + "/a_b_.mp3", stick.root + "/Song.mp3", stick.root + "/q_____.mp3",
-                     stick.root + "/dots__", stick.root + "/song.mp3"}));
+    QByteArrayList replaced = songs;
+    replaced[1] = songs[4];
+    QCOMPARE(copies(), replaced);
+
+    // Again, numbered, with a name cut to fit: the playlist file is
+    // replaced, and the temporary of a save killed on its way goes.
+    makeFile(stick.root + "/.playlist.m3u.x1f");
+    c.job.entries << c.song(QString(250, u'n') + ".mp3", 50, 'n');
+    songs << readBytes(c.job.entries.last());
+    c.job.sequence = true;
+    r = c.run();
+    QCOMPARE(r.outcome, Outcome::Complete);
+    QCOMPARE(r.replaced, 0);
+    QCOMPARE(copies(), songs);
+    QVERIFY(!QFileInfo::exists(stick.root + "/.playlist.m3u.x1f"));
 }
 
 void TestDeviceCopy::removeFolderTrees() {

@@ -6,13 +6,18 @@
 #include "app/IniFile.h"
 #include "platform/ProfileString.h"
 #include "platform/TextFile.h"
+#include "playlist/M3uFormat.h"
+#include "playlist/PlaylistFiles.h"
+#include "playlist/PlsFormat.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
 #include <QtTest>
 
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +45,8 @@ private slots:
     void lines();
     void readsOnlyRegularFilesOfSaneSize();
     void atomicWriteKeepsOldFileOnFailure();
+    void linkChainsAndStaleTemporaries();
+    void largestPlaylistsReadBack();
     void fullDiskKeepsOldFile();
     void iniKeepsOtherLinesAndIgnoresCase();
     void iniCreatesFileAndSection();
@@ -63,11 +70,15 @@ void TestTextFiles::lines_data() {
         "a\n\xEF\xBB\xBF"
         "b\n",
         {"a", feff + "b"});
-    const QString text = QStringLiteral("/m/Ärger.mp3\r\n") + feff + QStringLiteral("x\r\n日本");
-    const QStringList expected = {"/m/Ärger.mp3", feff + "x", "日本"};
-    for (auto e : {QStringEncoder::Utf16LE, QStringEncoder::Utf16BE, QStringEncoder::Utf32LE,
-                   QStringEncoder::Utf32BE})
-        QTest::addRow("%s", QStringEncoder::nameForEncoding(e)) << withMark(e, text) << expected;
+    const QStringList expected = {"/m/Ärger.mp3", feff + "x", "", "日本"};
+    for (const auto& [end, tag] : {std::pair("\r", "CR"), {"\n", "LF"}, {"\r\n", "CR LF"}}) {
+        const QString text = expected.join(QLatin1String(end));
+        QTest::addRow("UTF-8, %s", tag) << text.toUtf8() << expected;
+        for (auto e : {QStringEncoder::Utf8, QStringEncoder::Utf16LE, QStringEncoder::Utf16BE,
+                       QStringEncoder::Utf32LE, QStringEncoder::Utf32BE})
+            QTest::addRow("%s mark, %s", QStringEncoder::nameForEncoding(e), tag)
+                << withMark(e, text) << expected;
+    }
     // A file is read 64 KiB at a time: a CR LF cut in two, a CR alone at the
     // end of a piece, a line longer than a piece.
     QTest::newRow("pieces")
@@ -86,6 +97,12 @@ void TestTextFiles::lines() {
     QCOMPARE(linesOf(memory), expected);
     QCOMPARE(linesOf(file), expected);
     QVERIFY(!file.failed());
+    // Reads of 1 to 8 bytes, as a FUSE or network file system may give
+    // them, end anywhere: in the mark, in a character, between CR and LF.
+    for (qsizetype piece = 1; piece <= 8; ++piece) {
+        TextFile::Lines shortReads(env.path("list"), TextFile::kMaxReadSize, piece);
+        QCOMPARE(linesOf(shortReads), expected);
+    }
 }
 
 void TestTextFiles::readsOnlyRegularFilesOfSaneSize() {
@@ -127,6 +144,59 @@ void TestTextFiles::atomicWriteKeepsOldFileOnFailure() {
     // A missing folder fails without leaving anything behind.
     QVERIFY(!TextFile::writeAtomically(env.path("missing/list.txt"), "x"));
     QCOMPARE(filesIn(env.path("")), QStringList({"link.txt", "list.txt"}));
+}
+
+void TestTextFiles::linkChainsAndStaleTemporaries() {
+    TestEnv env;
+    const auto link = [&](const char* target, const char* name) {
+        return ::symlink(target, QFile::encodeName(env.path(name)).constData()) == 0;
+    };
+    // A chain of links, relative or not, leads to the file that is saved,
+    // which need not exist yet; the links stay.
+    const QString real = env.path("real/");
+    QVERIFY(QDir().mkpath(real));
+    QVERIFY(link("real/list.pls", "mid.pls"));
+    QVERIFY(link(QFile::encodeName(env.path("mid.pls")).constData(), "jukora.pls"));
+    // Beside it, what saves killed on their way left goes; a save in
+    // progress (it holds its lock), a link and other names stay.
+    makeFiles(real, {".list.pls.x1a2b3c4d", ".list.pls.x0", ".list.pls.xabc", ".list.pls.x",
+                     ".list.pls.x123456789", ".list.pls.xG1", ".list.pls.x1.x2", "list.pls.x1",
+                     ".list.pls.y1", ".list.plsx1"});
+    QVERIFY(link("list.pls", "real/.list.pls.xdead"));
+    const int running = ::open(QFile::encodeName(real + ".list.pls.xabc").constData(), O_RDONLY);
+    QCOMPARE(::flock(running, LOCK_EX | LOCK_NB), 0);
+    QVERIFY(TextFile::writeAtomically(env.path("jukora.pls"), "first"));
+    QVERIFY(TextFile::writeAtomically(env.path("jukora.pls"), "second"));
+    ::close(running);
+    QVERIFY(QFileInfo(env.path("jukora.pls")).isSymLink() &&
+            QFileInfo(env.path("mid.pls")).isSymLink());
+    QCOMPARE(readBytes(real + "list.pls"), QByteArray("second"));
+    QCOMPARE(filesIn(real),
+             QStringList({".list.pls.x", ".list.pls.x1.x2", ".list.pls.x123456789", ".list.pls.xG1",
+                          ".list.pls.xabc", ".list.pls.xdead", ".list.pls.y1", ".list.plsx1",
+                          "list.pls", "list.pls.x1"}));
+    // A loop of links and a link into a missing folder fail.
+    QVERIFY(link("loop-b", "loop-a") && link("loop-a", "loop-b") && link("gone/x", "nowhere"));
+    for (const char* name : {"loop-a", "nowhere"})
+        QVERIFY2(!TextFile::writeAtomically(env.path(name), "x"), name);
+}
+
+void TestTextFiles::largestPlaylistsReadBack() {
+    // The longest entry a playlist takes, as often as it takes one: files
+    // larger than a settings file may be, read back whole.
+    const QString entry = QStringLiteral("/music/") + QString(4084, u'x') + QStringLiteral(".mp3");
+    QCOMPARE(entry.toUtf8().size(), PathNames::kMaxEntryBytes);
+    const QStringList entries(PlaylistModel::MaxEntries, entry);
+    TestEnv env;
+    for (const auto& [name, limit] : {std::pair("jukora.pls", PlsFormat::kMaxFileSize),
+                                      std::pair("list.m3u", M3uFormat::kMaxFileSize)}) {
+        const PlaylistFiles::Format* format = PlaylistFiles::readableFormat(name);
+        QVERIFY(format->write(env.path(name), entries, false, false));
+        const qint64 size = QFileInfo(env.path(name)).size();
+        QVERIFY2(size > TextFile::kMaxReadSize && size <= limit, name);
+        QCOMPARE(format->read(env.path(name), PlaylistModel::MaxEntries), entries);
+        QFile::remove(env.path(name));
+    }
 }
 
 void TestTextFiles::fullDiskKeepsOldFile() {

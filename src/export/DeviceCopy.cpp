@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -16,9 +17,11 @@
 #include <future>
 #include <memory>
 
+#include <climits>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace DeviceCopy {
@@ -44,11 +47,72 @@ QString fatName(const QString& name) {
     return out;
 }
 
-QString copyName(const QString& source, int position, bool sequence, bool fatNames) {
-    QString name = PathNames::fileName(source);
-    if (fatNames)
-        name = fatName(name);
-    return sequence ? PathNames::sequenceNumber(position) + u'-' + name : name;
+namespace {
+
+// The characters after the last dot that stay whole when a name is cut.
+constexpr qsizetype kLongestExtension = 16;
+
+// The name after the rules for characters.
+QString ruled(const QString& name, const NameRules& rules) {
+    if (!rules.fat)
+        return name;
+    QString out = fatName(name);
+    if (rules.asciiOnly) {
+        QString ascii;
+        for (qsizetype i = 0; i < out.size(); ++i) {
+            ascii += out[i].unicode() < 0x80 ? out[i] : QChar(u'_');
+            if (out[i].isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate())
+                ++i;
+        }
+        out = ascii;
+    }
+    return out;
+}
+
+// The length of the character at i, as the rules count it.
+qsizetype charLength(QStringView text, qsizetype i, const NameRules& rules, qsizetype& units) {
+    const char16_t c = text[i].unicode();
+    units =
+        QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+    if (rules.fat)
+        return units;
+    return units == 2 ? 4 : c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+}
+
+qsizetype lengthOf(QStringView text, const NameRules& rules) {
+    qsizetype length = 0;
+    for (qsizetype i = 0, units = 0; i < text.size(); i += units)
+        length += charLength(text, i, rules, units);
+    return length;
+}
+
+// prefix and the ruled name, with " (twin)" before its extension when twin
+// is more than 1; the name's stem is cut at a character boundary so that
+// all of it fits the rules' length.
+QString fittedName(const QString& prefix, const QString& name, int twin, const NameRules& rules) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const qsizetype stemSize =
+        dot > 0 && name.size() - dot - 1 <= kLongestExtension ? dot : name.size();
+    const QStringView stem = QStringView(name).first(stemSize);
+    const QString tail =
+        (twin > 1 ? QStringLiteral(" (%1)").arg(twin) : QString()) + name.sliced(stemSize);
+    qsizetype room = rules.maxLength - lengthOf(prefix, rules) - lengthOf(tail, rules);
+    qsizetype keep = 0;
+    for (qsizetype units = 0; keep < stem.size(); keep += units) {
+        room -= charLength(stem, keep, rules, units);
+        if (room < 0)
+            break;
+    }
+    // A cut may leave a dot or a space at the end, which FAT drops.
+    const QString out = prefix + stem.first(keep).toString() + tail;
+    return rules.fat ? fatName(out) : out;
+}
+
+} // namespace
+
+QString copyName(const QString& source, int position, bool sequence, const NameRules& rules) {
+    const QString prefix = sequence ? PathNames::sequenceNumber(position) + u'-' : QString();
+    return fittedName(prefix, ruled(PathNames::fileName(source), rules), 1, rules);
 }
 
 namespace {
@@ -265,6 +329,71 @@ void removeStaleTemporaries(const QString& folder) {
     }
 }
 
+// The copies' names, in playlist order. The same name as the device tells
+// names apart gets the same copy name, which replaces the earlier copy;
+// names that only the rules made the same (a:b and a?b both a_b on FAT, or
+// two long names cut alike) are told apart by a number: "a_b (2).mp3".
+class Namer {
+public:
+    explicit Namer(const NameRules& rules) : m_rules(rules) {}
+
+    QString name(const QString& prefix, const QString& own) {
+        const QString ruledName = ruled(own, m_rules);
+        const QString ownKey = key(prefix + own);
+        const auto known = m_twins.constFind(ownKey);
+        if (known != m_twins.cend())
+            return fittedName(prefix, ruledName, *known, m_rules);
+        // The numbers go on from the last one the same ruled name got.
+        int& twin = m_lastTwin[key(prefix + ruledName)];
+        QString copy;
+        do
+            copy = fittedName(prefix, ruledName, ++twin, m_rules);
+        while (m_taken.contains(key(copy)));
+        m_twins.insert(ownKey, twin);
+        m_taken.insert(key(copy));
+        return copy;
+    }
+    // A name as the device tells names apart: FAT volumes do not tell
+    // letter cases apart.
+    QString key(const QString& name) const { return m_rules.fat ? name.toCaseFolded() : name; }
+
+private:
+    NameRules m_rules;
+    QHash<QString, int> m_twins; // by the source's own name
+    QHash<QString, int> m_lastTwin;
+    QSet<QString> m_taken;
+};
+
+// True unless the folder refuses names with characters past ASCII, as
+// fusefat does: a hidden file so named is made and removed again.
+bool takesAnyCharacter(const QString& folder) {
+    const QString suffix = QStringLiteral("-\u00e9\U0001F600");
+    QByteArray probe = nativePath(PathNames::join(folder, kTemporaryPrefix + "XXXXXX" + suffix));
+    const int fd = ::mkostemps(probe.data(), int(suffix.toUtf8().size()), O_CLOEXEC);
+    if (fd < 0)
+        return errno != EPERM && errno != EINVAL && errno != EILSEQ;
+    ::close(fd);
+    ::unlink(probe.constData());
+    return true;
+}
+
+// The rules of the job's folder. Only file systems that follow the FAT rules
+// count names in UTF-16 units; the others tell their longest name in bytes.
+NameRules rulesOf(const Job& job) {
+    NameRules rules;
+    rules.fat = takesFatNames(job.fileSystem);
+    struct statvfs fs {};
+    if (!rules.fat && ::statvfs(nativePath(job.folder).constData(), &fs) == 0 && fs.f_namemax > 0)
+        rules.maxLength = int(std::min<unsigned long>(fs.f_namemax, INT_MAX));
+    const auto pastAscii = [](const QString& entry) {
+        const QStringView name = PathNames::fileNameView(entry);
+        return std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() >= 0x80; });
+    };
+    rules.asciiOnly = rules.fat && std::any_of(job.entries.begin(), job.entries.end(), pastAscii) &&
+                      !takesAnyCharacter(job.folder);
+    return rules;
+}
+
 // Flushes the folder's own entries, the new names among them, to the device.
 // A file system that cannot flush a folder does not need to.
 bool syncFolder(const QString& folder) {
@@ -283,8 +412,16 @@ Result run(const Job& job, const ProgressFn& progress, const CopiedFn& copied) {
         return result;
     }
     removeStaleTemporaries(job.folder);
-    const bool fat = takesFatNames(job.fileSystem);
     const QStringList& entries = job.entries;
+    // Every entry's copy name, and the same without its play-order number
+    // for the playlist file, which adds it.
+    Namer namer(rulesOf(job));
+    QStringList names, listed;
+    for (int i = 0; i < entries.size(); ++i) {
+        const QString prefix = job.sequence ? PathNames::sequenceNumber(i + 1) + u'-' : QString();
+        names << namer.name(prefix, PathNames::fileName(entries[i]));
+        listed << names.last().sliced(prefix.size());
+    }
 
     Progress p;
     p.files = int(entries.size());
@@ -307,7 +444,7 @@ Result run(const Job& job, const ProgressFn& progress, const CopiedFn& copied) {
         bool cancel = false;
         pending->waitFlushed([&] { cancel = (running && progress && !progress(p)) || cancel; });
         const int entry = pending->entry();
-        const QString key = fat ? pending->name().toCaseFolded() : pending->name();
+        const QString key = namer.key(pending->name());
         const bool named = pending->finish(true);
         pending.reset();
         if (!named) {
@@ -331,7 +468,7 @@ Result run(const Job& job, const ProgressFn& progress, const CopiedFn& copied) {
         if (!QFileInfo(source).isFile())
             continue;
         p.file = i + 1;
-        p.name = copyName(source, i + 1, job.sequence, fat);
+        p.name = names[i];
         p.bytesDone = before;
         if (progress && !progress(p)) {
             result.outcome = Outcome::Cancelled;
@@ -362,13 +499,8 @@ Result run(const Job& job, const ProgressFn& progress, const CopiedFn& copied) {
     const PlaylistFiles::Format* list = PlaylistFiles::deviceFormat(job.playlistType);
     if (result.outcome == Outcome::Complete && list) {
         // The playlist file names the copies as they are named on the device.
-        QStringList named = entries;
-        if (fat) {
-            for (QString& e : named)
-                e = fatName(PathNames::fileName(e));
-        }
         listWritten = list->write(PathNames::join(job.folder, QLatin1String(list->deviceFile)),
-                                  named, true, job.sequence);
+                                  listed, true, job.sequence);
         if (!listWritten)
             result.outcome = Outcome::Failed;
     }

@@ -20,8 +20,23 @@ bool takesFatNames(const QString& fileSystem);
 // by "_".
 QString fatName(const QString& name);
 
-// The name the copy of the entry at a 1-based position gets.
-QString copyName(const QString& source, int position, bool sequence, bool fatNames = false);
+// What names a folder on a device takes.
+struct NameRules {
+    // The FAT rules for characters (fatName) and letter case.
+    bool fat = false;
+    // Characters past ASCII become "_" too: a FAT volume whose driver takes
+    // no others (fusefat).
+    bool asciiOnly = false;
+    // The longest name: in UTF-16 units where names follow the FAT rules
+    // (FAT's long names and exFAT's hold 255), in bytes of UTF-8 elsewhere.
+    int maxLength = 255;
+};
+
+// The name the copy of the entry at a 1-based position gets: the source's
+// name after the rules, with the play-order number in front when sequence.
+// One too long loses characters at the end, before its extension (up to 16
+// characters after the last dot), never inside a character.
+QString copyName(const QString& source, int position, bool sequence, const NameRules& rules = {});
 
 struct Job {
     QStringList entries;
@@ -47,7 +62,10 @@ enum class Outcome { Complete, Failed, Cancelled };
 struct Result {
     Outcome outcome = Outcome::Complete;
     int copied = 0;
-    // Copies of this run that a later entry of the same name replaced.
+    // Copies of this run that a later entry of the same name replaced (the
+    // same as the device tells names apart). Names that only the device's
+    // rules made the same are told apart by a number ("a_b (2).mp3")
+    // instead.
     int replaced = 0;
 };
 
@@ -59,16 +77,19 @@ using ProgressFn = std::function<bool(const Progress&)>;
 // on the device, in playlist order.
 using CopiedFn = std::function<void(int entry)>;
 
-// Entries whose file does not exist are skipped; their numbers stay unused.
+// Entries whose file does not exist are skipped; their numbers and names
+// stay unused. Names are made to fit the folder (copyName), and names that
+// only the rules made the same are told apart (see Result::replaced).
 // Each file is written under a temporary name in the folder, flushed to the
 // device (while the next one is copied) and only then renamed, so that a
 // failed, cancelled or interrupted copy leaves no truncated file under a
 // real name; temporary files that an interrupted run left behind are removed
 // first. A source that changes size
 // while it is read fails, and so does a read-only file of the same name
-// (it is not replaced). The playlist file lists every entry, the skipped
-// ones too; it is written only when every copy succeeded. The folder is
-// flushed last, so that a Complete outcome means all of it is on the device.
+// (it is not replaced). The playlist file lists every entry under its
+// copy's name, the skipped ones too; it is written only when every copy
+// succeeded. The folder is flushed last, so that a Complete outcome means
+// all of it is on the device.
 Result run(const Job& job, const ProgressFn& progress = {}, const CopiedFn& copied = {});
 
 } // namespace DeviceCopy

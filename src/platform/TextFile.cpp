@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,9 +67,10 @@ bool isValidUtf8(const unsigned char* s, qsizetype n) {
 
 // Writes data into the open file and syncs it to the disk; a failing write
 // (a full disk) or sync fails it. A file system that cannot sync at all is
-// no failure.
+// no failure, nor one that keeps no permissions (FAT through FUSE).
 bool fill(int fd, const QByteArray& data, const mode_t* mode) {
-    if (mode && ::fchmod(fd, *mode) != 0)
+    if (mode && ::fchmod(fd, *mode) != 0 && errno != ENOSYS && errno != EPERM &&
+        errno != EOPNOTSUPP)
         return false;
     if (!TextFile::writeWhole(fd, data.constData(), data.size()))
         return false;
@@ -79,6 +83,75 @@ QByteArray tempName(const QByteArray& file) {
     return file.left(cut) + '.' + file.mid(cut) + ".x" +
            QByteArray::number(QRandomGenerator::global()->generate(), 16);
 }
+
+// True for a name that tempName() gives the file of the given name.
+bool isTempName(QByteArrayView name, QByteArrayView file) {
+    const qsizetype digits = name.size() - file.size() - 3;
+    if (digits < 1 || digits > 8 || name[0] != '.' || !name.sliced(1).startsWith(file) ||
+        !name.sliced(1 + file.size()).startsWith(".x"))
+        return false;
+    const QByteArrayView hex = name.last(digits);
+    return std::all_of(hex.begin(), hex.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// Removes the file's hidden temporaries that saves killed on their way left
+// beside it. A save in progress keeps its own locked, and it stays; so does
+// every temporary where the file system has no locks.
+void removeStaleTemporaries(const QByteArray& file) {
+    const qsizetype cut = file.lastIndexOf('/') + 1;
+    const QByteArray folder = cut > 0 ? file.left(cut) : QByteArray(".");
+    const QByteArrayView name = QByteArrayView(file).sliced(cut);
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    QList<QByteArray> stale;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (isTempName(entry->d_name, name))
+            stale << entry->d_name;
+    }
+    // Opened for writing: NFS gives no exclusive lock otherwise.
+    for (const QByteArray& temp : stale) {
+        const int fd = ::openat(::dirfd(dir), temp.constData(),
+                                O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        struct stat st;
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(::dirfd(dir), temp.constData(), 0);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+// The file at the end of the path's chain of symbolic links, which need not
+// exist; empty for a chain longer than the system follows (a loop).
+QByteArray finalTarget(QByteArray path) {
+    for (int links = 0; links <= 40; ++links) {
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(path.constData(), target, sizeof target);
+        if (n <= 0 || n == sizeof target)
+            return {};
+        // A relative target is taken from the link's folder.
+        const QByteArray next(target, n);
+        path = next.startsWith('/') ? next : path.left(path.lastIndexOf('/') + 1) + next;
+    }
+    return {};
+}
+
+// An open file descriptor, closed when it goes.
+struct Held {
+    int fd = -1;
+    ~Held() { reset(-1); }
+    void reset(int other) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = other;
+    }
+};
 
 } // namespace
 
@@ -172,15 +245,14 @@ qsizetype readSome(int fd, char* into, qsizetype n) {
     }
 }
 
-constexpr qsizetype kPiece = 64 * 1024;
-
 } // namespace
 
 Lines::Lines(const QByteArray& bytes) : m_buffer(bytes), m_size(bytes.size()) {
     start();
 }
 
-Lines::Lines(const QString& path, qint64 maxSize) : m_maxSize(maxSize) {
+Lines::Lines(const QString& path, qint64 maxSize, qsizetype pieceSize)
+    : m_maxSize(maxSize), m_piece(std::max<qsizetype>(pieceSize, 1)) {
     m_fd = openRegular(path, maxSize, m_size);
     m_failed = m_fd < 0;
     m_end = m_failed;
@@ -196,6 +268,9 @@ Lines::~Lines() {
 }
 
 void Lines::start() {
+    // The mark may come in more than one read.
+    while (m_buffer.size() < 4 && fill()) {
+    }
     // A text with another encoding's mark is read whole and made UTF-8.
     const QByteArray head = m_buffer.left(4);
     if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") ||
@@ -218,8 +293,8 @@ bool Lines::fill() {
         std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, size_t(kept));
     m_scanned -= m_pos;
     m_pos = 0;
-    m_buffer.resize(kept + kPiece);
-    const qsizetype got = readSome(m_fd, m_buffer.data() + kept, kPiece);
+    m_buffer.resize(kept + m_piece);
+    const qsizetype got = readSome(m_fd, m_buffer.data() + kept, m_piece);
     m_buffer.resize(kept + std::max<qsizetype>(got, 0));
     if (got > 0)
         m_read += got;
@@ -334,9 +409,13 @@ bool writeAtomically(const QString& path, const QByteArray& data) {
     QFileInfo info(path);
     if (info.exists() && (!info.isFile() || !info.isWritable() || isMarkedReadOnly(info)))
         return false;
-    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
-    const QByteArray file = QFile::encodeName(target);
-    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    // Links stay links, however many lead to the file that is replaced.
+    const QByteArray file = finalTarget(QFile::encodeName(path));
+    if (file.isEmpty())
+        return false;
+    const qsizetype cut = file.lastIndexOf('/');
+    const QByteArray folder = cut > 0 ? file.left(cut) : QByteArray(cut == 0 ? "/" : ".");
+    removeStaleTemporaries(file);
     // The new file keeps the old one's permissions.
     struct stat old;
     const bool replacing = ::stat(file.constData(), &old) == 0;
@@ -344,10 +423,15 @@ bool writeAtomically(const QString& path, const QByteArray& data) {
     const mode_t* keepMode = replacing ? &mode : nullptr;
 
     // A file without a name until it is complete: a kill on the way leaves
-    // nothing behind. Where the file system has none, a hidden name.
+    // nothing behind. Where the file system has none, a hidden name. Either
+    // stays locked until it has the file's name, which keeps it from another
+    // save's clean-up.
     QByteArray temp;
+    Held lock;
     int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd >= 0) {
+        ::flock(fd, LOCK_EX | LOCK_NB);
+        lock.reset(::dup(fd));
         if (!fill(fd, data, keepMode)) {
             ::close(fd);
             return false;
@@ -372,6 +456,8 @@ bool writeAtomically(const QString& path, const QByteArray& data) {
         }
         if (fd < 0)
             return false;
+        ::flock(fd, LOCK_EX | LOCK_NB);
+        lock.reset(::dup(fd));
         bool ok = fill(fd, data, keepMode);
         ok = ::close(fd) == 0 && ok;
         if (!ok) {

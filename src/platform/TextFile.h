@@ -13,7 +13,8 @@ class QFileInfo;
 // lists written by older systems read back.
 namespace TextFile {
 
-// The largest file read as a playlist or settings file.
+// The largest file read as a settings file, and the reads' default; the
+// playlist files have limits of their own (PlsFormat, M3uFormat).
 constexpr qint64 kMaxReadSize = 64 * 1024 * 1024;
 
 // A file nobody may write, whoever runs the program (root could write it
@@ -41,8 +42,10 @@ public:
     explicit Lines(const QByteArray& bytes);
     // A regular file of at most maxSize bytes, as readAll() takes it; one
     // that cannot be read has no lines and failed() is true, also when it
-    // fails after some lines.
-    explicit Lines(const QString& path, qint64 maxSize = kMaxReadSize);
+    // fails after some lines. Each read asks for pieceSize bytes at most and
+    // may get fewer (a network or FUSE file system).
+    explicit Lines(const QString& path, qint64 maxSize = kMaxReadSize,
+                   qsizetype pieceSize = 64 * 1024);
     ~Lines();
     Lines(const Lines&) = delete;
     Lines& operator=(const Lines&) = delete;
@@ -65,6 +68,7 @@ private:
     qint64 m_size = 0;
     qint64 m_read = 0;
     qint64 m_maxSize = 0;
+    qsizetype m_piece = 0;
     bool m_end = true;
     bool m_failed = false;
 };
@@ -107,7 +111,9 @@ bool readAll(const QString& path, QByteArray& out, qint64 maxSize = kMaxReadSize
 // Writes data to path through a temporary file beside it, in one write and
 // synced to the disk, and renames it over the old file. A read-only file, a
 // missing folder or a full disk give false, and the old file stays whole. A
-// symbolic link stays and its target is replaced.
+// symbolic link stays, and so does every link of a chain: the file at its
+// end is written (a loop of links fails). The temporaries of the same file
+// that earlier saves, killed on their way, left beside it are removed.
 bool writeAtomically(const QString& path, const QByteArray& data);
 
 } // namespace TextFile

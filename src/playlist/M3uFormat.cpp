@@ -146,7 +146,7 @@ bool write(const QString& path, const QStringList& entries, bool relative, bool 
 }
 
 QStringList read(const QString& listPath, int maxEntries) {
-    TextFile::Lines lines(listPath);
+    TextFile::Lines lines(listPath, kMaxFileSize);
     QStringList out = parseLines(lines, listPath, maxEntries);
     return lines.failed() ? QStringList() : out;
 }

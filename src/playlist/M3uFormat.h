@@ -1,5 +1,8 @@
 #pragma once
 
+#include "PathNames.h"
+#include "PlaylistModel.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -7,6 +10,16 @@
 // The extended M3U playlist: "#EXTM3U", then per entry an "#EXTINF:0," line
 // with the title and the path line, every line ending in CR LF.
 namespace M3uFormat {
+
+// The largest file that render() makes of a playlist, and so the largest
+// read: as many entries as a playlist holds, each as long as an entry may
+// be (in UTF-8), with its title (a part of it) on its "#EXTINF:0," line and
+// its path on a line of its own, where a relative entry follows the current
+// folder (a path too) and a "/".
+constexpr qint64 kMaxFileSize =
+    qint64(PlaylistModel::MaxEntries) * (sizeof("#EXTINF:0,\r\n") - 1 + PathNames::kMaxEntryBytes +
+                                         2 * PathNames::kMaxEntryBytes + sizeof("/\r\n") - 1) +
+    sizeof("#EXTM3U\r\n") - 1;
 
 // The file's bytes. relative writes file names instead of full paths;
 // relative with addSequence writes numbered file names (0001-Song.mp3). An
@@ -27,7 +40,7 @@ QStringList parse(const QByteArray& bytes, const QString& listPath, int maxEntri
 bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence);
 
 // Reads a file; a missing or unreadable file, or one that is no regular file
-// or larger than TextFile::kMaxReadSize, gives no entries.
+// or larger than kMaxFileSize, gives no entries.
 QStringList read(const QString& listPath, int maxEntries = 32767);
 
 // True when text starts with an address scheme: a letter, then letters,

@@ -146,7 +146,7 @@ QString g_aheadPath;
 std::future<ReadAhead> g_ahead;
 
 QStringList readNow(const QString& path, int maxEntries, bool* ok = nullptr) {
-    TextFile::Lines lines(path);
+    TextFile::Lines lines(path, kMaxFileSize);
     QStringList out = parseLines(lines, maxEntries);
     if (ok)
         *ok = !lines.failed();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "PathNames.h"
+#include "PlaylistModel.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -7,6 +10,16 @@
 // The PLS playlist: "[playlist]" and numbered File lines, each followed by a
 // Title line, every line ending in CR LF.
 namespace PlsFormat {
+
+// The largest file that render() makes of a playlist, and so the largest
+// read: as many entries as a playlist holds, each as long as an entry may
+// be (in UTF-8), on its "FileNNNNN=" line, and its title (a part of it) on
+// its "TitleNNNNN=" line; the lines before and after them.
+static_assert(PlaylistModel::MaxEntries <= 99999, "numbers of five digits at most");
+constexpr qint64 kMaxFileSize = qint64(PlaylistModel::MaxEntries) *
+                                    (sizeof("File32767=\r\n") - 1 + PathNames::kMaxEntryBytes +
+                                     sizeof("Title32767=\r\n") - 1 + PathNames::kMaxEntryBytes) +
+                                sizeof("\r\n[playlist]\r\n\r\n") - 1;
 
 // The file's bytes. relative writes file names instead of full paths;
 // relative with addSequence writes numbered file names and no Title lines.
@@ -33,8 +46,7 @@ bool writeFull(const QString& path, const QStringList& entries, QStringList& rea
 bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence);
 
 // Reads a file; a missing or unreadable file, or one that is no regular file
-// or larger than TextFile::kMaxReadSize, gives no entries, and false in
-// readable.
+// or larger than kMaxFileSize, gives no entries, and false in readable.
 QStringList read(const QString& path, int maxEntries, bool* readable);
 QStringList read(const QString& path, int maxEntries = 32767);
 
