@@ -6,6 +6,7 @@
 #include "browser/FileList.h"
 #include "browser/FolderList.h"
 #include "browser/frmFileList.h"
+#include "platform/HeapArenas.h"
 #include "playlist/PlaylistModel.h"
 
 #include <QApplication>
@@ -152,6 +153,8 @@ BENCHMARK(BM_FileListRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FolderListRead)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
+    // As the program runs.
+    useOneHeapArena();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

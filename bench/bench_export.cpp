@@ -12,6 +12,7 @@
 #include "browser/FolderList.h"
 #include "export/ExportMediaHost.h"
 #include "export/frmPort.h"
+#include "platform/HeapArenas.h"
 
 #include <QApplication>
 #include <QDir>
@@ -258,6 +259,8 @@ void BM_CopyPlaylistVsCp(benchmark::State& s) {
 BENCHMARK(BM_CopyPlaylistVsCp)->Iterations(12)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
+    // As the program runs.
+    useOneHeapArena();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

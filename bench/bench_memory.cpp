@@ -9,6 +9,7 @@
 #include "support/Tones.h"
 
 #include "app/frmFiles.h"
+#include "platform/HeapArenas.h"
 #include "playback/MediaEngine.h"
 #include "playlist/PlsFormat.h"
 
@@ -223,6 +224,8 @@ BENCHMARK(BM_IdleMemoryAgainstAudacious)->UseManualTime()->Iterations(1)->Unit(b
 BENCHMARK(BM_FirstSongAfterStart)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
+    // As the program runs.
+    useOneHeapArena();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("JUKORA_AUDIO"))

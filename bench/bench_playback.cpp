@@ -6,6 +6,7 @@
 #include "support/Tones.h"
 
 #include "app/frmFiles.h"
+#include "platform/HeapArenas.h"
 #include "playback/MediaControl.h"
 #include "playback/frmNowplaying.h"
 
@@ -276,6 +277,8 @@ BENCHMARK(BM_PlayingCost)->UseManualTime()->Iterations(1)->Unit(benchmark::kMill
 BENCHMARK(BM_MemoryOverSongChanges)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 
 int main(int argc, char** argv) {
+    // As the program runs.
+    useOneHeapArena();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("JUKORA_AUDIO"))

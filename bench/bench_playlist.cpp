@@ -10,6 +10,7 @@
 
 #include "app/frmFiles.h"
 #include "platform/AppPaths.h"
+#include "platform/HeapArenas.h"
 #include "playlist/PlaylistEdits.h"
 #include "playlist/PlsFormat.h"
 
@@ -285,6 +286,8 @@ BENCHMARK(BM_RemoveEverySecond)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_Startup)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
 
 int main(int argc, char** argv) {
+    // As the program runs.
+    useOneHeapArena();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc == 3 && QByteArray(argv[1]).startsWith("--startup-child="))

@@ -4,6 +4,7 @@
 #include "desktop/MprisService.h"
 #include "frmFiles.h"
 #include "platform/AppPaths.h"
+#include "platform/HeapArenas.h"
 #include "platform/QtDialogs.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <clocale>
 
 int main(int argc, char* argv[]) {
+    useOneHeapArena();
     QApplication app(argc, argv);
     QApplication::setApplicationName(Version::productName());
     QApplication::setApplicationVersion(Version::text());

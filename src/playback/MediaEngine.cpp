@@ -425,6 +425,12 @@ struct MediaEngine::Private {
         mpv = lib->create();
         if (!mpv)
             return false;
+        // None of mpv's own scripts (its on-screen controller, console,
+        // statistics, profiles): each is a Lua interpreter on a thread of its
+        // own that takes every event, and its heap grows as songs go by.
+        for (const char* option : {"load-scripts", "osc", "ytdl", "load-stats-overlay",
+                                   "load-osd-console", "load-auto-profiles"})
+            lib->set_option_string(mpv, option, "no");
         if (lib->initialize(mpv) < 0) {
             lib->terminate_destroy(mpv);
             mpv = nullptr;
@@ -453,9 +459,7 @@ struct MediaEngine::Private {
         setOption("input-default-bindings", "no");
         setOption("input-vo-keyboard", "no");
         setOption("input-cursor", "no");
-        setOption("osc", "no");
         setOption("osd-level", "0");
-        setOption("ytdl", "no");
         setOption("keepaspect", "no");
         setOption("volume-max", "100");
         setProperty("volume", QByteArray::number(volume));

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -90,6 +91,11 @@ struct MediaPlayer::Private {
     QSlider* volumeSlider = nullptr;
     QMenu* menu = nullptr;
     QAction* playPauseAction = nullptr;
+    // Made once: each icon the style makes is a new entry of the pixmap
+    // cache when drawn, and the bar is updated several times a second.
+    QIcon playIcon, pauseIcon;
+    // What the play/pause button shows: -1 nothing yet, 0 play, 1 pause.
+    int shownPlaying = -1;
     QAction* stopAction = nullptr;
     QAction* fullScreenAction = nullptr;
     QShortcut* escape = nullptr;
@@ -109,10 +115,12 @@ struct MediaPlayer::Private {
         if (!playPause)
             return;
         const bool playing = playingLike();
-        playPause->setIcon(
-            q->style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-        playPause->setToolTip(playing ? MediaPlayer::tr("Pause") : MediaPlayer::tr("Play"));
-        playPauseAction->setText(playing ? MediaPlayer::tr("Pause") : MediaPlayer::tr("Play"));
+        if (shownPlaying != int(playing)) {
+            shownPlaying = int(playing);
+            playPause->setIcon(playing ? pauseIcon : playIcon);
+            playPause->setToolTip(playing ? MediaPlayer::tr("Pause") : MediaPlayer::tr("Play"));
+            playPauseAction->setText(playing ? MediaPlayer::tr("Pause") : MediaPlayer::tr("Play"));
+        }
         const int max = int(std::lround(engine.duration() * 1000));
         const QSignalBlocker block(seekSlider);
         seekSlider->setRange(0, std::max(0, max));
@@ -141,6 +149,8 @@ struct MediaPlayer::Private {
         bar->setObjectName(QStringLiteral("transportBar"));
         auto* row = new QHBoxLayout(bar);
         row->setContentsMargins(4, 2, 4, 2);
+        playIcon = q->style()->standardIcon(QStyle::SP_MediaPlay);
+        pauseIcon = q->style()->standardIcon(QStyle::SP_MediaPause);
         playPause = new QToolButton(bar);
         playPause->setObjectName(QStringLiteral("playPauseButton"));
         playPause->setAutoRaise(true);

@@ -48,6 +48,7 @@ Loaded load() {
     QString& e = l.error;
     MpvLibrary& a = l.api;
     bool ok = resolve(library, a.create, "mpv_create", e);
+    ok &= resolve(library, a.set_option_string, "mpv_set_option_string", e);
     ok &= resolve(library, a.initialize, "mpv_initialize", e);
     ok &= resolve(library, a.terminate_destroy, "mpv_terminate_destroy", e);
     ok &= resolve(library, a.set_wakeup_callback, "mpv_set_wakeup_callback", e);

@@ -10,6 +10,7 @@
 // the first song, whichever comes first.
 struct MpvLibrary {
     decltype(&::mpv_create) create;
+    decltype(&::mpv_set_option_string) set_option_string;
     decltype(&::mpv_initialize) initialize;
     decltype(&::mpv_terminate_destroy) terminate_destroy;
     decltype(&::mpv_set_wakeup_callback) set_wakeup_callback;
