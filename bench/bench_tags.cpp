@@ -1,6 +1,8 @@
 // The tags of the 32,767-entry web page on disk, by kind of tag: what the
 // ID3v1 reader alone costs (the page before other tags were read) and what
-// the tags of every kind cost now, per file and for the whole page.
+// the tags of every kind cost now, per file and for the whole page. Then
+// the tags of one large file of zeros (a preallocated download) of each
+// ending, which the windows read on their thread.
 #include "support/TestEnv.h"
 #include "support/Tones.h"
 
@@ -101,8 +103,26 @@ void BM_HtmlPage(benchmark::State& s) {
         benchmark::DoNotOptimize(HtmlPage::render(paths, QStringLiteral("p.html"), false, false));
 }
 
+const char* const kEndings[] = {"mp3", "flac", "ogg", "opus", "spx", "m4a", "wav"};
+
+// Arg 0: the ending (kEndings). Arg 1: the size in MB. The file takes no
+// disk space.
+void BM_ZeroFile(benchmark::State& s) {
+    QTemporaryDir dir;
+    QFile f(dir.path() + "/zeros." + kEndings[s.range(0)]);
+    if (!f.open(QIODevice::WriteOnly) || !f.resize(s.range(1) * 1'000'000))
+        qFatal("cannot make the file");
+    f.close();
+    s.SetLabel(kEndings[s.range(0)]);
+    for (auto _ : s)
+        benchmark::DoNotOptimize(Tags::readSongTags(f.fileName()));
+}
+
 } // namespace
 
+BENCHMARK(BM_ZeroFile)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, int(std::size(kEndings)) - 1, 1), {200, 2000}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadTags)
     ->ArgsProduct({{ID3v1, ID3v2, Flac, Untagged}, {0, 1}})
     ->Unit(benchmark::kMillisecond);

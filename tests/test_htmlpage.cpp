@@ -1,6 +1,7 @@
 // The web page of the playlist, line for line, over files written here: the
-// three forms, each entry's tag, and texts that must not break the page.
-// What a tag gives is the core's (test_id3).
+// three forms, each entry's tag, and texts that must not break the page;
+// written step by step, and cancelled. What a tag gives is the core's
+// (test_id3).
 #include "support/TestEnv.h"
 
 #include "playlist/HtmlPage.h"
@@ -36,6 +37,7 @@ class TestHtmlPage : public QObject {
 private slots:
     void threeForms();
     void onlyFilesAndWebAddressesAreLinks();
+    void stepsAndCancel();
 };
 
 void TestHtmlPage::threeForms() {
@@ -97,6 +99,29 @@ void TestHtmlPage::onlyFilesAndWebAddressesAreLinks() {
                  entry("https://x.example/a", "HTTPS://x.example/a") +
                  entry("file:///m/a.mp3", "file:///m/a.mp3") +
                  entry("file:///m/a%0Ab.mp3", "file:///m/a%0Ab.mp3") + kTail);
+}
+
+void TestHtmlPage::stepsAndCancel() {
+    // One step for each entry, and the same page; cancelled after an entry,
+    // or after the last, it writes nothing and the old file stays.
+    TestEnv env;
+    const QString page = env.path("p.html");
+    const QStringList entries = {"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"};
+    for (int stopAt : {0, 1, 3}) {
+        QList<int> steps;
+        std::atomic<bool> cancel = false;
+        HtmlPage::Progress progress;
+        progress.step = [&](int done) {
+            steps << done;
+            cancel = done == stopAt;
+        };
+        progress.cancel = &cancel;
+        writeBytes(page, "old");
+        QCOMPARE(HtmlPage::write(page, entries, true, true, progress), stopAt == 0);
+        QCOMPARE(steps, QList<int>({1, 2, 3}).first(stopAt == 1 ? 1 : 3));
+        QCOMPARE(readBytes(page),
+                 stopAt ? QByteArray("old") : HtmlPage::render(entries, page, true, true));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestHtmlPage)

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QtEndian>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -40,6 +41,25 @@ TagRecord marked() {
 
 QString padded(const QString& value, int width, QChar pad = QChar(0)) {
     return value.leftJustified(width, pad);
+}
+
+// The zeros of a large file that takes no disk space (a preallocated
+// download): 200 MB.
+constexpr quint32 kHole = 200'000'000;
+
+QByteArray int32(quint32 v, bool bigEndian = true) {
+    QByteArray b(4, '\0');
+    bigEndian ? qToBigEndian(v, b.data()) : qToLittleEndian(v, b.data());
+    return b;
+}
+
+// An APEv2 tag (no header) of text items.
+QByteArray apeTag(const QList<QByteArrayList>& items) {
+    QByteArray body;
+    for (const QByteArrayList& item : items)
+        body += int32(item[1].size(), false) + int32(0) + item[0] + '\0' + item[1];
+    return body + "APETAGEX" + int32(2000, false) + int32(body.size() + 32, false) +
+           int32(items.size(), false) + int32(0) + QByteArray(8, '\0');
 }
 
 } // namespace
@@ -141,6 +161,10 @@ void TestId3::songTags_data() {
     QTest::addColumn<bool>("encoded");        // a real file by ffmpeg, else only the bytes
     QTest::addColumn<QStringList>("options"); // ffmpeg's
     QTest::addColumn<QByteArray>("appended");
+    // Where kHole zeros go: "^" first, "$" before the appended bytes, "mdat"
+    // an atom of them before the MP4 "moov", "JUNK" a chunk of them before
+    // the AIFF "ID3 " chunk; none when empty.
+    QTest::addColumn<QByteArray>("hole");
     QTest::addColumn<QString>("expected");
     const QString title = QString::fromUtf8("T\u00eftle \u2605 \u03a3");
     QStringList tags;
@@ -150,12 +174,13 @@ void TestId3::songTags_data() {
         tags << QStringLiteral("-metadata") << field;
     const QString all = "Other|" + title + "|Artist|Album|2024|Comment|Jazz";
     auto row = [&](const char* kind, const char* name, const QStringList& options,
-                   const QString& expected, const QByteArray& appended = {}) {
-        QTest::newRow(kind) << name << true << options << appended << expected;
+                   const QString& expected, const QByteArray& appended = {},
+                   const QByteArray& hole = {}) {
+        QTest::newRow(kind) << name << true << options << appended << hole << expected;
     };
     auto raw = [&](const char* kind, const char* name, const QByteArray& bytes,
-                   const QString& expected) {
-        QTest::newRow(kind) << name << false << QStringList() << bytes << expected;
+                   const QString& expected, const QByteArray& hole = {}) {
+        QTest::newRow(kind) << name << false << QStringList() << bytes << hole << expected;
     };
     row("ID3v2.4", "s.mp3", tags + QStringList{"-id3v2_version", "4"}, all);
     row("ID3v2.3", "s.mp3", tags + QStringList{"-id3v2_version", "3"}, all);
@@ -183,6 +208,27 @@ void TestId3::songTags_data() {
                          255),
         "ID3v1|Song|Band |Album|1999|Comment|");
     raw("no tag", "plain.mp3", audio, "None||||||");
+
+    // Tags at the head and the tail of large files, some larger than the
+    // part of a file that is searched (64 KiB after an ID3v2 tag, 256 KiB
+    // at the end); also in the middle of a file when its kind of tag says
+    // where (MP4 atoms, AIFF chunks).
+    const QString c(100'000, u'c'), big = "Other|" + title + "|Artist|Album|2024|" + c + "|Jazz";
+    const QStringList large = tags + QStringList{"-metadata", "comment=" + c};
+    row("ID3v2, 200 MB", "s.mp3", large, big, {}, "$");
+    raw("APE, 200 MB", "s.mp3", apeTag({{"Title", "APE"}, {"Comment", QByteArray(300'000, 'c')}}),
+        "Other|APE||||" + QString(300'000, u'c') + '|', "^");
+    row("FLAC, 200 MB", "s.flac", large, big, {}, "$");
+    row("Ogg, 200 MB", "s.ogg", large + QStringList{"-c:a", "libvorbis"}, big, {}, "$");
+    row("MP4 moov after 200 MB", "s.m4a", tags, all, {}, "mdat");
+    row("AIFF ID3 after 200 MB", "s.aiff", tags + QStringList{"-write_id3v2", "1"}, all, {},
+        "JUNK");
+    // Past the head a tag is not looked for: no file is read from end to
+    // end, nor one of zeros of any kind.
+    row("ID3v2 past the head", "s.mp3", tags, "None||||||", {}, "^");
+    row("FLAC past the head", "s.flac", tags, "None||||||", {}, "^");
+    for (const char* zeros : {"z.mp3", "z.flac", "z.ogg", "z.opus", "z.spx", "z.m4a", "z.wav"})
+        raw(zeros, zeros, {}, "None||||||", "^");
 }
 
 void TestId3::songTags() {
@@ -190,13 +236,26 @@ void TestId3::songTags() {
     QFETCH(bool, encoded);
     QFETCH(QStringList, options);
     QFETCH(QByteArray, appended);
+    QFETCH(QByteArray, hole);
     QFETCH(QString, expected);
     TestEnv env;
     const QString path = env.path(name);
     if (encoded)
         QVERIFY(Tones::encode(path, options));
+    const QByteArray bytes = readBytes(path) + appended;
+    qsizetype at = hole == "^" ? 0 : bytes.size() - appended.size();
+    QByteArray header;
+    if (hole == "mdat") {
+        at = bytes.indexOf("moov") - 4;
+        header = int32(kHole + 8) + hole;
+    } else if (hole == "JUNK") {
+        at = bytes.indexOf("ID3 ");
+        header = hole + int32(kHole);
+    }
     QFile f(path);
-    QVERIFY(f.open(QIODevice::Append) && f.write(appended) == appended.size());
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes.left(at) + header) >= 0);
+    QVERIFY(hole.isEmpty() || f.resize(f.size() + kHole)); // takes no disk space
+    QVERIFY(f.seek(f.size()) && f.write(bytes.mid(at)) == bytes.size() - at);
     f.close();
     const Tags::SongTags t = Tags::readSongTags(path);
     const QString source = t.source == Tags::SongTags::Source::None    ? "None"

@@ -3,6 +3,7 @@
 // (test_playlistfiles), the command line's files test_launch's.
 #include "support/App.h"
 
+#include "playlist/HtmlPage.h"
 #include "playlist/PlaylistFiles.h"
 #include "playlist/PlsFormat.h"
 
@@ -79,6 +80,10 @@ void TestOpenExport::exportAnswersAndEndings() {
     // No: bare file names, whatever the Sequence setting.
     QCOMPARE(p.exportAs(MsgAnswer::No, "names.m3u"),
              QByteArray("#EXTM3U\r\n#EXTINF:0,One\r\nOne.mp3\r\n#EXTINF:0,Two\r\nTwo.mp3\r\n"));
+    // The web page, written on a thread of its own: the same bytes, no message.
+    QCOMPARE(p.exportAs(MsgAnswer::No, "page.html"),
+             HtmlPage::render(p.entries(), p.env.path("page.html"), true, false));
+    QCOMPARE(p.platform.messages.texts().size(), 3);
     // Cancel: no dialog, nothing written.
     const int dialogs = p.platform.files.calls.size();
     QVERIFY(p.exportAs(MsgAnswer::Cancel, "cancelled.pls").isNull());

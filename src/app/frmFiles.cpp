@@ -11,6 +11,7 @@
 #include "platform/AppPaths.h"
 #include "platform/ProfileString.h"
 #include "platform/ShutdownSignals.h"
+#include "playlist/HtmlPage.h"
 #include "playlist/PlaylistEdits.h"
 #include "playlist/PlaylistFiles.h"
 #include "playlist/PlaylistSelection.h"
@@ -23,8 +24,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -35,8 +38,10 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -447,9 +452,48 @@ void frmFiles::ImportPLS(const QString& tempfile) {
         m_model.append(PlsFormat::read(tempfile, room));
 }
 
-bool frmFiles::ExportPlaylist(const PlaylistFiles::Format& format, const QString& tempfile,
-                              bool Relative, bool AddSequence) {
-    return format.write(tempfile, m_model.entries(), Relative, AddSequence);
+frmFiles::Exported frmFiles::ExportPlaylist(const PlaylistFiles::Format& format,
+                                            const QString& tempfile, bool Relative,
+                                            bool AddSequence) {
+    const QStringList entries = m_model.entries();
+    if (!format.writeInSteps)
+        return format.write(tempfile, entries, Relative, AddSequence) ? Exported::Written
+                                                                      : Exported::Failed;
+    // A format written in steps (the web page, which reads every entry's
+    // tag) is written on a thread of its own. When that takes more than a
+    // moment, a dialog modal to this window shows how many entries are done;
+    // its Cancel ends the export with nothing written.
+    std::atomic<bool> cancel = false;
+    std::atomic<int> done = 0;
+    bool written = false;
+    const HtmlPage::Progress progress{[&done](int n) { done = n; }, &cancel};
+    const std::unique_ptr<QThread> worker(QThread::create([&] {
+        written = format.writeInSteps(tempfile, entries, Relative, AddSequence, progress);
+    }));
+    QEventLoop loop;
+    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    if (!worker->wait(QDeadlineTimer(50))) {
+        QProgressDialog dialog(QStringLiteral("Exporting playlist..."), QStringLiteral("Cancel"), 0,
+                               int(entries.size()), this);
+        dialog.setWindowTitle(Version::productName());
+        dialog.setWindowModality(Qt::WindowModal);
+        connect(&dialog, &QProgressDialog::canceled, &loop, [&cancel] { cancel = true; });
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, &dialog, [&] {
+            if (dialog.wasCanceled()) // also closed with Esc
+                cancel = true;
+            else
+                dialog.setValue(done);
+        });
+        timer.start(50);
+        dialog.show();
+        loop.exec(); // till the page is done, or the program ends
+        if (!worker->isFinished())
+            cancel = true;
+        worker->wait();
+    }
+    return written ? Exported::Written : cancel ? Exported::Cancelled : Exported::Failed;
 }
 
 bool frmFiles::ExportPLS(const QString& tempfile, bool Relative, bool AddSequence,
@@ -492,8 +536,9 @@ void frmFiles::mnusave_Click() {
         message(QStringLiteral("This file format is currently unsupported"));
         return;
     }
-    // A playlist that could not be written is not reported as saved.
-    if (!ExportPlaylist(*format, *chosen, relative, false))
+    // A playlist that could not be written is not reported as saved; one
+    // whose export was cancelled is not reported at all.
+    if (ExportPlaylist(*format, *chosen, relative, false) == Exported::Failed)
         message(QStringLiteral("An unknown error has occurred."), MsgIcon::Critical);
 }
 

@@ -72,8 +72,11 @@ public:
     // Playlist files: the autosave's PLS procedures, and any format of the
     // table. The writers return false when the file could not be written.
     void ImportPLS(const QString& tempfile);
-    bool ExportPlaylist(const PlaylistFiles::Format& format, const QString& tempfile, bool Relative,
-                        bool AddSequence);
+    // A format that is written in steps (the web page) shows how far it has
+    // come, and can be cancelled.
+    enum class Exported { Written, Failed, Cancelled };
+    Exported ExportPlaylist(const PlaylistFiles::Format& format, const QString& tempfile,
+                            bool Relative, bool AddSequence);
     // With readBack, the full-path form, and what reading it back gives.
     bool ExportPLS(const QString& tempfile, bool Relative = false, bool AddSequence = false,
                    QStringList* readBack = nullptr);

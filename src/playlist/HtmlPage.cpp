@@ -104,6 +104,11 @@ QString escaped(const QString& text) {
 
 QByteArray render(const QStringList& entries, const QString& pagePath, bool relative,
                   bool addSequence) {
+    return *render(entries, pagePath, relative, addSequence, Progress());
+}
+
+std::optional<QByteArray> render(const QStringList& entries, const QString& pagePath, bool relative,
+                                 bool addSequence, const Progress& progress) {
     QString out;
     qsizetype estimate = 512;
     for (const QString& e : entries)
@@ -119,6 +124,8 @@ QByteArray render(const QStringList& entries, const QString& pagePath, bool rela
                          "<font face='Arial, Helvetica, sans-serif'><ol>\r\n");
     int n = 0;
     for (const QString& text : entries) {
+        if (progress.cancel && progress.cancel->load())
+            return std::nullopt;
         ++n;
         const Tags::SongTags tag = Tags::readSongTags(text);
         const QString entry = PathNames::lineSafe(text);
@@ -148,6 +155,8 @@ QByteArray render(const QStringList& entries, const QString& pagePath, bool rela
         out += QLatin1String(" Title: ");
         appendEscaped(out, tag.Title);
         out += QLatin1String("</li>\r\n");
+        if (progress.step)
+            progress.step(n);
     }
     out += QLatin1String("</ol></font></body></html>\r\n");
     return out.toUtf8();
@@ -155,6 +164,13 @@ QByteArray render(const QStringList& entries, const QString& pagePath, bool rela
 
 bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence) {
     return TextFile::writeAtomically(path, render(entries, path, relative, addSequence));
+}
+
+bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence,
+           const Progress& progress) {
+    const std::optional<QByteArray> page = render(entries, path, relative, addSequence, progress);
+    return page && !(progress.cancel && progress.cancel->load()) &&
+           TextFile::writeAtomically(path, *page);
 }
 
 } // namespace HtmlPage

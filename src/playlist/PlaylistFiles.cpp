@@ -13,10 +13,10 @@ namespace {
 
 // clang-format off
 const std::array<Format, 3> kFormats = {{
-    // name   endings           dialog filter                    reader           writer             beside a device copy
-    {"PLS",  {"pls", nullptr}, "Playlist Files (*.pls)|*.pls", &PlsFormat::read, &PlsFormat::write, "playlist.pls"},
-    {"M3U",  {"m3u", nullptr}, "Playlist Files (*.m3u)|*.m3u", &M3uFormat::read, &M3uFormat::write, "playlist.m3u"},
-    {"HTML", {"htm", "html"},  "Web Page (*.html)|*.html",     nullptr,          &HtmlPage::write,  nullptr},
+    // name   endings           dialog filter                    reader           writer             in steps          beside a device copy
+    {"PLS",  {"pls", nullptr}, "Playlist Files (*.pls)|*.pls", &PlsFormat::read, &PlsFormat::write, nullptr,          "playlist.pls"},
+    {"M3U",  {"m3u", nullptr}, "Playlist Files (*.m3u)|*.m3u", &M3uFormat::read, &M3uFormat::write, nullptr,          "playlist.m3u"},
+    {"HTML", {"htm", "html"},  "Web Page (*.html)|*.html",     nullptr,          &HtmlPage::write,  &HtmlPage::write, nullptr},
 }};
 // clang-format on
 

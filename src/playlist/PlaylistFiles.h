@@ -5,6 +5,10 @@
 
 #include <span>
 
+namespace HtmlPage {
+struct Progress;
+}
+
 // The playlist formats in one table, and the one place where a name's
 // ending picks the format: for Open, Export Playlist, dropped files, the File
 // Browser, the command line and the playlist beside a device copy. Endings
@@ -25,6 +29,12 @@ struct Format {
     // Writes the whole list; false when the file could not be written (an old
     // file then stays whole).
     bool (*write)(const QString& path, const QStringList& entries, bool relative, bool addSequence);
+    // The same write for a format that takes long (the web page reads every
+    // entry's tag), to run off the window's thread: it tells how far it has
+    // come and stops, writing nothing, once cancelled. Null for a format
+    // that is written at once.
+    bool (*writeInSteps)(const QString& path, const QStringList& entries, bool relative,
+                         bool addSequence, const HtmlPage::Progress& progress);
     // The name of the playlist written beside a device copy; null for a
     // format that is not written there.
     const char* deviceFile;

@@ -6,7 +6,9 @@
 // comment and genre, from any common kind of tag. A file's ID3v1 tag is read
 // first, exactly as the ID3 module reads it; a file without one gives the
 // fields of its other tags (ID3v2, Vorbis comments, FLAC, MP4, APE and the
-// others TagLib knows).
+// others TagLib knows). No file is read from end to end: a tag is looked for
+// where it belongs, so one that junk or zeros push past the first 64 KiB of
+// a file (after an ID3v2 tag) is not found.
 namespace Tags {
 
 struct SongTags {
