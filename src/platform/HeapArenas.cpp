@@ -1,5 +1,7 @@
 #include "HeapArenas.h"
 
+#include <cstdlib> // defines __GLIBC__ where it applies
+
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
