@@ -3,11 +3,11 @@
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
-#include "browser/FileList.h"
-#include "browser/FolderList.h"
-#include "browser/frmFileList.h"
-#include "platform/HeapArenas.h"
-#include "playlist/PlaylistModel.h"
+#include "ui/lists/FileList.h"
+#include "ui/lists/FolderList.h"
+#include "ui/browser/frmFileList.h"
+#include "core/system/HeapArenas.h"
+#include "core/playlist/PlaylistModel.h"
 
 #include <QApplication>
 #include <QDir>

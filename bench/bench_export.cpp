@@ -8,11 +8,11 @@
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
-#include "browser/FileList.h"
-#include "browser/FolderList.h"
-#include "export/ExportMediaHost.h"
-#include "export/frmPort.h"
-#include "platform/HeapArenas.h"
+#include "ui/lists/FileList.h"
+#include "ui/lists/FolderList.h"
+#include "ui/export/ExportMediaHost.h"
+#include "ui/export/frmPort.h"
+#include "core/system/HeapArenas.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,10 +2,10 @@
 // page over real tagged files on disk, and what a drop of 4000 names adds.
 #include "support/TestEnv.h"
 
-#include "playlist/HtmlPage.h"
-#include "playlist/M3uFormat.h"
-#include "playlist/PlaylistFiles.h"
-#include "tags/ID3.h"
+#include "core/playlist/HtmlPage.h"
+#include "core/playlist/M3uFormat.h"
+#include "core/playlist/PlaylistFiles.h"
+#include "core/tags/ID3.h"
 
 #include <QDir>
 #include <QFile>

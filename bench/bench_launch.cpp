@@ -2,7 +2,7 @@
 // by then the running copy has taken its files into its list.
 #include "support/Session.h"
 
-#include "app/SingleInstance.h"
+#include "desktop/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

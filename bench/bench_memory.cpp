@@ -8,10 +8,10 @@
 #include "support/TestEnv.h"
 #include "support/Tones.h"
 
-#include "app/frmFiles.h"
-#include "platform/HeapArenas.h"
-#include "playback/MediaEngine.h"
-#include "playlist/PlsFormat.h"
+#include "ui/main/frmFiles.h"
+#include "core/system/HeapArenas.h"
+#include "engine/MediaEngine.h"
+#include "core/playlist/PlsFormat.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,10 +5,10 @@
 #include "support/TestEnv.h"
 #include "support/Tones.h"
 
-#include "app/frmFiles.h"
-#include "platform/HeapArenas.h"
-#include "playback/MediaControl.h"
-#include "playback/frmNowplaying.h"
+#include "ui/main/frmFiles.h"
+#include "core/system/HeapArenas.h"
+#include "core/playback/MediaControl.h"
+#include "ui/player/frmNowplaying.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -8,11 +8,11 @@
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
-#include "app/frmFiles.h"
-#include "platform/AppPaths.h"
-#include "platform/HeapArenas.h"
-#include "playlist/PlaylistEdits.h"
-#include "playlist/PlsFormat.h"
+#include "ui/main/frmFiles.h"
+#include "core/system/AppPaths.h"
+#include "core/system/HeapArenas.h"
+#include "core/playlist/PlaylistEdits.h"
+#include "core/playlist/PlsFormat.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,9 +6,9 @@
 #include "support/TestEnv.h"
 #include "support/Tones.h"
 
-#include "playlist/HtmlPage.h"
-#include "tags/ID3.h"
-#include "tags/SongTags.h"
+#include "core/playlist/HtmlPage.h"
+#include "core/tags/ID3.h"
+#include "core/tags/SongTags.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // files it hands over (the UTF-8 texts between the NULs). Beside the
 // sanitizers' own checks: no name read holds a NUL, and a message read
 // back gives its files, each as it was.
-#include "app/SingleInstance.h"
+#include "desktop/SingleInstance.h"
 
 #include <QByteArray>
 #include <QtEndian>

@@ -6,9 +6,9 @@
 // text of an entry or a tag escaped (no raw < > ' " and no & but a
 // character reference), each one reading back as what was shown, and links
 // only to files and web addresses, or relative ones without a scheme.
-#include "playlist/HtmlPage.h"
-#include "playlist/PathNames.h"
-#include "tags/SongTags.h"
+#include "core/playlist/HtmlPage.h"
+#include "core/playlist/PathNames.h"
+#include "core/tags/SongTags.h"
 
 #include <QByteArray>
 #include <QStringDecoder>

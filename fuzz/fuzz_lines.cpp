@@ -2,7 +2,7 @@
 // 8 bytes and of the default size, the lines are those of the same bytes in
 // memory, wherever a piece ends (in a CR LF, a byte-order mark, a UTF-8
 // sequence).
-#include "platform/TextFile.h"
+#include "core/files/TextFile.h"
 
 #include <QByteArray>
 #include <QDir>

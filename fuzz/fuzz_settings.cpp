@@ -5,9 +5,9 @@
 // again. Beside the sanitizers' own checks: every value reads back as it was
 // saved (a number to the 15 digits it is written with), and a second save
 // writes the same texts as the first.
-#include "app/IniFile.h"
-#include "app/SettingsTable.h"
-#include "platform/ProfileString.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/SettingsTable.h"
+#include "core/settings/ProfileString.h"
 
 #include <QByteArray>
 #include <QMap>

@@ -5,7 +5,7 @@
 // are small songs with tags, each behind a byte for no hole. Beside the
 // sanitizers' own checks: no field holds a NUL, a tag without fields is
 // none, and an ID3v1 tag is found exactly when the file ends with one.
-#include "tags/SongTags.h"
+#include "core/tags/SongTags.h"
 
 #include <QByteArray>
 #include <QDir>

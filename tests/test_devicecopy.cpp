@@ -3,11 +3,11 @@
 #include "support/BrowsingWindows.h"
 #include "support/TestEnv.h"
 
-#include "export/DeviceCopy.h"
-#include "export/DeviceFolders.h"
-#include "platform/VolumeList.h"
-#include "playlist/M3uFormat.h"
-#include "playlist/PlsFormat.h"
+#include "core/device/DeviceCopy.h"
+#include "core/device/DeviceFolders.h"
+#include "core/files/VolumeList.h"
+#include "core/playlist/M3uFormat.h"
+#include "core/playlist/PlsFormat.h"
 
 #include <QDir>
 #include <QProcess>

@@ -4,8 +4,8 @@
 // (test_video, under Xvfb).
 #include "support/Tones.h"
 
-#include "playback/MediaEngine.h"
-#include "playback/MediaPlayer.h"
+#include "engine/MediaEngine.h"
+#include "ui/player/MediaPlayer.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -4,7 +4,7 @@
 // test_geometry.
 #include "support/BrowsingWindows.h"
 
-#include "export/frmPort.h"
+#include "ui/export/frmPort.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -5,13 +5,13 @@
 #include "support/App.h"
 #include "support/Tones.h"
 
-#include "app/ScreenFit.h"
-#include "app/Twips.h"
-#include "app/WindowGeometry.h"
-#include "browser/frmFileList.h"
-#include "export/frmPort.h"
-#include "playback/frmNowplaying.h"
-#include "tags/frmID3.h"
+#include "core/settings/ScreenFit.h"
+#include "ui/common/Twips.h"
+#include "ui/common/WindowGeometry.h"
+#include "ui/browser/frmFileList.h"
+#include "ui/export/frmPort.h"
+#include "ui/player/frmNowplaying.h"
+#include "ui/tags/frmID3.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

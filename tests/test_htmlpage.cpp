@@ -4,7 +4,7 @@
 // (test_id3).
 #include "support/TestEnv.h"
 
-#include "playlist/HtmlPage.h"
+#include "core/playlist/HtmlPage.h"
 
 #include <QDir>
 #include <QtTest>

@@ -5,10 +5,10 @@
 #include "support/Session.h"
 #include "support/TestEnv.h"
 
-#include "app/IniFile.h"
-#include "app/SingleInstance.h"
-#include "platform/AppPaths.h"
-#include "playlist/PlsFormat.h"
+#include "core/settings/IniFile.h"
+#include "desktop/SingleInstance.h"
+#include "core/system/AppPaths.h"
+#include "core/playlist/PlsFormat.h"
 
 #include <QDialog>
 #include <QtTest>

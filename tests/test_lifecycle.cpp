@@ -2,12 +2,12 @@
 #include "support/App.h"
 #include "support/SmallDisk.h"
 
-#include "app/IniFile.h"
-#include "app/Twips.h"
-#include "browser/FolderList.h"
-#include "export/frmPort.h"
-#include "platform/AppPaths.h"
-#include "playlist/PlsFormat.h"
+#include "core/settings/IniFile.h"
+#include "ui/common/Twips.h"
+#include "ui/lists/FolderList.h"
+#include "ui/export/frmPort.h"
+#include "core/system/AppPaths.h"
+#include "core/playlist/PlsFormat.h"
 
 #include <QCheckBox>
 #include <QDir>

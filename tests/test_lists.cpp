@@ -4,8 +4,8 @@
 #include "support/BrowsingWindows.h"
 #include "support/TestEnv.h"
 
-#include "browser/FolderListing.h"
-#include "playlist/PlaylistModel.h"
+#include "core/files/FolderListing.h"
+#include "core/playlist/PlaylistModel.h"
 
 #include <QDir>
 #include <QtTest>

@@ -3,9 +3,9 @@
 // themselves are tested on plain data in test_playlist_edits and test_lists.
 #include "support/App.h"
 
-#include "app/Twips.h"
-#include "playlist/PlaylistEdits.h"
-#include "playlist/PlsFormat.h"
+#include "ui/common/Twips.h"
+#include "core/playlist/PlaylistEdits.h"
+#include "core/playlist/PlsFormat.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -4,9 +4,9 @@
 // size it had.
 #include "support/App.h"
 
-#include "app/Twips.h"
-#include "browser/frmFileList.h"
-#include "export/frmPort.h"
+#include "ui/common/Twips.h"
+#include "ui/browser/frmFileList.h"
+#include "ui/export/frmPort.h"
 
 #include <QProcess>
 #include <QWindow>

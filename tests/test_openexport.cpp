@@ -3,9 +3,9 @@
 // (test_playlistfiles), the command line's files test_launch's.
 #include "support/App.h"
 
-#include "playlist/HtmlPage.h"
-#include "playlist/PlaylistFiles.h"
-#include "playlist/PlsFormat.h"
+#include "core/playlist/HtmlPage.h"
+#include "core/playlist/PlaylistFiles.h"
+#include "core/playlist/PlsFormat.h"
 
 #include <QAction>
 #include <QMimeData>

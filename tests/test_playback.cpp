@@ -3,7 +3,7 @@
 // decoder, no waiting.
 #include "support/FakePlayback.h"
 
-#include "playback/NextSong.h"
+#include "core/playback/NextSong.h"
 
 #include <QtTest>
 

@@ -4,10 +4,10 @@
 #include "support/App.h"
 #include "support/Tones.h"
 
-#include "app/Twips.h"
-#include "app/WindowGeometry.h"
-#include "playback/MediaEngine.h"
-#include "playback/MediaPlayer.h"
+#include "ui/common/Twips.h"
+#include "ui/common/WindowGeometry.h"
+#include "engine/MediaEngine.h"
+#include "ui/player/MediaPlayer.h"
 
 #include <QCheckBox>
 #include <QMimeData>

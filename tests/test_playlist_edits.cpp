@@ -1,7 +1,7 @@
 // The editing rules on plain data: sort, moves and shuffle.
 #include "support/TestEnv.h"
 
-#include "playlist/PlaylistEdits.h"
+#include "core/playlist/PlaylistEdits.h"
 
 #include <QtTest>
 

@@ -4,9 +4,9 @@
 // Browser, the command line and the device copy go through.
 #include "support/TestEnv.h"
 
-#include "playlist/M3uFormat.h"
-#include "playlist/PlaylistFiles.h"
-#include "playlist/PlsFormat.h"
+#include "core/playlist/M3uFormat.h"
+#include "core/playlist/PlaylistFiles.h"
+#include "core/playlist/PlsFormat.h"
 
 #include <QDir>
 #include <QtTest>

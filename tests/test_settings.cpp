@@ -1,7 +1,7 @@
 // The settings table: what each key gives when it is missing or odd, and
 // that a save and a load agree, key for key and in order.
-#include "app/IniFile.h"
-#include "app/SettingsTable.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/SettingsTable.h"
 
 #include <QMap>
 #include <QtTest>

@@ -3,10 +3,10 @@
 #include "support/App.h"
 #include "support/Tones.h"
 
-#include "app/Twips.h"
-#include "app/WindowGeometry.h"
-#include "playback/frmNowplaying.h"
-#include "tags/frmID3.h"
+#include "ui/common/Twips.h"
+#include "ui/common/WindowGeometry.h"
+#include "ui/player/frmNowplaying.h"
+#include "ui/tags/frmID3.h"
 
 #include <QLineEdit>
 #include <QPushButton>

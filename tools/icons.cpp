@@ -1,6 +1,6 @@
 // Renders the program's icon (the one the windows show) as the PNG files of
 // the hicolor icon theme: FOLDER/NxN/apps/jukora.png for each size given.
-#include "app/AppIcon.h"
+#include "ui/common/AppIcon.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -4,14 +4,14 @@
 // ID3v1 tag); run it under Xvfb (./dev screenshot).
 #include "support/Tones.h"
 
-#include "app/frmFiles.h"
-#include "browser/frmFileList.h"
-#include "export/frmPort.h"
-#include "platform/AppPaths.h"
-#include "platform/QtDialogs.h"
-#include "playback/frmNowplaying.h"
-#include "playlist/PlsFormat.h"
-#include "tags/frmID3.h"
+#include "ui/main/frmFiles.h"
+#include "ui/browser/frmFileList.h"
+#include "ui/export/frmPort.h"
+#include "core/system/AppPaths.h"
+#include "ui/common/QtDialogs.h"
+#include "ui/player/frmNowplaying.h"
+#include "core/playlist/PlsFormat.h"
+#include "ui/tags/frmID3.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
-#include "AppState.h"
-#include "SingleInstance.h"
-#include "Version.h"
+#include "core/AppState.h"
+#include "desktop/SingleInstance.h"
+#include "core/Version.h"
 #include "desktop/MprisService.h"
-#include "frmFiles.h"
-#include "platform/AppPaths.h"
-#include "platform/HeapArenas.h"
-#include "platform/QtDialogs.h"
+#include "ui/main/frmFiles.h"
+#include "core/system/AppPaths.h"
+#include "core/system/HeapArenas.h"
+#include "ui/common/QtDialogs.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "MprisService.h"
+#include "desktop/MprisService.h"
 
-#include "playback/PlaybackController.h"
-#include "playlist/PathNames.h"
-#include "playlist/PlaylistModel.h"
-#include "tags/SongTags.h"
+#include "core/playback/PlaybackController.h"
+#include "core/playlist/PathNames.h"
+#include "core/playlist/PlaylistModel.h"
+#include "core/tags/SongTags.h"
 
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>

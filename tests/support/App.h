@@ -3,7 +3,7 @@
 #include "ScriptedPlatform.h"
 #include "TestEnv.h"
 
-#include "app/frmFiles.h"
+#include "ui/main/frmFiles.h"
 
 #include <QListView>
 #include <QtTest>

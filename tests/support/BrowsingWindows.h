@@ -3,15 +3,15 @@
 #include "ScriptedPlatform.h"
 #include "TestEnv.h"
 
-#include "app/AppState.h"
-#include "app/WindowGeometry.h"
-#include "browser/DriveList.h"
-#include "browser/FileBrowserHost.h"
-#include "browser/FileList.h"
-#include "browser/FolderList.h"
-#include "browser/frmFileList.h"
-#include "export/ExportMediaHost.h"
-#include "platform/VolumeList.h"
+#include "core/AppState.h"
+#include "ui/common/WindowGeometry.h"
+#include "ui/lists/DriveList.h"
+#include "ui/browser/FileBrowserHost.h"
+#include "ui/lists/FileList.h"
+#include "ui/lists/FolderList.h"
+#include "ui/browser/frmFileList.h"
+#include "ui/export/ExportMediaHost.h"
+#include "core/files/VolumeList.h"
 
 #include <QDir>
 #include <QLineEdit>

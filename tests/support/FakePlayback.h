@@ -1,8 +1,8 @@
 #pragma once
 
-#include "playback/MediaControl.h"
-#include "playback/PlaybackController.h"
-#include "playlist/PlaylistModel.h"
+#include "core/playback/MediaControl.h"
+#include "core/playback/PlaybackController.h"
+#include "core/playlist/PlaylistModel.h"
 
 #include <QItemSelectionModel>
 #include <QStringList>

@@ -2,7 +2,7 @@
 
 #include "TestEnv.h"
 #include "Tones.h"
-#include "playlist/PlsFormat.h"
+#include "core/playlist/PlsFormat.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,0 +1,13 @@
+#include "core/system/HeapArenas.h"
+
+#include <cstdlib> // defines __GLIBC__ where it applies
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+void useOneHeapArena() {
+#ifdef __GLIBC__
+    mallopt(M_ARENA_MAX, 1);
+#endif
+}

@@ -1,0 +1,211 @@
+#include "core/tags/SongTags.h"
+
+#include "core/tags/ID3.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include <algorithm>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <taglib/fileref.h>
+#include <taglib/id3v2header.h>
+#include <taglib/tfilestream.h>
+#include <taglib/tpropertymap.h>
+#include <unistd.h>
+
+namespace Tags {
+
+namespace {
+
+// A field as a text box shows it: up to its first NUL.
+QString shown(const QString& field) {
+    const qsizetype nul = field.indexOf(QChar(0));
+    return nul < 0 ? field : field.left(nul);
+}
+
+QString text(const TagLib::String& s) {
+    const std::string utf8 = s.to8Bit(true);
+    return shown(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+}
+
+// A field's values, several joined with ", ".
+QString field(const TagLib::PropertyMap& map, const char* key) {
+    const auto it = map.find(key);
+    if (it == map.end())
+        return {};
+    QStringList values;
+    for (const TagLib::String& v : it->second)
+        values << text(v);
+    values.removeAll(QString());
+    return values.join(QStringLiteral(", "));
+}
+
+// The year of a date ("2024-05-01" gives 2024); a date of another form as
+// it stands.
+QString year(const QString& date) {
+    const bool digits = date.size() >= 4 && std::all_of(date.begin(), date.begin() + 4,
+                                                        [](QChar c) { return c.isDigit(); });
+    return digits ? date.left(4) : date;
+}
+
+SongTags fromID3v1(const ID3::TagRecord& record) {
+    SongTags t;
+    t.source = SongTags::Source::ID3v1;
+    t.Title = shown(record.Title);
+    t.Artist = shown(record.Artist);
+    t.Album = shown(record.Album);
+    t.Year = shown(record.Year);
+    t.Comment = shown(record.Comment);
+    // 147 to 255 have no name (255 is the usual "none").
+    t.Genre = ID3::genreName(record.Genre).value_or(QString());
+    return t;
+}
+
+// How much of a file's head (after an ID3v2 tag) and tail TagLib may read
+// where its reader would otherwise search the whole file.
+constexpr long kHead = 64 * 1024;
+constexpr long kTail = 256 * 1024;
+
+// The marks that TagLib's readers for these endings look for from the head
+// of the file on (FLAC's after an ID3v2 tag), through the whole file when
+// it does not start with one. Once a reader has found its mark it walks its
+// metadata blocks or pages by their sizes.
+struct Mark {
+    const char* ending;
+    const char* mark;
+    bool afterID3v2;
+};
+constexpr Mark kMarks[] = {{"flac", "fLaC", true},
+                           {"ogg", "OggS", false},
+                           {"opus", "OggS", false},
+                           {"spx", "OggS", false}};
+
+// A song file for TagLib, which picks its reader by the name's ending, then
+// by the content; never to be searched from end to end, as a preallocated
+// download of zeros (hundreds of megabytes) would hold the window up for
+// seconds.
+// - A file named .mp3 shows only its head and its tail, where its tags are (an
+//   ID3v2 tag first, ID3v1 and APE tags last): a read that lies wholly
+//   between them gets nothing, as at the end of the file, and so ends
+//   TagLib's search for an ID3v2 tag or the first MPEG frame there. A read
+//   that reaches into the head or the tail (a large tag) is whole.
+// - A FLAC or Ogg file whose mark is not in its head is shown without its
+//   name: TagLib then picks the reader by the content, as it does when the
+//   reader of the name has failed.
+// Everything else is read as it is on disk.
+class SongStream : public TagLib::FileStream {
+public:
+    // Takes the descriptor of an open plain file.
+    SongStream(int fd, const QByteArray& name) : FileStream(fd, true), m_name(name) {
+        if (isOpen())
+            bound();
+    }
+
+    TagLib::FileName name() const override { return m_name.constData(); }
+
+    TagLib::ByteVector readBlock(unsigned long length) override {
+        const long at = tell();
+        if (at >= m_headEnd && at < m_tailStart && length <= (unsigned long)(m_tailStart - at))
+            return {};
+        return FileStream::readBlock(length);
+    }
+
+private:
+    // The file's ending as TagLib takes it: after the name's last dot.
+    bool endsIn(const char* ending) const {
+        const qsizetype dot = m_name.lastIndexOf('.');
+        return dot >= 0 && m_name.mid(dot + 1).compare(ending, Qt::CaseInsensitive) == 0;
+    }
+
+    // The bytes from offset on, at most length of them.
+    TagLib::ByteVector bytesAt(long offset, unsigned long length) {
+        seek(offset);
+        return FileStream::readBlock(length);
+    }
+
+    void bound() {
+        // The head goes on past an ID3v2 tag at the start, whatever its size.
+        long id3v2 = 0;
+        const TagLib::ByteVector start = bytesAt(0, TagLib::ID3v2::Header::size());
+        if (start.startsWith(TagLib::ID3v2::Header::fileIdentifier()))
+            id3v2 = long(TagLib::ID3v2::Header(start).completeTagSize());
+        const long headEnd = id3v2 + kHead;
+        if (endsIn("mp3")) {
+            m_headEnd = headEnd;
+            m_tailStart = std::max(headEnd, length() - kTail);
+        }
+        for (const Mark& m : kMarks) {
+            if (!endsIn(m.ending))
+                continue;
+            const TagLib::ByteVector mark(m.mark);
+            const long from = m.afterID3v2 ? id3v2 : 0;
+            // Where it nearly always is, else anywhere in the head.
+            if (!bytesAt(from, mark.size()).startsWith(mark) &&
+                bytesAt(from, headEnd - from).find(mark) < 0)
+                m_name.clear();
+        }
+        seek(0);
+    }
+
+    QByteArray m_name;
+    // What lies between is not read.
+    long m_headEnd = 0, m_tailStart = 0;
+};
+
+SongTags fromOtherTags(const QString& path) {
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return {};
+    const QByteArray name = QFile::encodeName(path);
+    // Only a plain file is handed to TagLib, never a pipe or a device that
+    // would hold the caller up; O_NONBLOCK keeps opening a pipe from
+    // waiting for a writer.
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return {};
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return {};
+    }
+    SongStream stream(fd, name); // closes the descriptor once it has it
+    if (!stream.isOpen()) {
+        ::close(fd);
+        return {};
+    }
+    // The tags only: the audio's length and rate are not read. The
+    // property map gives every kind of tag under the same names.
+    const TagLib::FileRef file(&stream, false);
+    if (file.isNull())
+        return {};
+    const TagLib::PropertyMap map = file.file()->properties();
+    SongTags t;
+    t.Title = field(map, "TITLE");
+    t.Artist = field(map, "ARTIST");
+    t.Album = field(map, "ALBUM");
+    t.Year = year(field(map, "DATE"));
+    // Vorbis comments often keep it as the description.
+    t.Comment = field(map, "COMMENT");
+    if (t.Comment.isEmpty())
+        t.Comment = field(map, "DESCRIPTION");
+    t.Genre = field(map, "GENRE");
+    for (const QString* f : {&t.Title, &t.Artist, &t.Album, &t.Year, &t.Comment, &t.Genre}) {
+        if (!f->isEmpty()) {
+            t.source = SongTags::Source::Other;
+            return t;
+        }
+    }
+    return {}; // a tag with none of these fields is none
+}
+
+} // namespace
+
+SongTags readSongTags(const QString& path) {
+    ID3::TagRecord record;
+    if (ID3::ReadID3Tag(path, record))
+        return fromID3v1(record);
+    return fromOtherTags(path);
+}
+
+} // namespace Tags

@@ -1,0 +1,277 @@
+#include "desktop/SingleInstance.h"
+
+#include "core/playlist/M3uFormat.h"
+#include "core/playlist/PlaylistFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// The first word of a hand-over; a message without it is dropped.
+constexpr quint32 kMagic = 0x4a4b4632; // "JKF2"
+constexpr qsizetype kHead = 8;
+constexpr char kTaken = '\1';
+// The wait before accepting again when no descriptor was left for it.
+constexpr int kRetryMs = 200;
+
+QString fileSafe(const QString& name) {
+    QString out = name;
+    for (QChar& c : out) {
+        if (!c.isLetterOrNumber() && c != u'.' && c != u'-' && c != u'_')
+            c = u'_';
+    }
+    return out;
+}
+
+} // namespace
+
+struct SingleInstance::Connection {
+    QLocalSocket* socket = nullptr;
+    QTimer* idle = nullptr;
+    QByteArray body;
+    qint64 length = -1; // of the body, once the head has arrived
+    bool answered = false;
+};
+
+SingleInstance::SingleInstance(QString socketPath, QObject* parent)
+    : QObject(parent), m_socketPath(std::move(socketPath)) {}
+
+SingleInstance::~SingleInstance() {
+    for (auto& c : m_connections)
+        c->socket->disconnect(this);
+    if (m_listener < 0)
+        return;
+    delete m_notifier;
+    ::close(m_listener);
+    // The socket goes with the copy that made it, not one made there since.
+    const QByteArray path = QFile::encodeName(m_socketPath);
+    struct stat st;
+    if (::lstat(path.constData(), &st) == 0 && st.st_ino == m_socketInode)
+        ::unlink(path.constData());
+}
+
+QString SingleInstance::displayName(const QString& platformName) {
+    QString display;
+    if (platformName.startsWith(QLatin1String("wayland"))) {
+        display = qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
+    } else if (platformName == QLatin1String("xcb")) {
+        display = qEnvironmentVariable("DISPLAY");
+    }
+    return fileSafe(display.isEmpty() ? platformName : display);
+}
+
+QString SingleInstance::socketPath(const QString& displayName) {
+    // Private to the user: the runtime folder is theirs alone.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder + QStringLiteral("/jukora-") + displayName + QStringLiteral(".socket");
+}
+
+QByteArray SingleInstance::message(const QStringList& files) {
+    QByteArray out(kHead, '\0');
+    for (const QString& f : files)
+        out += f.toUtf8() + '\0';
+    qToBigEndian<quint32>(kMagic, out.data());
+    qToBigEndian<quint32>(quint32(out.size() - kHead), out.data() + 4);
+    return out;
+}
+
+std::optional<QStringList> SingleInstance::parseBody(QByteArrayView body) {
+    QStringList files;
+    if (body.isEmpty())
+        return files;
+    if (body.size() > kMaxMessage || body.back() != '\0')
+        return std::nullopt;
+    qsizetype from = 0;
+    while (from < body.size()) {
+        const qsizetype nul = body.indexOf('\0', from);
+        files << QString::fromUtf8(body.sliced(from, nul - from));
+        from = nul + 1;
+    }
+    return files;
+}
+
+SingleInstance::Start SingleInstance::start(const QStringList& files, int timeoutMs) {
+    // Two launches at the same moment: the lock lets one of them become the
+    // running copy before the other looks for it.
+    QLockFile lock(m_socketPath + QStringLiteral(".lock"));
+    lock.tryLock(timeoutMs);
+    if (handOver(files, timeoutMs))
+        return Start::HandedOver;
+    return listen() ? Start::First : Start::Alone;
+}
+
+bool SingleInstance::handOver(const QStringList& files, int timeoutMs) {
+    QLocalSocket socket;
+    socket.connectToServer(m_socketPath);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    socket.write(message(files));
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(timeoutMs))
+            return false;
+    }
+    // The running copy answers as soon as it has the files.
+    socket.waitForReadyRead(timeoutMs);
+    return true;
+}
+
+bool SingleInstance::listen() {
+    // The socket is made here rather than by QLocalServer, which stops
+    // listening for good the first time an accept fails (no descriptor
+    // left): this one waits a moment and goes on.
+    const QByteArray path = QFile::encodeName(m_socketPath);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    // Nobody answered: a socket left there is one of a copy that has ended.
+    ::unlink(path.constData());
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(path.constData(), S_IRUSR | S_IWUSR) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        ::close(fd);
+        return false;
+    }
+    struct stat st;
+    m_socketInode = ::lstat(path.constData(), &st) == 0 ? st.st_ino : 0;
+    m_listener = fd;
+    m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &SingleInstance::acceptPending);
+    m_retry = new QTimer(this);
+    m_retry->setSingleShot(true);
+    m_retry->setInterval(kRetryMs);
+    connect(m_retry, &QTimer::timeout, this, [this] {
+        m_notifier->setEnabled(true);
+        acceptPending();
+    });
+    return true;
+}
+
+void SingleInstance::acceptPending() {
+    for (;;) {
+        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                // Out of descriptors or memory: the connection waits in the
+                // queue, and the next try comes after a pause rather than
+                // at once and again.
+                m_notifier->setEnabled(false);
+                m_retry->start();
+            }
+            return;
+        }
+        // At the most connections, the one held longest makes room: a
+        // launch sends its files at once, and a flood cannot keep it out.
+        if (connectionCount() >= kMaxConnections)
+            drop(m_connections.front().get());
+        auto c = std::make_unique<Connection>();
+        Connection* raw = c.get();
+        c->socket = new QLocalSocket(this);
+        if (!c->socket->setSocketDescriptor(fd)) {
+            ::close(fd);
+            delete c->socket;
+            continue;
+        }
+        c->idle = new QTimer(c->socket);
+        c->idle->setSingleShot(true);
+        c->idle->start(m_idleMs);
+        connect(c->idle, &QTimer::timeout, this, [this, raw] { drop(raw); });
+        connect(c->socket, &QLocalSocket::readyRead, this, [this, raw] { read(raw); });
+        connect(c->socket, &QLocalSocket::disconnected, this, [this, raw] { drop(raw); });
+        m_connections.push_back(std::move(c));
+        if (raw->socket->bytesAvailable() > 0)
+            read(raw);
+    }
+}
+
+void SingleInstance::read(Connection* c) {
+    if (c->answered)
+        return;
+    c->idle->start(m_idleMs);
+    QLocalSocket* s = c->socket;
+    if (c->length < 0) {
+        if (s->bytesAvailable() < kHead)
+            return;
+        char head[kHead];
+        s->read(head, kHead);
+        const qint64 length = qFromBigEndian<quint32>(head + 4);
+        if (qFromBigEndian<quint32>(head) != kMagic || length > kMaxMessage) {
+            drop(c);
+            return;
+        }
+        c->length = length;
+    }
+    // The body is gathered as it comes and read once, when it is whole.
+    const qint64 missing = c->length - c->body.size();
+    if (missing > 0)
+        c->body += s->read(std::min(missing, s->bytesAvailable()));
+    if (c->body.size() < c->length)
+        return;
+    const std::optional<QStringList> files = parseBody(c->body);
+    if (!files) {
+        drop(c);
+        return;
+    }
+    c->answered = true;
+    c->body = QByteArray();
+    s->write(&kTaken, 1);
+    s->disconnectFromServer();
+    // The files are handled once this notification has returned: their
+    // handling may open a dialog, and nothing of it may run on a socket
+    // that can go away meanwhile.
+    QMetaObject::invokeMethod(
+        this, [this, files = *files] { emit filesArrived(files); }, Qt::QueuedConnection);
+}
+
+void SingleInstance::drop(Connection* c) {
+    const auto it = std::find_if(m_connections.begin(), m_connections.end(),
+                                 [c](const auto& held) { return held.get() == c; });
+    if (it == m_connections.end())
+        return;
+    std::unique_ptr<Connection> gone = std::move(*it);
+    m_connections.erase(it);
+    gone->socket->disconnect(this);
+    gone->socket->abort();
+    gone->socket->deleteLater();
+}
+
+QStringList commandLineFiles(const QStringList& arguments, const QString& currentFolder) {
+    QStringList files;
+    files.reserve(arguments.size());
+    for (const QString& argument : arguments) {
+        QString name = PlaylistFiles::removeQuotes(argument);
+        if (name.isEmpty())
+            continue;
+        if (name.startsWith(QLatin1String("file:"))) {
+            const QUrl url(name);
+            if (url.isLocalFile())
+                name = url.toLocalFile();
+        }
+        if (!name.startsWith(u'/') && !M3uFormat::hasScheme(name))
+            name = QDir::cleanPath(QDir(currentFolder).absoluteFilePath(name));
+        files << name;
+    }
+    return files;
+}
