@@ -3,11 +3,11 @@
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
+#include "core/playlist/PlaylistModel.h"
+#include "core/system/HeapArenas.h"
+#include "ui/browser/FileBrowserWindow.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/FolderList.h"
-#include "ui/browser/frmFileList.h"
-#include "core/system/HeapArenas.h"
-#include "core/playlist/PlaylistModel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,7 +27,7 @@ constexpr int kFiles = 10000;
 class PlaylistHost : public FileBrowserHost {
 public:
     void addToPlaylist(const QStringList& paths) override { model.append(paths); }
-    void ShowID3Info(const QString&) override {}
+    void showTagWindow(const QString&) override {}
     QRectF mainWindowTwips() const override { return QRectF(3000, 2500, 9150, 3885); }
     PlaylistModel model;
 };
@@ -60,18 +60,18 @@ struct Window {
     ScriptedPlatform platform;
     AppState state;
     PlaylistHost host;
-    std::unique_ptr<frmFileList> w;
+    std::unique_ptr<FileBrowserWindow> w;
 
     explicit Window(const QString& folder) {
-        state.settings.Directory = folder;
-        state.settings.File = folder;
-        state.settings.Mask = QStringLiteral("*.*");
+        state.settings.browseFolder = folder;
+        state.settings.browserFileFolder = folder;
+        state.settings.browserPattern = QStringLiteral("*.*");
     }
     void open() {
-        w = std::make_unique<frmFileList>(state, platform.platform, host);
+        w = std::make_unique<FileBrowserWindow>(state, platform.platform, host);
         w->setAttribute(Qt::WA_DeleteOnClose, false);
         w->show();
-        w->Form_Load();
+        w->load();
         if (!QTest::qWaitForWindowExposed(w.get()))
             qFatal("browser not shown");
         w->repaint();
@@ -85,7 +85,7 @@ void BM_OpenFolder(benchmark::State& s) {
     for (auto _ : s) {
         Window t(folder);
         t.open();
-        if (t.w->File1->count() != kFiles)
+        if (t.w->fileList->count() != kFiles)
             s.SkipWithError("files missing");
         s.PauseTiming();
         t.w.reset();
@@ -102,12 +102,12 @@ void BM_TypeIntoPattern(benchmark::State& s) {
     t.open();
     bool narrow = false;
     for (auto _ : s) {
-        t.w->txtMask->setFocus();
+        t.w->patternEdit->setFocus();
         if (narrow)
-            QTest::keyClick(t.w->txtMask, Qt::Key_Backspace);
+            QTest::keyClick(t.w->patternEdit, Qt::Key_Backspace);
         else
-            QTest::keyClick(t.w->txtMask, 'x');
-        t.w->File1->repaint();
+            QTest::keyClick(t.w->patternEdit, 'x');
+        t.w->fileList->repaint();
         narrow = !narrow;
     }
 }
@@ -119,10 +119,10 @@ void BM_AddAll(benchmark::State& s) {
     for (auto _ : s) {
         s.PauseTiming();
         t.host.model.clear();
-        t.w->File1->clearSelection();
+        t.w->fileList->clearSelection();
         s.ResumeTiming();
-        t.w->btnAddAll_Click();
-        t.w->File1->repaint();
+        t.w->addAll();
+        t.w->fileList->repaint();
     }
     if (t.host.model.count() != kFiles)
         s.SkipWithError("entries missing");

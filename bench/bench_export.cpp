@@ -8,11 +8,11 @@
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
+#include "core/system/HeapArenas.h"
+#include "ui/export/ExportMediaHost.h"
+#include "ui/export/ExportMediaWindow.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/FolderList.h"
-#include "ui/export/ExportMediaHost.h"
-#include "ui/export/frmPort.h"
-#include "core/system/HeapArenas.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,7 +44,7 @@ constexpr qint64 kTotal = kFiles * kFileSize;
 class Host : public ExportMediaHost {
 public:
     const QStringList& playlistEntries() const override { return entries; }
-    void ShowID3Info(const QString&) override {}
+    void showTagWindow(const QString&) override {}
     QRectF mainWindowTwips() const override { return QRectF(3000, 2500, 9150, 3885); }
     QStringList entries;
 };
@@ -67,7 +67,7 @@ QByteArray noise(qint64 size, quint64 seed) {
 // window's progress dialog is on the screen.
 class GapMeter {
 public:
-    explicit GapMeter(const frmPort* w) : m_w(w) {
+    explicit GapMeter(const ExportMediaWindow* w) : m_w(w) {
         m_timer.setTimerType(Qt::PreciseTimer);
         m_timer.setInterval(1);
         QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
@@ -91,7 +91,7 @@ private:
         ++m_ticks;
     }
 
-    const frmPort* m_w;
+    const ExportMediaWindow* m_w;
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_last = -1;
@@ -158,7 +158,7 @@ void BM_CopyPlaylistVsCp(benchmark::State& s) {
     // cache keeps the sources, and no run pays for an earlier one's writing.
     ::sync();
 
-    auto w = std::make_unique<frmPort>(state, platform.platform, host);
+    auto w = std::make_unique<ExportMediaWindow>(state, platform.platform, host);
     w->show();
     if (!QTest::qWaitForWindowExposed(w.get())) {
         s.SkipWithError("window not shown");
@@ -177,12 +177,12 @@ void BM_CopyPlaylistVsCp(benchmark::State& s) {
         QDir().mkpath(theirs);
 
         const auto runWindow = [&] {
-            w->Dir1->setPath(ours);
+            w->folderList->setPath(ours);
             platform.messages.shown.clear();
             GapMeter gaps(w.get());
             QElapsedTimer t;
             t.start();
-            w->cmdCopy_Click();
+            w->copyPlaylist();
             const double seconds = double(t.nsecsElapsed()) / 1e9;
             longestGap = std::max(longestGap, gaps.longestNs());
             ticks += gaps.ticks();
@@ -216,7 +216,7 @@ void BM_CopyPlaylistVsCp(benchmark::State& s) {
         }
         s.SetIterationTime(mine);
 
-        const bool ok = theirsTime > 0 && w->File1->path() == ours && allCopied(ours) &&
+        const bool ok = theirsTime > 0 && w->fileList->path() == ours && allCopied(ours) &&
                         allCopied(theirs) && platform.messages.shown.size() == 1 &&
                         platform.messages.shown[0].text == QStringLiteral("Export Complete!");
         QDir(ours).removeRecursively();

@@ -118,7 +118,7 @@ void BM_ReadID3Tag(benchmark::State& s) {
         int found = 0;
         for (const QString& path : entries) {
             ID3::TagRecord record;
-            found += ID3::ReadID3Tag(path, record);
+            found += ID3::readTag(path, record);
         }
         if (found != kDrop)
             s.SkipWithError("tags missing");

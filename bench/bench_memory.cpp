@@ -8,10 +8,10 @@
 #include "support/TestEnv.h"
 #include "support/Tones.h"
 
-#include "ui/main/frmFiles.h"
+#include "core/playlist/PlsFormat.h"
 #include "core/system/HeapArenas.h"
 #include "engine/MediaEngine.h"
-#include "core/playlist/PlsFormat.h"
+#include "ui/main/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -156,8 +156,8 @@ int firstSongChild(int argc, char** argv) {
     Tones tones;
     ScriptedPlatform platform;
     AppState state;
-    frmFiles w(state, platform.platform);
-    w.Form_Load();
+    MainWindow w(state, platform.platform);
+    w.load();
     w.playlistModel().append(tones.tone(QStringLiteral("first.wav"), 3.0));
     w.show();
     QTimer::singleShot(250, [] { MediaEngine::preload(); });
@@ -186,12 +186,12 @@ int firstSongChild(int argc, char** argv) {
     if (hear && recorded == 0)
         return 1;
     clock.start();
-    w.btnPlay_Click();
+    w.playList();
     if (!QTest::qWaitFor([&] { return heard >= 0; }, 10000))
         return 1;
     std::printf("%f\n", heard);
     std::fflush(stdout);
-    w.btnStop_Click();
+    w.stopAll();
     recorder.terminate();
     recorder.waitForFinished();
     return 0;

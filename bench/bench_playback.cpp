@@ -5,10 +5,10 @@
 #include "support/TestEnv.h"
 #include "support/Tones.h"
 
-#include "ui/main/frmFiles.h"
-#include "core/system/HeapArenas.h"
 #include "core/playback/MediaControl.h"
-#include "ui/player/frmNowplaying.h"
+#include "core/system/HeapArenas.h"
+#include "ui/main/MainWindow.h"
+#include "ui/player/NowPlayingWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,9 +30,9 @@ struct Program {
     TestEnv env;
     ScriptedPlatform platform;
     AppState state;
-    frmFiles w{state, platform.platform};
+    MainWindow w{state, platform.platform};
     Program() {
-        w.Form_Load();
+        w.load();
         w.show();
         if (!QTest::qWaitForWindowExposed(&w))
             qFatal("main window not shown");
@@ -122,7 +122,7 @@ double timedRun(const QStringList& files, Stalls* stalls) {
         if (st == MediaControl::MediaEnded)
             ends.push_back(clock.nsecsElapsed());
     });
-    p.w.btnPlay_Click();
+    p.w.playList();
     runUntil([&] { return !p.w.player1(); }, 60000);
     if (stalls) {
         for (const Turn& t : turns) {
@@ -172,13 +172,13 @@ void BM_StartOfPlayback(benchmark::State& s) {
                 times.push_back(double(clock.nsecsElapsed()) / 1e6);
             }
         });
-        p.w.btnPlay_Click();
+        p.w.playList();
         runUntil([&] { return playing; }, 10000);
         QObject::disconnect(c);
         if (!playing)
             times.push_back(10000);
         s.SetIterationTime(times.back() / 1000.0);
-        p.w.btnStop_Click();
+        p.w.stopAll();
         QCoreApplication::processEvents();
     }
     std::sort(times.begin(), times.end());
@@ -197,10 +197,10 @@ void BM_PlayingCost(benchmark::State& s) {
     p.w.setFocusedPosition(0);
     for (auto _ : s) {
         s.counters["resident_no_player_MiB"] = double(residentKiB()) / 1024.0;
-        p.w.btnPlaysong_Click();
+        p.w.playSong();
         runUntil([] { return false; }, 1000);
         s.counters["resident_player1_MiB"] = double(residentKiB()) / 1024.0;
-        p.w.btnPlay2_Click();
+        p.w.play2Song();
         QElapsedTimer clock;
         clock.start();
         runUntil([&] { return p.w.playback().engine(1).playState() == MediaControl::Playing; },
@@ -214,7 +214,7 @@ void BM_PlayingCost(benchmark::State& s) {
         s.counters["cpu_percent_of_core"] = 100.0 * cpu / (double(clock.elapsed()) / 1000.0);
         s.counters["resident_MiB"] = double(residentKiB()) / 1024.0;
         s.SetIterationTime(double(clock.elapsed()) / 1000.0);
-        p.w.btnStop_Click();
+        p.w.stopAll();
     }
 }
 
@@ -226,14 +226,14 @@ void BM_NowPlayingRefresh(benchmark::State& s) {
     p.w.playlistModel().append(QStringList(
         {tones.tone(QStringLiteral("a.mp3"), 2.0), tones.tone(QStringLiteral("b.mp3"), 2.0)}));
     p.w.setFocusedPosition(0);
-    p.w.btnPlaysong_Click();
+    p.w.playSong();
     p.w.setFocusedPosition(1);
-    p.w.btnPlay2_Click();
-    p.w.btnNowPlaying_Click();
-    frmNowplaying* now = p.w.nowPlayingWindow();
+    p.w.play2Song();
+    p.w.toggleNowPlaying();
+    NowPlayingWindow* now = p.w.nowPlayingWindow();
     for (auto _ : s)
-        now->NowPlaying();
-    p.w.btnStop_Click();
+        now->refresh();
+    p.w.stopAll();
 }
 
 // The program's memory as songs follow each other: a looped list of short
@@ -256,10 +256,10 @@ void BM_MemoryOverSongChanges(benchmark::State& s) {
         });
         QElapsedTimer clock;
         clock.start();
-        p.w.btnPlay_Click();
+        p.w.playList();
         runUntil([&] { return changes >= 1000; }, 600000);
         const long at1000 = residentKiB();
-        p.w.btnStop_Click();
+        p.w.stopAll();
         s.counters["changes"] = changes;
         s.counters["resident_at_100_MiB"] = double(at100) / 1024.0;
         s.counters["resident_at_1000_MiB"] = double(at1000) / 1024.0;

@@ -8,11 +8,11 @@
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
-#include "ui/main/frmFiles.h"
-#include "core/system/AppPaths.h"
-#include "core/system/HeapArenas.h"
 #include "core/playlist/PlaylistEdits.h"
 #include "core/playlist/PlsFormat.h"
+#include "core/system/AppPaths.h"
+#include "core/system/HeapArenas.h"
+#include "ui/main/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -92,11 +92,11 @@ struct Fixture {
     TestEnv env;
     ScriptedPlatform platform;
     AppState state;
-    std::unique_ptr<frmFiles> w;
+    std::unique_ptr<MainWindow> w;
 
     Fixture() {
-        w = std::make_unique<frmFiles>(state, platform.platform);
-        w->Form_Load();
+        w = std::make_unique<MainWindow>(state, platform.platform);
+        w->load();
         w->show();
         if (!QTest::qWaitForWindowExposed(w.get()))
             qFatal("main window not shown");
@@ -118,7 +118,7 @@ void BM_ImportPLS(benchmark::State& s) {
             QCoreApplication::processEvents();
         },
         [&] {
-            f.w->ImportPLS(file);
+            f.w->importPls(file);
             QCoreApplication::processEvents();
         },
         plainSort);
@@ -133,10 +133,9 @@ void BM_ExportPLS(benchmark::State& s) {
     const QString file = f.env.path("out.pls"), plain = f.env.path("plain.pls");
     const QByteArray bytes = PlsFormat::render(paths(), false, false);
     against(
-        s, "x_write", [] {}, [&] { f.w->ExportPLS(file, false, false); },
+        s, "x_write", [] {}, [&] { f.w->writePls(file, false, false); },
         [&] { plainWrite(plain, bytes); });
-    s.counters["x_sort"] =
-        seconds([&] { f.w->ExportPLS(file, false, false); }) / seconds(plainSort);
+    s.counters["x_sort"] = seconds([&] { f.w->writePls(file, false, false); }) / seconds(plainSort);
     if (QFile(file).size() != bytes.size())
         s.SkipWithError("export wrote something else");
 }
@@ -151,7 +150,7 @@ void BM_SortAToZ(benchmark::State& s) {
             QCoreApplication::processEvents();
         },
         [&] {
-            f.w->btnSort_Click();
+            f.w->sortAToZ();
             QCoreApplication::processEvents();
         },
         plainSort);
@@ -173,7 +172,7 @@ void BM_Shuffle(benchmark::State& s) {
     against(
         s, "x_sort", [] {},
         [&] {
-            f.w->cmdShuffle_Click();
+            f.w->shuffle();
             QCoreApplication::processEvents();
         },
         plainSort);
@@ -190,10 +189,10 @@ void BM_RemoveEverySecond(benchmark::State& s) {
             QItemSelection sel;
             for (int i = 0; i < kFull; i += 2)
                 sel.select(f.w->playlistModel().index(i), f.w->playlistModel().index(i));
-            f.w->playlist->selectionModel()->select(sel, QItemSelectionModel::ClearAndSelect);
+            f.w->playlistView->selectionModel()->select(sel, QItemSelectionModel::ClearAndSelect);
         },
         [&] {
-            f.w->btnDelete_Click();
+            f.w->removeSelected();
             QCoreApplication::processEvents();
         },
         plainSort);
@@ -202,8 +201,8 @@ void BM_RemoveEverySecond(benchmark::State& s) {
 }
 
 // Start-up as a whole process: the benchmark runs itself as a child that
-// makes its QApplication, shows either an empty main window or frmFiles with
-// the full autosaved playlist, reports its resident memory and ends.
+// makes its QApplication, shows either an empty main window or MainWindow with
+// the full autosaved playlistView, reports its resident memory and ends.
 int startupChild(int argc, char** argv, const QString& mode, const QString& folder) {
     QApplication app(argc, argv);
     AppPaths::setProgramFolderOverride(folder);
@@ -215,8 +214,8 @@ int startupChild(int argc, char** argv, const QString& mode, const QString& fold
         window = std::make_unique<QMainWindow>();
         window->resize(610, 259);
     } else {
-        auto w = std::make_unique<frmFiles>(state, platform.platform);
-        w->Form_Load();
+        auto w = std::make_unique<MainWindow>(state, platform.platform);
+        w->load();
         window = std::move(w);
     }
     window->show();
@@ -243,7 +242,7 @@ double startChild(const QString& mode, const QString& folder, long& rss) {
     return child.waitForFinished(30000) && child.exitCode() == 0 && rss > 0 ? t : 0;
 }
 
-// The main window with the full autosaved playlist, each start followed by
+// The main window with the full autosaved playlistView, each start followed by
 // one of the main window without an autosave and one of an empty Qt main
 // window: "x_empty" is the full start over the empty window's, "x_window"
 // over the main window's without a list.

@@ -86,10 +86,10 @@ void BM_ReadTags(benchmark::State& s) {
         int titles = 0;
         for (const QString& path : paths) {
             if (every) {
-                titles += !Tags::readSongTags(path).Title.isEmpty();
+                titles += !Tags::readSongTags(path).title.isEmpty();
             } else {
                 ID3::TagRecord record;
-                titles += ID3::ReadID3Tag(path, record);
+                titles += ID3::readTag(path, record);
             }
         }
         benchmark::DoNotOptimize(titles);

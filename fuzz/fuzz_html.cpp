@@ -23,8 +23,8 @@
 Tags::SongTags Tags::readSongTags(const QString& path) {
     SongTags t;
     t.source = SongTags::Source::Other;
-    t.Artist = path;
-    t.Title = path.mid(path.size() / 2);
+    t.artist = path;
+    t.title = path.mid(path.size() / 2);
     return t;
 }
 

@@ -1,10 +1,10 @@
 // Any bytes as a PLS list, an M3U list and a settings file. Beside the
 // sanitizers' own checks: no entry holds a control character or is longer
 // than a path can be, and what is read is what the writer's file gives back.
-#include "core/settings/ProfileString.h"
 #include "core/playlist/M3uFormat.h"
 #include "core/playlist/PathNames.h"
 #include "core/playlist/PlsFormat.h"
+#include "core/settings/ProfileString.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -6,8 +6,8 @@
 // saved (a number to the 15 digits it is written with), and a second save
 // writes the same texts as the first.
 #include "core/settings/IniFile.h"
-#include "core/settings/SettingsTable.h"
 #include "core/settings/ProfileString.h"
+#include "core/settings/SettingsTable.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -80,11 +80,13 @@ Loaded load(const Store& store) {
 void save(Store& store, const Loaded& loaded, int loop, bool withPlace) {
     std::optional<MainWindowPlace> place;
     if (withPlace)
-        place = MainWindowPlace{loaded.window.filesH, loaded.window.filesX, loaded.window.filesY};
-    require(SettingsTable::save(
-                [&](const QString& k, const QString& t) { return store.write(k, t); },
-                loaded.settings, loop, place, loaded.window.nowPV == QLatin1StringView("True")),
-            "a save that failed");
+        place = MainWindowPlace{loaded.window.mainHeight, loaded.window.mainLeft,
+                                loaded.window.mainTop};
+    require(
+        SettingsTable::save([&](const QString& k, const QString& t) { return store.write(k, t); },
+                            loaded.settings, loop, place,
+                            loaded.window.nowPlayingOpen == QLatin1StringView("True")),
+        "a save that failed");
 }
 
 // The same number as far as its text in the file tells.
@@ -101,23 +103,26 @@ void check(const QByteArray& bytes, bool asFile, bool withPlace, int loop) {
 
     const AppSettings &a = first.settings, &b = second.settings;
     for (QString AppSettings::*text :
-         {&AppSettings::Directory, &AppSettings::File, &AppSettings::Drive, &AppSettings::Mask,
-          &AppSettings::FileExport, &AppSettings::DriveExport, &AppSettings::DirExport,
-          &AppSettings::ExportPlaylist})
+         {&AppSettings::browseFolder, &AppSettings::browserFileFolder, &AppSettings::browserDrive,
+          &AppSettings::browserPattern, &AppSettings::exportFileFolder, &AppSettings::exportDrive,
+          &AppSettings::exportFolder, &AppSettings::devicePlaylistType})
         require(a.*text == b.*text, "a text that does not read back");
     for (double AppSettings::*number :
-         {&AppSettings::FilesListH, &AppSettings::FilesListX, &AppSettings::FilesListY,
-          &AppSettings::ID3X, &AppSettings::ID3Y, &AppSettings::PortH, &AppSettings::PortX,
-          &AppSettings::PortY, &AppSettings::PlayW, &AppSettings::PlayH, &AppSettings::PlayX,
-          &AppSettings::PlayY, &AppSettings::Play2W, &AppSettings::Play2H, &AppSettings::Play2X,
-          &AppSettings::Play2Y, &AppSettings::NowPW, &AppSettings::NowPX, &AppSettings::NowPY})
+         {&AppSettings::fileBrowserHeight, &AppSettings::fileBrowserLeft,
+          &AppSettings::fileBrowserTop, &AppSettings::tagWindowLeft, &AppSettings::tagWindowTop,
+          &AppSettings::exportMediaHeight, &AppSettings::exportMediaLeft,
+          &AppSettings::exportMediaTop, &AppSettings::player1Width, &AppSettings::player1Height,
+          &AppSettings::player1Left, &AppSettings::player1Top, &AppSettings::player2Width,
+          &AppSettings::player2Height, &AppSettings::player2Left, &AppSettings::player2Top,
+          &AppSettings::nowPlayingWidth, &AppSettings::nowPlayingLeft, &AppSettings::nowPlayingTop})
         require(sameNumber(a.*number, b.*number), "a number that does not read back");
-    require(a.Sequence == b.Sequence, "Sequence does not read back");
+    require(a.sequence == b.sequence, "Sequence does not read back");
     const MainWindowValues &v = first.window, &w = second.window;
     require(w.loop == first.window.loop.value_or(loop), "Loop does not read back");
-    require(w.nowPV == iniText(v.nowPV == QLatin1StringView("True")), "NowPV does not read back");
-    require(sameNumber(v.filesH, w.filesH) && sameNumber(v.filesX, w.filesX) &&
-                sameNumber(v.filesY, w.filesY),
+    require(w.nowPlayingOpen == iniText(v.nowPlayingOpen == QLatin1StringView("True")),
+            "NowPV does not read back");
+    require(sameNumber(v.mainHeight, w.mainHeight) && sameNumber(v.mainLeft, w.mainLeft) &&
+                sameNumber(v.mainTop, w.mainTop),
             "the main window's place does not read back");
 
     save(store, second, *w.loop, withPlace);

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(id3v1 == (tags.source == Tags::SongTags::Source::ID3v1), "an ID3v1 tag missed");
     bool any = false;
     for (const QString* f :
-         {&tags.Title, &tags.Artist, &tags.Album, &tags.Year, &tags.Comment, &tags.Genre}) {
+         {&tags.title, &tags.artist, &tags.album, &tags.year, &tags.comment, &tags.genre}) {
         require(!f->contains(QChar(0)), "a NUL in a field");
         any = any || !f->isEmpty();
     }

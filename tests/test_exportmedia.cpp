@@ -4,7 +4,7 @@
 // test_geometry.
 #include "support/BrowsingWindows.h"
 
-#include "ui/export/frmPort.h"
+#include "ui/export/ExportMediaWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,7 +12,7 @@
 
 namespace {
 
-using Device = BrowsingWorld<frmPort>;
+using Device = BrowsingWorld<ExportMediaWindow>;
 
 const QColor kSilver(192, 192, 192);
 const QString kComplete = QStringLiteral("Export Complete!");
@@ -29,9 +29,9 @@ QStringList foldersIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
 }
 
-int folderRow(const frmPort* w, const QString& path) {
-    for (int row = 0; row < w->Dir1->count(); ++row) {
-        if (w->Dir1->entryPath(row) == path)
+int folderRow(const ExportMediaWindow* w, const QString& path) {
+    for (int row = 0; row < w->folderList->count(); ++row) {
+        if (w->folderList->entryPath(row) == path)
             return row;
     }
     return -1;
@@ -67,15 +67,16 @@ private slots:
 void TestExportMedia::menusAndResize() {
     Device d;
     makeFiles(d.stick, {"a.mp3", "b.mp3", "Sub/c.mp3"});
-    frmPort* w = d.openOn(d.stick);
-    d.click(w->File1, 0);
-    checkMenuKeepsSelection(w->File1, 1, w->mnuDeviceFiles);
-    checkMenuKeepsSelection(w->Dir1, w->Dir1->openRow() + 1, w->mnuFolderList);
+    ExportMediaWindow* w = d.openOn(d.stick);
+    d.click(w->fileList, 0);
+    checkMenuKeepsSelection(w->fileList, 1, w->fileMenu);
+    checkMenuKeepsSelection(w->folderList, w->folderList->openRow() + 1, w->folderMenu);
     // The lists grow with the height, stored at once; the buttons stay at
     // the bottom.
     checkHeightRule(w, 7560, 3465,
-                    {w->File1, w->Dir1, w->txtFolder, w->cmdAddfolder, w->btnClear, w->cmdCopy});
-    QCOMPARE(d.state.settings.PortH, 3465.0);
+                    {w->fileList, w->folderList, w->folderNameEdit, w->addFolderButton,
+                     w->deleteAllButton, w->copyButton});
+    QCOMPARE(d.state.settings.exportMediaHeight, 3465.0);
 }
 
 void TestExportMedia::linkedLists() {
@@ -119,18 +120,18 @@ void TestExportMedia::copyPlaylist() {
     Device d;
     const QString folder = d.onStick("Music");
     QDir().mkpath(folder);
-    frmPort* w = d.openOn(d.stick);
+    ExportMediaWindow* w = d.openOn(d.stick);
     // Into the folder opened in the folder list.
-    w->Dir1->openEntry(folderRow(w, folder));
+    w->folderList->openEntry(folderRow(w, folder));
     for (const QString& name : entries)
         d.host.entries << (name.startsWith("missing") ? d.music + u'/' + name : song(d, name));
     if (sequence)
-        w->chkSequence->click();
+        w->sequenceBox->click();
     if (!kind.isEmpty())
-        w->lstPlaylist->setCurrentText(kind);
+        w->playlistTypeBox->setCurrentText(kind);
     if (gone)
         QDir(d.stick).removeRecursively();
-    w->cmdCopy->click();
+    w->copyButton->click();
     QCOMPARE(filesIn(folder), files);
     QCOMPARE(d.listed(), files);
     QCOMPARE(d.messages.shown.size(), 1);
@@ -139,23 +140,23 @@ void TestExportMedia::copyPlaylist() {
 
 void TestExportMedia::cancelAndCloseWhileCopying() {
     Device d;
-    frmPort* w = d.openOn(d.stick);
+    ExportMediaWindow* w = d.openOn(d.stick);
     for (int i = 1; i <= 4; ++i)
         d.host.entries << song(d, QStringLiteral("song%1.mp3").arg(i), 50 * 1024);
-    w->chkSequence->click();
-    w->lstPlaylist->setCurrentText("M3U");
+    w->sequenceBox->click();
+    w->playlistTypeBox->setCurrentText("M3U");
 
     // When the first copy is done: what the modal dialog shows, and a press
     // of its Cancel button.
     QString seen;
-    const auto pressCancel = connect(w, &frmPort::fileCopied, this, [&](int entry) {
+    const auto pressCancel = connect(w, &ExportMediaWindow::fileCopied, this, [&](int entry) {
         QProgressDialog* progress = w->copyProgress;
         QVERIFY(progress && progress->isModal() && progress->isVisible() && seen.isEmpty());
         QCOMPARE(w->fileListColour(), QColor(255, 192, 128));
         seen = QStringLiteral("%1: %2").arg(entry).arg(progress->labelText());
         QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
     });
-    w->cmdCopy_Click();
+    w->copyPlaylist();
     QVERIFY2(seen.startsWith("1: Copying file 1 of 4\n0001-song1.mp3\n"), qPrintable(seen));
     QVERIFY2(seen.endsWith(" of 200.0 kB"), qPrintable(seen));
     QCOMPARE(filesIn(d.stick), QStringList({"0001-song1.mp3"}));
@@ -166,20 +167,20 @@ void TestExportMedia::cancelAndCloseWhileCopying() {
     // Closing the window while it copies stops the copy; the window closes,
     // storing its settings, once the command ends.
     bool unloaded = false;
-    connect(w, &frmPort::unloaded, this, [&] { unloaded = true; });
-    connect(w, &frmPort::fileCopied, this, [&](int entry) {
+    connect(w, &ExportMediaWindow::unloaded, this, [&] { unloaded = true; });
+    connect(w, &ExportMediaWindow::fileCopied, this, [&](int entry) {
         if (entry == 2)
             w->close();
         QVERIFY(!unloaded);
     });
     const QString later = d.onStick("later");
     QDir().mkpath(later);
-    w->Dir1->setPath(later);
-    w->cmdCopy_Click();
+    w->folderList->setPath(later);
+    w->copyPlaylist();
     QVERIFY(unloaded);
     QCOMPARE(filesIn(later), QStringList({"0001-song1.mp3", "0002-song2.mp3"}));
     QCOMPARE(d.messages.texts().last(), QStringLiteral("Copy cancelled."));
-    QCOMPARE(d.state.settings.FileExport, later);
+    QCOMPARE(d.state.settings.exportFileFolder, later);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!d.w);
 }
@@ -189,7 +190,7 @@ void TestExportMedia::createAndRemoveFolders() {
     const QString album = d.onStick("Album");
     makeFiles(album, {"one.mp3", "Disc 2/two.mp3"});
     makeFile(d.onStick("song.mp3"));
-    frmPort* w = d.openOn(d.stick);
+    ExportMediaWindow* w = d.openOn(d.stick);
     auto& messages = d.messages;
     const QString hint = QStringLiteral("New Folder Name");
     const QString cannot = QStringLiteral("Could not create new folder!");
@@ -197,27 +198,27 @@ void TestExportMedia::createAndRemoveFolders() {
     // folder). A click into the box empties it for a name to be typed. Each
     // is created in the open folder, without a message, and listed; the hint
     // is back.
-    w->cmdAddfolder_Click();
+    w->addFolder();
     messages.textAnswers = {QStringLiteral("Asked")};
-    w->cmdAddfolder_Click();
-    QTest::mouseClick(w->txtFolder, Qt::LeftButton);
-    QCOMPARE(w->txtFolder->text(), QString());
-    QTest::keyClicks(w->txtFolder, "Typed");
-    w->cmdAddfolder->click();
+    w->addFolder();
+    QTest::mouseClick(w->folderNameEdit, Qt::LeftButton);
+    QCOMPARE(w->folderNameEdit->text(), QString());
+    QTest::keyClicks(w->folderNameEdit, "Typed");
+    w->addFolderButton->click();
     QCOMPARE(foldersIn(d.stick), QStringList({"Album", "Asked", "Typed"}));
     QVERIFY(folderRow(w, d.onStick("Typed")) >= 0);
-    QCOMPARE(w->txtFolder->text(), hint);
+    QCOMPARE(w->folderNameEdit->text(), hint);
     QCOMPARE(messages.prompts, QStringList(2, hint));
     QVERIFY(messages.shown.isEmpty());
     // A name that cannot be created, typed or given in answer to the
     // question: the message, and the name stays in the box for the next try.
-    w->txtFolder->setText(QStringLiteral("Typed"));
-    w->cmdAddfolder_Click();
-    QCOMPARE(w->txtFolder->text(), QStringLiteral("Typed"));
-    w->txtFolder->setText(hint);
+    w->folderNameEdit->setText(QStringLiteral("Typed"));
+    w->addFolder();
+    QCOMPARE(w->folderNameEdit->text(), QStringLiteral("Typed"));
+    w->folderNameEdit->setText(hint);
     messages.textAnswers = {QStringLiteral("Asked")};
-    w->cmdAddfolder_Click();
-    QCOMPARE(w->txtFolder->text(), QStringLiteral("Asked"));
+    w->addFolder();
+    QCOMPARE(w->folderNameEdit->text(), QStringLiteral("Asked"));
     QCOMPARE(messages.texts(), QStringList(2, cannot));
     expectOkMessage(messages.shown.last(), cannot, MsgIcon::Exclamation);
 
@@ -227,17 +228,17 @@ void TestExportMedia::createAndRemoveFolders() {
     // message, and the lists stay.
     messages.shown.clear();
     const QString question = QStringLiteral("Are you sure you want to delete this folder? \r\n");
-    w->Dir1->setHighlighted(folderRow(w, album));
+    w->folderList->setHighlighted(folderRow(w, album));
     messages.answers = {MsgAnswer::No};
-    w->cmdRemovefolder_Click();
+    w->removeFolder();
     expectQuestion(messages.shown[0], QStringLiteral("Remove Folder"), question + album);
     QVERIFY(QFileInfo::exists(album + "/Disc 2/two.mp3"));
-    w->Dir1->openEntry(folderRow(w, album));
+    w->folderList->openEntry(folderRow(w, album));
     messages.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
-    w->mnuRemoveFolder->trigger();
+    w->removeFolderAction->trigger();
     QCOMPARE(lists(w), d.stick);
     QCOMPARE(folderRow(w, album), -1);
-    w->cmdRemovefolder->click();
+    w->removeFolderButton->click();
     QCOMPARE(messages.texts().mid(1), QStringList({question + album, question + d.stick,
                                                    QStringLiteral("Cannot Delete Folder.")}));
     expectOkMessage(messages.shown.last(), QStringLiteral("Cannot Delete Folder."),
@@ -249,28 +250,28 @@ void TestExportMedia::createAndRemoveFolders() {
 void TestExportMedia::removeFiles() {
     Device d;
     makeFiles(d.stick, {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "notes.txt", "Sub/inner.mp3"});
-    frmPort* w = d.openOn(d.stick);
+    ExportMediaWindow* w = d.openOn(d.stick);
     auto& messages = d.messages;
     const QString one = QStringLiteral("Are you sure you want to delete this file?\r\n");
     const QString all = QStringLiteral("Are you sure you want to delete all of these files? ");
     // Nothing selected: no question, the list silver.
-    w->btnDelete_Click();
+    w->removeSelectedFiles();
     QVERIFY(messages.shown.isEmpty());
     QCOMPARE(w->fileListColour(), kSilver);
 
     // One question per selected file; No skips only that file. The file now
     // at the focused row is selected. A double click is the same command.
     for (int row : {0, 1, 2})
-        w->File1->setSelected(row, true);
-    w->File1->setFocused(1);
+        w->fileList->setSelected(row, true);
+    w->fileList->setFocused(1);
     messages.answers = {MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Yes};
-    w->btnDelete->click();
+    w->deleteButton->click();
     expectQuestion(messages.shown[0], QStringLiteral("Remove File"), one + d.onStick("a.mp3"));
     QCOMPARE(d.listed(), QStringList({"b.mp3", "d.mp3", "notes.txt"}));
-    QCOMPARE(w->File1->selectedRows(), QList<int>({1}));
-    w->File1->clearSelection();
+    QCOMPARE(w->fileList->selectedRows(), QList<int>({1}));
+    w->fileList->clearSelection();
     messages.answers = {MsgAnswer::Yes};
-    d.doubleClick(w->File1, 1);
+    d.doubleClick(w->fileList, 1);
     QStringList asked;
     for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
         asked << one + d.onStick(name);
@@ -280,17 +281,17 @@ void TestExportMedia::removeFiles() {
     // Remove All asks once, on an empty list too. What the list shows goes;
     // subfolders and files the pattern hides stay.
     messages.shown.clear();
-    w->txtMask->setText(QStringLiteral("*.wav"));
+    w->patternEdit->setText(QStringLiteral("*.wav"));
     messages.answers = {MsgAnswer::Yes};
-    w->btnClear_Click();
+    w->removeAllFiles();
     expectQuestion(messages.shown.last(), QStringLiteral("Remove Files"), all);
     QCOMPARE(w->fileListColour(), kSilver);
-    w->txtMask->setText(QStringLiteral("*.mp3"));
+    w->patternEdit->setText(QStringLiteral("*.mp3"));
     messages.answers = {MsgAnswer::No};
-    w->btnClear->click();
+    w->deleteAllButton->click();
     QCOMPARE(d.listed(), QStringList({"b.mp3"}));
     messages.answers = {MsgAnswer::Yes};
-    w->mnuRemoveAll->trigger();
+    w->removeAllFilesAction->trigger();
     QCOMPARE(messages.texts(), QStringList(3, all));
     QCOMPARE(filesIn(d.stick), QStringList({"notes.txt"}));
     QCOMPARE(filesIn(d.onStick("Sub")), QStringList({"inner.mp3"}));
@@ -300,15 +301,15 @@ void TestExportMedia::removeFiles() {
 void TestExportMedia::explore() {
     Device d;
     QDir().mkpath(d.onStick("Sub"));
-    frmPort* w = d.openOn(d.stick);
-    // Explorer opens the device folder, the menu the highlighted folder;
+    ExportMediaWindow* w = d.openOn(d.stick);
+    // exploreButton opens the device folder, the menu the highlighted folder;
     // when the shell cannot, the message.
     auto& shell = d.platform.shell;
-    w->Dir1->setHighlighted(folderRow(w, d.onStick("Sub")));
+    w->folderList->setHighlighted(folderRow(w, d.onStick("Sub")));
     for (const bool opens : {true, false}) {
         shell.result = opens;
-        w->Explorer->click();
-        w->mnuExploreFolder->trigger();
+        w->exploreButton->click();
+        w->exploreFolderAction->trigger();
     }
     QCOMPARE(shell.opened, QStringList({d.stick, d.onStick("Sub"), d.stick, d.onStick("Sub")}));
     const QString failed = QStringLiteral("Error launching Windows Explorer.");
@@ -321,41 +322,41 @@ void TestExportMedia::settingsRestoredOnNextOpening() {
     AppSettings& s = d.state.settings;
     const QString sub = d.onStick("Music");
     makeFile(sub + "/x.mp3");
-    frmPort* w = d.openOn(d.stick);
-    w->Dir1->openEntry(folderRow(w, sub));
-    w->chkSequence->click();
-    QVERIFY(s.Sequence);
+    ExportMediaWindow* w = d.openOn(d.stick);
+    w->folderList->openEntry(folderRow(w, sub));
+    w->sequenceBox->click();
+    QVERIFY(s.sequence);
     // The kind is stored when the drop-down loses the focus.
     w->activateWindow();
-    w->lstPlaylist->setFocus();
-    w->lstPlaylist->setCurrentText("M3U");
-    w->txtMask->setFocus();
-    QTRY_COMPARE(s.ExportPlaylist, QStringLiteral("M3U"));
-    w->lstPlaylist->setCurrentText("PLS");
-    w->txtMask->setText(QStringLiteral("*.mp3"));
+    w->playlistTypeBox->setFocus();
+    w->playlistTypeBox->setCurrentText("M3U");
+    w->patternEdit->setFocus();
+    QTRY_COMPARE(s.devicePlaylistType, QStringLiteral("M3U"));
+    w->playlistTypeBox->setCurrentText("PLS");
+    w->patternEdit->setText(QStringLiteral("*.mp3"));
     d.close();
-    QCOMPARE(QStringList({s.ExportPlaylist, s.DriveExport, s.DirExport, s.FileExport}),
+    QCOMPARE(QStringList({s.devicePlaylistType, s.exportDrive, s.exportFolder, s.exportFileFolder}),
              QStringList({"PLS", d.stickDrive, sub, sub}));
 
     // All of it comes back but the pattern.
     w = d.open();
-    QCOMPARE(w->Drive1->drive(), d.stickDrive);
+    QCOMPARE(w->driveList->drive(), d.stickDrive);
     QCOMPARE(lists(w), sub);
-    QVERIFY(w->chkSequence->isChecked());
-    QCOMPARE(w->lstPlaylist->currentText(), QStringLiteral("PLS"));
-    QCOMPARE(w->txtMask->text(), QStringLiteral("*.*"));
+    QVERIFY(w->sequenceBox->isChecked());
+    QCOMPARE(w->playlistTypeBox->currentText(), QStringLiteral("PLS"));
+    QCOMPARE(w->patternEdit->text(), QStringLiteral("*.*"));
     QCOMPARE(w->fileListColour(), QColor(224, 224, 224));
     d.close();
 
     // Saved places that are gone (as those of the first run, which are
     // empty) are passed over; a kind in another case selects nothing.
-    s.DriveExport = QStringLiteral("/media/unplugged [GONE]");
-    s.DirExport = d.onStick("gone");
-    s.FileExport = d.onStick("gone too");
-    s.ExportPlaylist = QStringLiteral("pls");
+    s.exportDrive = QStringLiteral("/media/unplugged [GONE]");
+    s.exportFolder = d.onStick("gone");
+    s.exportFileFolder = d.onStick("gone too");
+    s.devicePlaylistType = QStringLiteral("pls");
     w = d.open();
     QCOMPARE(lists(w), d.home);
-    QCOMPARE(w->lstPlaylist->currentIndex(), -1);
+    QCOMPARE(w->playlistTypeBox->currentIndex(), -1);
     QVERIFY(d.messages.shown.isEmpty());
 }
 

@@ -6,7 +6,7 @@
 
 namespace {
 
-using Browser = BrowsingWorld<frmFileList>;
+using Browser = BrowsingWorld<FileBrowserWindow>;
 
 } // namespace
 
@@ -33,61 +33,61 @@ void TestFileBrowser::addSelectedAllAndDoubleClick() {
     QStringList all;
     for (const char* name : names)
         all << b.music + '/' + name;
-    frmFileList* w = b.openOn(b.music);
+    FileBrowserWindow* w = b.openOn(b.music);
     const QStringList picked = {all[0], all[1], all[3]};
 
     // Nothing selected adds nothing. Picked out of order: added in list
     // order, by the button and by the menu item.
-    QTest::mouseClick(w->btnAddSel, Qt::LeftButton);
-    b.click(w->File1, 3);
-    b.click(w->File1, 0, Qt::ControlModifier);
-    b.click(w->File1, 1, Qt::ControlModifier);
-    QTest::mouseClick(w->btnAddSel, Qt::LeftButton);
-    w->mnuaddsel->trigger();
+    QTest::mouseClick(w->addButton, Qt::LeftButton);
+    b.click(w->fileList, 3);
+    b.click(w->fileList, 0, Qt::ControlModifier);
+    b.click(w->fileList, 1, Qt::ControlModifier);
+    QTest::mouseClick(w->addButton, Qt::LeftButton);
+    w->addAction->trigger();
     // Add All: every listed file in one call, in list order, each left
     // selected.
-    w->File1->clearSelection();
-    QTest::mouseClick(w->btnAddAll, Qt::LeftButton);
-    QCOMPARE(w->File1->selectedRows(), QList<int>({0, 1, 2, 3, 4}));
-    w->mnuaddall->trigger();
+    w->fileList->clearSelection();
+    QTest::mouseClick(w->addAllButton, Qt::LeftButton);
+    QCOMPARE(w->fileList->selectedRows(), QList<int>({0, 1, 2, 3, 4}));
+    w->addAllAction->trigger();
     // A double click adds the file under the pointer; beside the entries it
     // adds nothing.
-    b.doubleClick(w->File1, 4);
-    QTest::mouseDClick(w->File1->viewport(), Qt::LeftButton, {},
-                       QPoint(5, w->File1->viewport()->height() - 5));
+    b.doubleClick(w->fileList, 4);
+    QTest::mouseDClick(w->fileList->viewport(), Qt::LeftButton, {},
+                       QPoint(5, w->fileList->viewport()->height() - 5));
     QCOMPARE(b.host.added, QList<QStringList>({picked, picked, all, all, {all[4]}}));
 }
 
 void TestFileBrowser::settingsReturnAndResize() {
     Browser b;
     makeFiles(b.stick, {"a.mp3", "b.wav", "c.MP3", "Pop/e.mp3", "Pop/f.ogg"});
-    frmFileList* w = b.openOn(b.music);
-    QVERIFY(w->Drive1->setDrive(b.stickDrive));
-    w->txtMask->setText(QStringLiteral("*.mp3"));
+    FileBrowserWindow* w = b.openOn(b.music);
+    QVERIFY(w->driveList->setDrive(b.stickDrive));
+    w->patternEdit->setText(QStringLiteral("*.mp3"));
     // Add All adds what the pattern lists.
-    QTest::mouseClick(w->btnAddAll, Qt::LeftButton);
+    QTest::mouseClick(w->addAllButton, Qt::LeftButton);
     QCOMPARE(b.host.added, QList<QStringList>({{b.stick + "/a.mp3", b.stick + "/c.MP3"}}));
 
-    checkHeightRule(w, 9150, 4800, {w->Dir1, w->File1});
+    checkHeightRule(w, 9150, 4800, {w->folderList, w->fileList});
 
     // Stored when the window closes (the drive as its entry's text), and all
     // of it back at the next opening.
-    QVERIFY(w->Dir1->setPath(b.stick + "/Pop"));
+    QVERIFY(w->folderList->setPath(b.stick + "/Pop"));
     b.close();
     QVERIFY(b.w.isNull());
     const AppSettings& s = b.state.settings;
-    QCOMPARE(QStringList({s.Drive, s.Directory, s.File, s.Mask}),
+    QCOMPARE(QStringList({s.browserDrive, s.browseFolder, s.browserFileFolder, s.browserPattern}),
              QStringList({b.stickDrive, b.stick + "/Pop", b.stick + "/Pop", "*.mp3"}));
     w = b.open();
-    QCOMPARE(w->Drive1->drive(), b.stickDrive);
+    QCOMPARE(w->driveList->drive(), b.stickDrive);
     QCOMPARE(lists(w), b.stick + "/Pop");
-    QCOMPARE(w->txtMask->text(), QStringLiteral("*.mp3"));
+    QCOMPARE(w->patternEdit->text(), QStringLiteral("*.mp3"));
     QCOMPARE(b.listed(), QStringList({"e.mp3"}));
     // Shown again, it does not load over the user's choices.
-    QVERIFY(w->Dir1->setPath(b.stick));
+    QVERIFY(w->folderList->setPath(b.stick));
     w->hide();
     w->show();
-    QCOMPARE(w->Dir1->path(), b.stick);
+    QCOMPARE(w->folderList->path(), b.stick);
 }
 
 void TestFileBrowser::loadOnSavedPlacesOrHome_data() {
@@ -119,12 +119,12 @@ void TestFileBrowser::loadOnSavedPlacesOrHome() {
     makeFiles(b.home, {"h.mp3", "notes"});
     makeFiles(b.stick, {"root.mp3", "music/deep.mp3"});
     AppSettings& s = b.state.settings;
-    s.Directory = s.File = folder.isEmpty() ? folder : b.env.path(folder);
-    s.Drive = drive == QLatin1String("stick") ? b.stickDrive : drive;
-    s.Mask = mask;
-    frmFileList* w = b.open();
+    s.browseFolder = s.browserFileFolder = folder.isEmpty() ? folder : b.env.path(folder);
+    s.browserDrive = drive == QLatin1String("stick") ? b.stickDrive : drive;
+    s.browserPattern = mask;
+    FileBrowserWindow* w = b.open();
     QCOMPARE(lists(w), b.env.path(shown));
-    QCOMPARE(w->Drive1->drive(), w->Drive1->driveOf(b.env.path(shown)));
+    QCOMPARE(w->driveList->drive(), w->driveList->driveOf(b.env.path(shown)));
     QCOMPARE(b.listed(), listed);
     QVERIFY(b.messages.shown.isEmpty());
 }
@@ -133,22 +133,22 @@ void TestFileBrowser::exploreAndMenu() {
     Browser b;
     QDir().mkpath(b.music + "/Live");
     makeFiles(b.music, {"a.mp3", "b.mp3", "c.wma"});
-    frmFileList* w = b.openOn(b.music);
+    FileBrowserWindow* w = b.openOn(b.music);
     // Explore: the open folder when nothing else is highlighted, else the
     // highlighted one; the shell's failure is the message.
-    QTest::mouseClick(w->cmdExplore, Qt::LeftButton);
-    b.click(w->Dir1, w->Dir1->openRow() + 1);
+    QTest::mouseClick(w->exploreButton, Qt::LeftButton);
+    b.click(w->folderList, w->folderList->openRow() + 1);
     b.platform.shell.result = false;
-    QTest::mouseClick(w->cmdExplore, Qt::LeftButton);
+    QTest::mouseClick(w->exploreButton, Qt::LeftButton);
     QCOMPARE(b.platform.shell.opened, QStringList({b.music, b.music + "/Live"}));
     QCOMPARE(b.messages.shown.size(), 1);
     expectOkMessage(b.messages.shown.first(), QStringLiteral("Folder not found."), MsgIcon::None);
 
     // The menu acts on the selection the right button leaves.
-    b.click(w->File1, 2);
-    b.click(w->File1, 0, Qt::ControlModifier);
-    checkMenuKeepsSelection(w->File1, 1, w->mnuFiles);
-    checkMenuKeepsSelection(w->Dir1, w->Dir1->openRow(), nullptr);
+    b.click(w->fileList, 2);
+    b.click(w->fileList, 0, Qt::ControlModifier);
+    checkMenuKeepsSelection(w->fileList, 1, w->fileMenu);
+    checkMenuKeepsSelection(w->folderList, w->folderList->openRow(), nullptr);
 }
 
 QTEST_MAIN(TestFileBrowser)

@@ -6,12 +6,12 @@
 #include "support/Tones.h"
 
 #include "core/settings/ScreenFit.h"
+#include "ui/browser/FileBrowserWindow.h"
 #include "ui/common/Twips.h"
 #include "ui/common/WindowGeometry.h"
-#include "ui/browser/frmFileList.h"
-#include "ui/export/frmPort.h"
-#include "ui/player/frmNowplaying.h"
-#include "ui/tags/frmID3.h"
+#include "ui/export/ExportMediaWindow.h"
+#include "ui/player/NowPlayingWindow.h"
+#include "ui/tags/TagWindow.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -29,23 +29,23 @@ const QList<QRect> kScreens = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1024, 768
 
 // Opens one of the windows as the user does.
 QWidget* open(App& a, const QString& name) {
-    frmFiles* w = a.w.get();
+    MainWindow* w = a.w.get();
     if (name == "File Browser") {
-        w->cmdView_Click();
+        w->toggleFileBrowser();
         return w->fileBrowser();
     }
     if (name == "Export Media") {
-        w->cmdDevice_Click();
+        w->toggleExportMedia();
         return w->exportMediaWindow();
     }
     if (name == "Now Playing") {
-        w->btnNowPlaying_Click();
+        w->toggleNowPlaying();
         return w->nowPlayingWindow();
     }
     if (name == "tag window") {
         if (!QFile::exists(a.env.path("song.mp3")))
             writeBytes(a.env.path("song.mp3"), QByteArray(200, 'x'));
-        w->ShowID3Info(a.env.path("song.mp3"));
+        w->showTagWindow(a.env.path("song.mp3"));
         return w->tagWindow();
     }
     if (name == "Player 2") { // cued with a short tone
@@ -53,7 +53,7 @@ QWidget* open(App& a, const QString& name) {
         w->playlistModel().clear();
         w->playlistModel().append(QStringList{tones.tone("cue.wav", 0.5)});
         w->setFocusedPosition(0);
-        w->btnPlay2_Click();
+        w->play2Song();
         return w->player2Window();
     }
     return w;
@@ -65,7 +65,7 @@ void close(App& a, const QString& name) {
     else if (name == "tag window")
         a.w->tagWindow()->close();
     else if (name == "Player 2")
-        a.w->btnStop_Click();
+        a.w->stopAll();
     else
         open(a, name); // the window's toggle
 }

@@ -5,9 +5,9 @@
 #include "support/Listener.h"
 #include "support/Tones.h"
 
-#include "engine/MediaEngine.h"
 #include "core/playback/PlaybackController.h"
 #include "core/playlist/PlaylistModel.h"
+#include "engine/MediaEngine.h"
 
 #include <QItemSelectionModel>
 #include <QtTest>

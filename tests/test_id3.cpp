@@ -25,17 +25,17 @@ namespace {
 // Every field of a record in one text, for comparisons that show them all.
 QString text(const TagRecord& r) {
     return QStringList(
-               {r.Header, r.Title, r.Artist, r.Album, r.Year, r.Comment, QString::number(r.Genre)})
+               {r.header, r.title, r.artist, r.album, r.year, r.comment, QString::number(r.genre)})
         .join(u'|');
 }
 
 // A record whose every field differs from any tag the tests write.
 TagRecord marked() {
     TagRecord r;
-    r.Header = QStringLiteral("xxx");
-    r.Title = r.Artist = r.Album = r.Comment = QString(30, u'x');
-    r.Year = QStringLiteral("xxxx");
-    r.Genre = 77;
+    r.header = QStringLiteral("xxx");
+    r.title = r.artist = r.album = r.comment = QString(30, u'x');
+    r.year = QStringLiteral("xxxx");
+    r.genre = 77;
     return r;
 }
 
@@ -79,7 +79,7 @@ void TestId3::wholeTagAtTheVeryEnd() {
     const QString path = env.path("song.mp3"); // first the tag alone, 128 bytes
     writeBytes(path, id3v1Tag("Title", "Artist", "1999", "Comment", 17, ' '));
     TagRecord r = marked(); // every field replaced
-    QVERIFY(ID3::ReadID3Tag(path, r));
+    QVERIFY(ID3::readTag(path, r));
     QCOMPARE(text(r), "TAG|" + padded("Title", 30, u' ') + '|' + padded("Artist", 30, u' ') + '|' +
                           padded("Album", 30, u' ') + "|1999|" + padded("Comment", 30, u' ') +
                           "|17");
@@ -90,12 +90,12 @@ void TestId3::wholeTagAtTheVeryEnd() {
     writeBytes(path, id3v1Tag("Wrong") + QByteArray(1 << 20, '\x55') +
                          id3v1Tag("Caf\xE9 \xC0 la Fen\xEAtre", "\xFF\x80\x01", "",
                                   tagField("Live", 28, ' ') + QByteArray("\x00\x07", 2), 255));
-    QVERIFY(ID3::ReadID3Tag(path, r));
-    QCOMPARE(r.Title, padded(QString::fromUtf8("Café À la Fenêtre"), 30));
-    QCOMPARE(r.Artist, padded(QString::fromLatin1("\xFF\x80\x01"), 30));
-    QCOMPARE(r.Year, padded("", 4));
-    QCOMPARE(r.Comment, padded("Live", 28, u' ') + QChar(0) + QChar(7));
-    QCOMPARE(r.Genre, quint8(255));
+    QVERIFY(ID3::readTag(path, r));
+    QCOMPARE(r.title, padded(QString::fromUtf8("Café À la Fenêtre"), 30));
+    QCOMPARE(r.artist, padded(QString::fromLatin1("\xFF\x80\x01"), 30));
+    QCOMPARE(r.year, padded("", 4));
+    QCOMPARE(r.comment, padded("Live", 28, u' ') + QChar(0) + QChar(7));
+    QCOMPARE(r.genre, quint8(255));
 }
 
 void TestId3::nothingThatIsNoTaggedFile() {
@@ -127,20 +127,20 @@ void TestId3::nothingThatIsNoTaggedFile() {
     // The caller's record keeps what it held (the last tag read).
     for (const QString& path : none) {
         TagRecord r = marked();
-        QVERIFY2(!ID3::ReadID3Tag(path, r), qPrintable(path));
+        QVERIFY2(!ID3::readTag(path, r), qPrintable(path));
         QVERIFY(!Tags::readSongTags(path).found());
         QCOMPARE(text(r), text(marked()));
     }
     // A link to a tagged file reads through.
     QVERIFY(QFile::link(tagged, env.path("link.mp3")));
     TagRecord r;
-    QVERIFY(ID3::ReadID3Tag(env.path("link.mp3"), r));
+    QVERIFY(ID3::readTag(env.path("link.mp3"), r));
 }
 
 void TestId3::genresAndMp3Paths() {
-    const QStringList names = ID3::GenreList().split(u',');
+    const QStringList names = ID3::genreList().split(u',');
     QCOMPARE(names.size(), 147);
-    QCOMPARE(ID3::GenreList().size(), 1316);
+    QCOMPARE(ID3::genreList().size(), 1316);
     for (int g = 0; g < names.size(); ++g)
         QCOMPARE(ID3::genreName(g).value_or(QString()), names.at(g));
     // The names as the table has always spelt them, with their blanks.
@@ -262,12 +262,12 @@ void TestId3::songTags() {
                            : t.source == Tags::SongTags::Source::ID3v1 ? "ID3v1"
                                                                        : "Other";
     QCOMPARE(
-        QStringList({source, t.Title, t.Artist, t.Album, t.Year, t.Comment, t.Genre}).join(u'|'),
+        QStringList({source, t.title, t.artist, t.album, t.year, t.comment, t.genre}).join(u'|'),
         expected);
     // The web page shows the same artist and title.
     const QByteArray page = HtmlPage::render({path}, QStringLiteral("p.html"), true, false);
     QVERIFY(page.contains(
-        ("ID3 Info - Artist: " + t.Artist + " Title: " + t.Title + "</li>").toUtf8()));
+        ("ID3 Info - Artist: " + t.artist + " Title: " + t.title + "</li>").toUtf8()));
 }
 
 QTEST_GUILESS_MAIN(TestId3)

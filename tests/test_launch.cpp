@@ -5,10 +5,10 @@
 #include "support/Session.h"
 #include "support/TestEnv.h"
 
-#include "core/settings/IniFile.h"
-#include "desktop/SingleInstance.h"
-#include "core/system/AppPaths.h"
 #include "core/playlist/PlsFormat.h"
+#include "core/settings/IniFile.h"
+#include "core/system/AppPaths.h"
+#include "desktop/SingleInstance.h"
 
 #include <QDialog>
 #include <QtTest>
@@ -157,7 +157,7 @@ void TestLaunch::settingsFile() {
 }
 
 void TestLaunch::filesInTheWindow() {
-    // The command line's files replace the saved playlist, a list read in
+    // The command line's files replace the saved playlistView, a list read in
     // its place; the window starts minimized and Player 1 plays the first.
     App p(false);
     writeBytes(p.env.autosaveFile(), "[playlist]\r\nFile1=/saved.mp3\r\n");
@@ -170,10 +170,10 @@ void TestLaunch::filesInTheWindow() {
     QCOMPARE(p.entries(), songs.mid(0, 2));
     QVERIFY(p.w->windowState() & Qt::WindowMinimized);
     QVERIFY(p.state.listPlaying && p.w->player1());
-    QCOMPARE(p.state.playerFile, songs[0]);
+    QCOMPARE(p.state.player1File, songs[0]);
     // Now Playing opens after them, and not minimized; a press closes it.
     QVERIFY(p.w->nowPlayingWindow() && !p.w->nowPlayingWindow()->isMinimized());
-    p.w->btnNowPlaying_Click();
+    p.w->toggleNowPlaying();
     QTRY_VERIFY(!p.w->nowPlayingWindow());
     // Play List saved the list and the keys.
     QCOMPARE(PlsFormat::read(p.env.autosaveFile()), songs.mid(0, 2));
@@ -181,7 +181,7 @@ void TestLaunch::filesInTheWindow() {
 
     // A later launch's files wait while a dialog is open, and come once it
     // has closed.
-    p.w->btnStop_Click();
+    p.w->stopAll();
     p.state.currentIndex = 1;
     QDialog dialog;
     dialog.setModal(true);
@@ -193,10 +193,10 @@ void TestLaunch::filesInTheWindow() {
     // brought up.
     QTRY_COMPARE(p.entries(), songs.mid(2));
     QVERIFY(!p.w->isMinimized());
-    QCOMPARE(p.state.playerFile, songs[2]);
+    QCOMPARE(p.state.player1File, songs[2]);
     QVERIFY(p.w->player1());
     // Without files only the window comes up.
-    p.w->btnStop_Click();
+    p.w->stopAll();
     p.w->showMinimized();
     p.w->openLaunchFiles({});
     QVERIFY(!p.w->isMinimized());

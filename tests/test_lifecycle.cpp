@@ -2,12 +2,12 @@
 #include "support/App.h"
 #include "support/SmallDisk.h"
 
-#include "core/settings/IniFile.h"
-#include "ui/common/Twips.h"
-#include "ui/lists/FolderList.h"
-#include "ui/export/frmPort.h"
-#include "core/system/AppPaths.h"
 #include "core/playlist/PlsFormat.h"
+#include "core/settings/IniFile.h"
+#include "core/system/AppPaths.h"
+#include "ui/common/Twips.h"
+#include "ui/export/ExportMediaWindow.h"
+#include "ui/lists/FolderList.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -68,8 +68,8 @@ void TestLifecycle::startWithoutUsableSettings() {
     p.start();
     QCOMPARE(p.w->playlistModel().count(), 0);
     QCOMPARE(place(p), QList<double>({3000, kTop, 3885}));
-    QCOMPARE(p.w->chkLoop->checkState(), Qt::Unchecked);
-    QVERIFY(!p.state.settings.Sequence && p.state.settings.Directory.isEmpty());
+    QCOMPARE(p.w->loopBox->checkState(), Qt::Unchecked);
+    QVERIFY(!p.state.settings.sequence && p.state.settings.browseFolder.isEmpty());
     QVERIFY(p.w->isNormalState() && p.platform.messages.shown.isEmpty());
 }
 
@@ -110,16 +110,16 @@ void TestLifecycle::shutdown() {
                "[Jukora]\nFilesH=5000\nLoop=1\nDirectory=/home/u/Music\nPlayW=6765\n");
     p.start();
     QCOMPARE(p.entries(), kThreeEntries);
-    QCOMPARE(p.w->chkLoop->checkState(), Qt::Checked);
-    QCOMPARE(p.state.settings.Directory, QStringLiteral("/home/u/Music"));
+    QCOMPARE(p.w->loopBox->checkState(), Qt::Checked);
+    QCOMPARE(p.state.settings.browseFolder, QStringLiteral("/home/u/Music"));
     p.w->watchSessionEnd();
     p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
-    p.state.settings.Mask = QStringLiteral("*.ogg");
-    p.state.settings.Sequence = true;
-    p.w->btnNowPlaying_Click();
+    p.state.settings.browserPattern = QStringLiteral("*.ogg");
+    p.state.settings.sequence = true;
+    p.w->toggleNowPlaying();
     p.w->setWindowState(Qt::WindowState(state));
     QTRY_COMPARE(p.w->isNormalState(), state == Qt::WindowNoState);
-    signalNumber ? void(::raise(signalNumber)) : p.w->mnuexit_Click();
+    signalNumber ? void(::raise(signalNumber)) : p.w->exitProgram();
     // The normal shutdown: every window closed, everything saved (the
     // settings of windows never opened too), except that the place of a
     // minimized or maximized main window keeps its saved values.
@@ -147,16 +147,16 @@ void TestLifecycle::shutdownDuringCopy() {
         writeBytes(song, QByteArray(100 * 1024, 'm'));
         p.w->playlistModel().append(song);
     }
-    p.w->cmdDevice_Click();
-    frmPort* port = p.w->exportMediaWindow();
-    port->Dir1->setPath(target);
-    connect(port, &frmPort::fileCopied, this, [&](int entry) {
+    p.w->toggleExportMedia();
+    ExportMediaWindow* port = p.w->exportMediaWindow();
+    port->folderList->setPath(target);
+    connect(port, &ExportMediaWindow::fileCopied, this, [&](int entry) {
         if (entry != 1)
             return;
         ::raise(SIGTERM);
         QTRY_VERIFY(!p.w->isVisible());
     });
-    port->cmdCopy_Click();
+    port->copyPlaylist();
     QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList({"song1.mp3"}));
     QVERIFY(p.platform.messages.shown.isEmpty());
     QCOMPARE(PlsFormat::read(p.env.autosaveFile()), p.entries());
@@ -193,8 +193,8 @@ void TestLifecycle::saveFailures() {
     // Shuffle saves; what could not be written stays whole, the rest is
     // written, and the list is not taken back to an older one.
     p.w->playlistModel().append(QStringLiteral("/new.mp3"));
-    p.state.settings.Mask = QStringLiteral("*.new");
-    p.w->cmdShuffle_Click();
+    p.state.settings.browserPattern = QStringLiteral("*.new");
+    p.w->shuffle();
     QCOMPARE(p.platform.messages.shown.size(), 1);
     expectOkMessage(p.platform.messages.shown.first(), "Cannot Save Data", MsgIcon::None);
     QCOMPARE(p.w->playlistModel().count(), 4);
@@ -216,13 +216,13 @@ void TestLifecycle::resetProgram() {
     QCOMPARE(p.w->leftTwips(), 900.0);
     p.w->playlistModel().append(QStringLiteral("/added/after/save.mp3"));
     p.state.currentIndex = 2;
-    p.w->mnuReset_Click();
+    p.w->resetProgram();
     QVERIFY(!QFile::exists(p.env.settingsFile()));
     QCOMPARE(p.entries(), kThreeEntries);
     QTRY_COMPARE(place(p), QList<double>({3000, kTop, 3885}));
     QCOMPARE(p.state.currentIndex, 0);
     // An absent key leaves the Loop box as it was.
-    QCOMPARE(p.w->chkLoop->checkState(), Qt::Checked);
+    QCOMPARE(p.w->loopBox->checkState(), Qt::Checked);
     QVERIFY(p.w->isVisible());
 }
 

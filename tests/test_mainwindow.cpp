@@ -3,9 +3,9 @@
 // themselves are tested on plain data in test_playlist_edits and test_lists.
 #include "support/App.h"
 
-#include "ui/common/Twips.h"
 #include "core/playlist/PlaylistEdits.h"
 #include "core/playlist/PlsFormat.h"
+#include "ui/common/Twips.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -51,28 +51,29 @@ private slots:
 
 void TestMainWindow::layoutMenusAndFocusOrder() {
     App t;
-    frmFiles& w = *t.w;
+    MainWindow& w = *t.w;
     QCOMPARE(Twips::perPixel(), 15.0);
     QCOMPARE(w.windowTitle(), QStringLiteral("Jukora - https://www.jukora.example"));
     auto px = [](int l, int t, int wd, int h) {
         return QRect(Twips::toPx(l), Twips::toPx(t), Twips::toPx(wd), Twips::toPx(h));
     };
-    QCOMPARE(w.btnPlay->geometry(), px(0, 0, 1215, 255));
-    QCOMPARE(w.cmdShuffle->geometry(), px(5385, 0, 720, 255));
-    QCOMPARE(w.playlist->pos(), QPoint(0, Twips::toPx(240)));
-    QCOMPARE(w.playlist->width(), Twips::toPx(8910));
-    QCOMPARE(w.btnPlay2->text(), QStringLiteral("Play2 Song"));
-    QCOMPARE(w.btnMovedown->text(), QStringLiteral("Move Down [-]"));
-    QCOMPARE(w.lblLoop->text(), QStringLiteral("Loop"));
+    QCOMPARE(w.playListButton->geometry(), px(0, 0, 1215, 255));
+    QCOMPARE(w.shuffleButton->geometry(), px(5385, 0, 720, 255));
+    QCOMPARE(w.playlistView->pos(), QPoint(0, Twips::toPx(240)));
+    QCOMPARE(w.playlistView->width(), Twips::toPx(8910));
+    QCOMPARE(w.play2SongButton->text(), QStringLiteral("Play2 Song"));
+    QCOMPARE(w.moveDownButton->text(), QStringLiteral("Move Down [-]"));
+    QCOMPARE(w.loopLabel->text(), QStringLiteral("Loop"));
     QCOMPARE(w.centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 128));
-    QCOMPARE(w.playlist->palette().color(QPalette::Base), QColor(224, 224, 224));
-    QCOMPARE(w.playlist->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QCOMPARE(w.playlistView->palette().color(QPalette::Base), QColor(224, 224, 224));
+    QCOMPARE(w.playlistView->selectionMode(), QAbstractItemView::ExtendedSelection);
 
     // Tab goes through them in this order (the list's inner parts between).
-    const QList<QWidget*> order = {w.btnPlay,       w.btnPlaysong, w.btnPlay2,  w.btnStop,
-                                   w.btnSort,       w.cmdShuffle,  w.chkLoop,   w.playlist,
-                                   w.btnMoveup,     w.btnMovedown, w.btnDelete, w.btnClear,
-                                   w.btnNowPlaying, w.cmdDevice,   w.Picture1,  w.cmdView};
+    const QList<QWidget*> order = {
+        w.playListButton,   w.playSongButton,    w.play2SongButton, w.stopAllButton,
+        w.sortButton,       w.shuffleButton,     w.loopBox,         w.playlistView,
+        w.moveUpButton,     w.moveDownButton,    w.removeButton,    w.removeAllButton,
+        w.nowPlayingButton, w.exportMediaButton, w.banner,          w.fileBrowserButton};
     for (int i = 0; i + 1 < order.size(); ++i) {
         QWidget* next = order[i]->nextInFocusChain();
         while (!order.contains(next))
@@ -81,14 +82,14 @@ void TestMainWindow::layoutMenusAndFocusOrder() {
     }
 
     QCOMPARE(texts(w.menuBar()->actions()), QStringList({"&Menu", "&Controls", "&About"}));
-    QCOMPARE(w.mnuversion->text(), QStringLiteral("Version 4.0.52"));
+    QCOMPARE(w.versionAction->text(), QStringLiteral("Version 4.0.52"));
     QCOMPARE(
-        texts(w.mnuPlaylist->actions()),
+        texts(w.playlistMenu->actions()),
         QStringList({"Play List From Selected Song", "Play Selected Song", "Play2 Selected Song",
                      "-", "Remove Selected", "Remove All", "-", "Get MP3 ID3 Information"}));
     QList<QKeySequence> keys;
-    for (QAction* a : {w.mnuimport, w.mnusave, w.mnuReset, w.mnuexit, w.mnuremall, w.mnuplay2,
-                       w.mnuplaysong2, w.mnustop})
+    for (QAction* a : {w.openAction, w.exportPlaylistAction, w.resetAction, w.exitAction,
+                       w.removeAllAction, w.playListAction, w.playSongAction, w.stopAllAction})
         keys << a->shortcut();
     QCOMPARE(keys, QList<QKeySequence>({Qt::CTRL | Qt::Key_O, Qt::CTRL | Qt::Key_E,
                                         Qt::CTRL | Qt::Key_R, Qt::CTRL | Qt::Key_X,
@@ -96,23 +97,23 @@ void TestMainWindow::layoutMenusAndFocusOrder() {
                                         Qt::CTRL | Qt::Key_P, Qt::CTRL | Qt::Key_S}));
     // The hidden popup menu's shortcuts work in the window.
     fill(t, 3);
-    w.playlist->setFocus();
-    QTest::keyClick(w.playlist, Qt::Key_Delete, Qt::ShiftModifier);
+    w.playlistView->setFocus();
+    QTest::keyClick(w.playlistView, Qt::Key_Delete, Qt::ShiftModifier);
     QCOMPARE(w.playlistModel().count(), 0);
 }
 
 void TestMainWindow::resizeRule() {
     App t;
-    frmFiles& w = *t.w;
+    MainWindow& w = *t.w;
     auto checkLayout = [&] {
         QCOMPARE(w.frameGeometry().width(), Twips::toPx(9150));
         QVERIFY(w.frameGeometry().height() >= Twips::toPx(3885));
         // The bottom row directly under the list, whole, at the bottom.
-        for (QPushButton* b : {w.btnMoveup, w.btnClear, w.cmdView}) {
-            QCOMPARE(b->y(), w.playlist->y() + w.playlist->height());
+        for (QPushButton* b : {w.moveUpButton, w.removeAllButton, w.fileBrowserButton}) {
+            QCOMPARE(b->y(), w.playlistView->y() + w.playlistView->height());
             QCOMPARE(b->geometry().bottom(), w.centralWidget()->height() - 1);
         }
-        QCOMPARE(w.btnPlay->y(), 0);
+        QCOMPARE(w.playListButton->y(), 0);
     };
     checkLayout();
     QCOMPARE(w.frameGeometry().height(), Twips::toPx(3885));
@@ -131,26 +132,26 @@ void TestMainWindow::resizeRule() {
 void TestMainWindow::editingByClicksKeysAndButtons() {
     App t;
     fill(t, 6);
-    QTest::mouseClick(t.w->btnDelete, Qt::LeftButton); // nothing selected: no change
+    QTest::mouseClick(t.w->removeButton, Qt::LeftButton); // nothing selected: no change
     t.click(3);
     t.state.currentIndex = 0;
     t.click(3); // a click on the focused entry still sets the index
     QCOMPARE(t.state.currentIndex, 3);
-    QTest::keyClick(t.w->playlist, Qt::Key_Up);
+    QTest::keyClick(t.w->playlistView, Qt::Key_Up);
     QCOMPARE(t.state.currentIndex, 2);
     // Two entries apart, selected with Ctrl; a right click shows the popup
     // and keeps the selection it acts on. The removal keeps the index.
     t.click(1);
     t.click(4, Qt::ControlModifier);
     t.click(2, Qt::NoModifier, Qt::RightButton);
-    QTRY_VERIFY(t.w->mnuPlaylist->isVisible());
-    t.w->mnuPlaylist->hide();
-    QTest::mouseClick(t.w->btnDelete, Qt::LeftButton);
+    QTRY_VERIFY(t.w->playlistMenu->isVisible());
+    t.w->playlistMenu->hide();
+    QTest::mouseClick(t.w->removeButton, Qt::LeftButton);
     QCOMPARE(t.entries(), names({0, 2, 3, 5}));
     QCOMPARE(t.state.currentIndex, 4);
     QVERIFY(t.selectedRows().isEmpty());
     t.click(0);
-    QTest::keyClick(t.w->playlist, Qt::Key_Delete);
+    QTest::keyClick(t.w->playlistView, Qt::Key_Delete);
     QCOMPARE(t.entries(), names({2, 3, 5}));
 
     // The moves carry the current entry, selected, and the index with it:
@@ -158,28 +159,28 @@ void TestMainWindow::editingByClicksKeysAndButtons() {
     // keys do nothing. Other selected entries stay selected.
     t.click(0);
     for (int i = 0; i < 2; ++i)
-        QTest::mouseClick(t.w->btnMovedown, Qt::LeftButton);
+        QTest::mouseClick(t.w->moveDownButton, Qt::LeftButton);
     QCOMPARE(t.entries(), names({3, 5, 2}));
     QCOMPARE(t.selectedRows(), QList<int>({2}));
-    QTest::mouseClick(t.w->btnMoveup, Qt::LeftButton);
-    QTest::keyClick(t.w->playlist, Qt::Key_Plus, Qt::KeypadModifier);
-    QTest::keyClick(t.w->playlist, Qt::Key_Minus);
-    QTest::keyClick(t.w->playlist, Qt::Key_Plus);
+    QTest::mouseClick(t.w->moveUpButton, Qt::LeftButton);
+    QTest::keyClick(t.w->playlistView, Qt::Key_Plus, Qt::KeypadModifier);
+    QTest::keyClick(t.w->playlistView, Qt::Key_Minus);
+    QTest::keyClick(t.w->playlistView, Qt::Key_Plus);
     QCOMPARE(t.entries(), names({2, 3, 5}));
     QCOMPARE(t.state.currentIndex, 0);
     t.click(2, Qt::ControlModifier);
     t.state.currentIndex = 0;
-    QTest::keyClick(t.w->playlist, Qt::Key_Minus, Qt::KeypadModifier);
+    QTest::keyClick(t.w->playlistView, Qt::Key_Minus, Qt::KeypadModifier);
     QCOMPARE(t.entries(), names({3, 2, 5}));
     QCOMPARE(t.selectedRows(), QList<int>({1, 2}));
 
     // A - Z drops the selection and keeps the index; Remove All keeps it too.
-    QTest::mouseClick(t.w->btnSort, Qt::LeftButton);
+    QTest::mouseClick(t.w->sortButton, Qt::LeftButton);
     QCOMPARE(t.entries(), names({2, 3, 5}));
     QCOMPARE(t.w->sortList(), t.entries());
     QVERIFY(t.selectedRows().isEmpty());
     QCOMPARE(t.state.currentIndex, 1);
-    QTest::mouseClick(t.w->btnClear, Qt::LeftButton);
+    QTest::mouseClick(t.w->removeAllButton, Qt::LeftButton);
     QCOMPARE(t.w->playlistModel().count(), 0);
     QCOMPARE(t.state.currentIndex, 1);
 }
@@ -204,7 +205,7 @@ void TestMainWindow::shuffleSavesAndReloads() {
         if (maximized)
             t.w->showMaximized();
         QTRY_COMPARE(t.w->isMaximized(), maximized);
-        QTest::mouseClick(t.w->cmdShuffle, Qt::LeftButton);
+        QTest::mouseClick(t.w->shuffleButton, Qt::LeftButton);
         QCOMPARE(t.entries(), expected);
         QCOMPARE(t.state.currentIndex, current);
         QCOMPARE(PlsFormat::read(t.env.autosaveFile()) == expected, saved);
@@ -217,9 +218,9 @@ void TestMainWindow::shuffleSavesAndReloads() {
     }
     // An empty list still saves.
     t.platform.messages.shown.clear();
-    t.w->btnClear_Click();
+    t.w->removeAll();
     QFile::remove(t.env.settingsFile());
-    t.w->cmdShuffle_Click();
+    t.w->shuffle();
     QCOMPARE(t.w->playlistModel().count(), 0);
     QVERIFY(QFile::exists(t.env.settingsFile()));
     QVERIFY(t.platform.messages.shown.isEmpty());
@@ -229,8 +230,8 @@ void TestMainWindow::webAndUpdateCommands() {
     App t;
     for (bool opens : {true, false}) {
         t.platform.shell.result = opens;
-        t.w->mnuweb->trigger();
-        t.w->mnuupdates->trigger();
+        t.w->webSiteAction->trigger();
+        t.w->updatesAction->trigger();
     }
     const QString site = QStringLiteral("https://www.jukora.example");
     const QString update = site + "/cgi-bin/update.cgi?soft=Jukora&vers=4.0.52";

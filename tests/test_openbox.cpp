@@ -4,9 +4,9 @@
 // size it had.
 #include "support/App.h"
 
+#include "ui/browser/FileBrowserWindow.h"
 #include "ui/common/Twips.h"
-#include "ui/browser/frmFileList.h"
-#include "ui/export/frmPort.h"
+#include "ui/export/ExportMediaWindow.h"
 
 #include <QProcess>
 #include <QWindow>
@@ -44,7 +44,7 @@ void TestOpenbox::cleanupTestCase() {
 
 void TestOpenbox::windowsComeBackWhereTheyWere() {
     App p;
-    frmFiles* w = p.w.get();
+    MainWindow* w = p.w.get();
     // The whole main window as the window system has it: framed, at the
     // default place and size.
     auto mainRect = [&] { return w->windowHandle()->frameGeometry(); };
@@ -56,7 +56,7 @@ void TestOpenbox::windowsComeBackWhereTheyWere() {
     // Opens a window with its toggle, waits until the window manager has
     // framed it and it stands where expected, returns its whole rectangle
     // and closes it again.
-    auto toggle = [&](void (frmFiles::*command)(), auto window, QRect expected) -> QRect {
+    auto toggle = [&](void (MainWindow::*command)(), auto window, QRect expected) -> QRect {
         (w->*command)();
         QWidget* opened = (w->*window)();
         const QWindow* handle = opened->windowHandle();
@@ -72,8 +72,10 @@ void TestOpenbox::windowsComeBackWhereTheyWere() {
     const QRect port(main.left() + Twips::toPx(100), main.bottom() + 1 + Twips::toPx(100),
                      Twips::toPx(7560), Twips::toPx(3465));
     for (int i = 0; i < 3; ++i) {
-        QCOMPARE(toggle(&frmFiles::cmdView_Click, &frmFiles::fileBrowser, browser), browser);
-        QCOMPARE(toggle(&frmFiles::cmdDevice_Click, &frmFiles::exportMediaWindow, port), port);
+        QCOMPARE(toggle(&MainWindow::toggleFileBrowser, &MainWindow::fileBrowser, browser),
+                 browser);
+        QCOMPARE(toggle(&MainWindow::toggleExportMedia, &MainWindow::exportMediaWindow, port),
+                 port);
     }
 
     // Moved and made taller, then the program restarted twice.
@@ -86,8 +88,10 @@ void TestOpenbox::windowsComeBackWhereTheyWere() {
         w = p.w.get();
         QTRY_COMPARE(mainRect(), moved);
         QCOMPARE(w->windowHandle()->frameMargins(), frame);
-        QCOMPARE(toggle(&frmFiles::cmdView_Click, &frmFiles::fileBrowser, browser), browser);
-        QCOMPARE(toggle(&frmFiles::cmdDevice_Click, &frmFiles::exportMediaWindow, port), port);
+        QCOMPARE(toggle(&MainWindow::toggleFileBrowser, &MainWindow::fileBrowser, browser),
+                 browser);
+        QCOMPARE(toggle(&MainWindow::toggleExportMedia, &MainWindow::exportMediaWindow, port),
+                 port);
     }
 
     // Started with a playlist on the command line, the main window opens

@@ -24,7 +24,7 @@ struct Program : App {
     QByteArray exportAs(MsgAnswer answer, const QString& name) {
         platform.messages.answers = {answer};
         platform.files.answers = {env.path(name)};
-        w->mnusave->trigger();
+        w->exportPlaylistAction->trigger();
         return readBytes(env.path(name));
     }
     // The list's drop handler with the data a drop from the file manager
@@ -35,7 +35,7 @@ struct Program : App {
             urls << QUrl::fromLocalFile(p);
         QMimeData data;
         data.setUrls(urls);
-        w->playlist_OLEDragDrop(&data);
+        w->dropOnPlaylist(&data);
     }
 };
 
@@ -53,10 +53,10 @@ void TestOpenExport::openPlaylistsAndSongs() {
     Program p;
     const QString list = p.env.path("list.pls");
     QVERIFY(PlsFormat::write(list, {"/m/a.mp3", "/m/b.mp3"}, false, false));
-    p.state.settings.Directory = p.env.path("");
+    p.state.settings.browseFolder = p.env.path("");
     p.platform.files.answers = {list, "\"/m/quoted song.mp3\"", std::nullopt};
     for (int i = 0; i < 3; ++i)
-        p.w->mnuimport->trigger();
+        p.w->openAction->trigger();
     QCOMPARE(p.entries(), QStringList({"/m/a.mp3", "/m/b.mp3", "/m/quoted song.mp3"}));
     const DialogCall& call = p.platform.files.calls.first();
     QVERIFY(!call.save);
@@ -68,7 +68,7 @@ void TestOpenExport::openPlaylistsAndSongs() {
 void TestOpenExport::exportAnswersAndEndings() {
     Program p;
     p.w->playlistModel().append(QStringList({"/music/One.mp3", "/music/Two.mp3"}));
-    p.state.settings.Sequence = true; // plays no part in Export Playlist
+    p.state.settings.sequence = true; // plays no part in Export Playlist
     auto& shown = p.platform.messages.shown;
 
     // Yes: full paths.
@@ -110,7 +110,7 @@ void TestOpenExport::dropsInOrder() {
     p.drop({"/m/a.mp3", list, "/m/folder"});
     QCOMPARE(p.entries(), QStringList({"/m/a.mp3", "/p/x.mp3", "/p/y.mp3", "/m/folder"}));
     // More than 4000 names: all of them (the playlist's limit: test_lists).
-    p.w->btnClear_Click();
+    p.w->removeAll();
     QStringList many;
     for (int i = 0; i < 5000; ++i)
         many << QStringLiteral("/many/%1.mp3").arg(i);

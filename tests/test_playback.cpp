@@ -250,18 +250,18 @@ void TestPlayback::player2AndStopAll() {
     f.c.playList();
     f.focus(2);
     f.c.play2Song();
-    QVERIFY(f.state.mixerCued && f.host.open[1]);
+    QVERIFY(f.state.player2Cued && f.host.open[1]);
     QCOMPARE(f.state.currentIndex, 2);
     QCOMPARE(f.host.captions[1], QStringLiteral("Player 2: s2.mp3"));
     // Player 2's song ends: loadPending is clear (Player 1 cleared it when it
-    // loaded its song), so the main window's remote closes Player 1.
+    // loaded its song), so the next-song rule closes Player 1.
     f.p2.play();
     f.p2.finish();
     QVERIFY(!f.host.open[0] && f.host.open[1] && f.host.restores == 1);
     // Stop All with only Player 2 open leaves the run's flag as it was.
     f.state.listPlaying = true;
     f.c.stopAll();
-    QVERIFY(!f.host.open[1] && !f.state.mixerCued && f.state.listPlaying);
+    QVERIFY(!f.host.open[1] && !f.state.player2Cued && f.state.listPlaying);
     // Player 2 is only ever cued, halted: nothing of it is heard, also not at
     // Stop All, which loads it once more.
     QCOMPARE(f.p2.log, QStringList({"cue /m/s2.mp3", "stop", "pause", "play", "cue /m/s2.mp3",
@@ -294,7 +294,7 @@ void TestPlayback::dropsAndVolume() {
     QCOMPARE(f.p1.log, QStringList({"stop", "cue /d/x.mp3", "stop"}));
     QCOMPARE(f.host.captions[0], QStringLiteral("Player 1: x.mp3"));
     f.c.dropOnPlayer(2, "/d/y.mp3");
-    QCOMPARE(f.state.mixerFile, QStringLiteral("/d/y.mp3"));
+    QCOMPARE(f.state.player2File, QStringLiteral("/d/y.mp3"));
 
     // One volume for both players, the desktop and the next start.
     QSignalSpy spy(&f.c, &PlaybackController::volumeChanged);

@@ -4,9 +4,9 @@
 #include "support/App.h"
 #include "support/Tones.h"
 
+#include "engine/MediaEngine.h"
 #include "ui/common/Twips.h"
 #include "ui/common/WindowGeometry.h"
-#include "engine/MediaEngine.h"
 #include "ui/player/MediaPlayer.h"
 
 #include <QCheckBox>
@@ -30,11 +30,11 @@ void TestPlayerWindows::firstPlayer() {
     App p;
     Tones tones;
     p.w->playlistModel().append({tones.tone("a.wav", 3.0), tones.tone("b.wav", 0.3)});
-    p.state.settings.PlayW = 0;
-    p.state.settings.PlayH = -60;
-    p.state.settings.PlayX = 1500;
-    QTest::mouseClick(p.w->btnPlay, Qt::LeftButton);
-    player* p1 = p.w->player1();
+    p.state.settings.player1Width = 0;
+    p.state.settings.player1Height = -60;
+    p.state.settings.player1Left = 1500;
+    QTest::mouseClick(p.w->playListButton, Qt::LeftButton);
+    Player1Window* p1 = p.w->player1();
     QVERIFY(p1 && QTest::qWaitForWindowExposed(p1));
     QCOMPARE(p1->windowTitle(), QStringLiteral("Player 1: a.wav"));
     // Player 1 applies only the values above 0; the design size stays.
@@ -45,10 +45,10 @@ void TestPlayerWindows::firstPlayer() {
     const QStringList dropped = {tones.tone("d1.wav", 2.0), tones.tone("d2.wav", 0.3)};
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(dropped[0]), QUrl::fromLocalFile(dropped[1])});
-    p.w->player1()->Form_OLEDragDrop(&data);
-    QCOMPARE(p.state.playerFile, dropped[0]);
+    p.w->player1()->dropFiles(&data);
+    QCOMPARE(p.state.player1File, dropped[0]);
     QCOMPARE(p.w->player1()->windowTitle(), QStringLiteral("Player 1: d1.wav"));
-    QCOMPARE(p.w->player1()->MediaPlayer1->engine().URL(), dropped[0]);
+    QCOMPARE(p.w->player1()->mediaPlayer->engine().URL(), dropped[0]);
     // Closed by the user: its playback ends with it.
     p.w->player1()->close();
     QVERIFY(!p.w->player1());
@@ -62,11 +62,11 @@ void TestPlayerWindows::secondPlayer() {
     // Player 2 applies its four values without further condition, and loads
     // the song halted.
     AppSettings& s = p.state.settings;
-    s.Play2W = 7500, s.Play2H = 4500, s.Play2X = 3000, s.Play2Y = 1500;
+    s.player2Width = 7500, s.player2Height = 4500, s.player2Left = 3000, s.player2Top = 1500;
     p.w->setFocusedPosition(0);
-    QTest::mouseClick(p.w->btnPlay2, Qt::LeftButton);
-    player2* p2 = p.w->player2Window();
-    QVERIFY(p2->MediaPlayer1->engine().playState() != MediaControl::Playing);
+    QTest::mouseClick(p.w->play2SongButton, Qt::LeftButton);
+    Player2Window* p2 = p.w->player2Window();
+    QVERIFY(p2->mediaPlayer->engine().playState() != MediaControl::Playing);
     QCOMPARE(p2->windowTitle(), QStringLiteral("Player 2: mix.wav"));
     QCOMPARE(QRectF(WindowGeometry::left(p2), WindowGeometry::top(p2),
                     WindowGeometry::outerWidth(p2), WindowGeometry::outerHeight(p2)),
@@ -86,23 +86,23 @@ void TestPlayerWindows::loopAndVolumeKept() {
     App p;
     Tones tones;
     p.w->playlistModel().append(tones.tone("v.wav", 3.0));
-    p.w->chkLoop->click();
+    p.w->loopBox->click();
     QCOMPARE(p.state.loop.get(), 1);
     p.w->setFocusedPosition(0);
-    p.w->btnPlaysong_Click();
-    p.w->btnPlay2_Click();
+    p.w->playSong();
+    p.w->play2Song();
     auto* slider1 = p.w->player1()->findChild<QSlider*>(QStringLiteral("volumeSlider"));
     auto* slider2 = p.w->player2Window()->findChild<QSlider*>(QStringLiteral("volumeSlider"));
     QCOMPARE(slider1->value(), 50);
     slider1->setValue(35);
     QCOMPARE(slider2->value(), 35);
-    p.w->btnStop_Click();
-    p.w->btnPlay2_Click(); // a new window: the volume stays
+    p.w->stopAll();
+    p.w->play2Song(); // a new window: the volume stays
     QCOMPARE(p.w->player2Window()->findChild<QSlider*>(QStringLiteral("volumeSlider"))->value(),
              35);
     p.restart();
     QCOMPARE(p.state.volume, 35);
-    QVERIFY(p.w->chkLoop->isChecked() && p.state.loop == 1);
+    QVERIFY(p.w->loopBox->isChecked() && p.state.loop == 1);
     // The volume has a section of its own; the window keys stay as they were.
     const QByteArray ini = readBytes(p.env.settingsFile());
     QVERIFY2(ini.contains("[Player]") && ini.contains("Volume=35"), ini.constData());

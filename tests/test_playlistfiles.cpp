@@ -84,7 +84,7 @@ void TestPlaylistFiles::forms_data() {
         {"/a/Song.flac", "/a/ab", QStringLiteral("/a/Ärger.ogg")}, false, true,
         "#EXTM3U\r\n#EXTINF:0,Song.\r\n/a/Song.flac\r\n#EXTINF:0,ab\r\n/a/ab\r\n"
         "#EXTINF:0,\xC3\x84rger\r\n/a/\xC3\x84rger.ogg\r\n");
-    // Relative entries are resolved against the current folder, untidied;
+    // relative entries are resolved against the current folder, untidied;
     // full paths, Windows paths and addresses stay.
     row("M3U relative entries", "M3U",
         {"Song.mp3", "../up/a.mp3", "C:\\Music\\c.mp3", "http://radio.example/s.mp3"}, false, false,

@@ -33,15 +33,15 @@ File saved(const AppSettings& s, int loop, const std::optional<MainWindowPlace>&
 // stays as it was (the Loop box, "Sequence").
 QString loaded(const QString& key, const QString& text) {
     AppSettings off, on;
-    on.Sequence = true;
+    on.sequence = true;
     const MainWindowValues v = loadFrom({{key, text}}, off);
     loadFrom({{key, text}}, on);
     if (key == QLatin1String("Loop"))
         return v.loop ? QString::number(*v.loop) : QStringLiteral("kept");
     if (key == QLatin1String("Sequence"))
-        return off.Sequence != on.Sequence ? QStringLiteral("kept") : iniText(off.Sequence);
-    const File back = saved(off, 0, MainWindowPlace{v.filesH, v.filesX, v.filesY}, false);
-    return key == QLatin1String("NowPV") ? v.nowPV : back.value(key);
+        return off.sequence != on.sequence ? QStringLiteral("kept") : iniText(off.sequence);
+    const File back = saved(off, 0, MainWindowPlace{v.mainHeight, v.mainLeft, v.mainTop}, false);
+    return key == QLatin1String("NowPV") ? v.nowPlayingOpen : back.value(key);
 }
 
 } // namespace
@@ -83,11 +83,11 @@ void TestSettings::values() {
 
 void TestSettings::saveAndLoadAgree() {
     AppSettings s;
-    s.Directory = QStringLiteral("/home/u/Music");
-    s.PlayW = 6765;
-    s.NowPY = -30;
-    s.Sequence = true;
-    s.ExportPlaylist = QStringLiteral("M3U");
+    s.browseFolder = QStringLiteral("/home/u/Music");
+    s.player1Width = 6765;
+    s.nowPlayingTop = -30;
+    s.sequence = true;
+    s.devicePlaylistType = QStringLiteral("M3U");
     QStringList order;
     const File file = saved(s, 1, MainWindowPlace{4500, 3000, 2500}, true, &order);
     QCOMPARE(order, SettingsTable::keys());
@@ -101,8 +101,8 @@ void TestSettings::saveAndLoadAgree() {
         QCOMPARE(file[key], QLatin1String(text));
     AppSettings back;
     const MainWindowValues v = loadFrom(file, back);
-    QCOMPARE(saved(back, v.loop.value_or(-1), MainWindowPlace{v.filesH, v.filesX, v.filesY},
-                   v.nowPV == QLatin1String("True")),
+    QCOMPARE(saved(back, v.loop.value_or(-1), MainWindowPlace{v.mainHeight, v.mainLeft, v.mainTop},
+                   v.nowPlayingOpen == QLatin1String("True")),
              file);
 
     // Without a place for the main window its three keys are left alone; a

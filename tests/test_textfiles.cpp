@@ -3,12 +3,12 @@
 #include "support/SmallDisk.h"
 #include "support/TestEnv.h"
 
-#include "core/settings/IniFile.h"
-#include "core/settings/ProfileString.h"
 #include "core/files/TextFile.h"
 #include "core/playlist/M3uFormat.h"
 #include "core/playlist/PlaylistFiles.h"
 #include "core/playlist/PlsFormat.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/ProfileString.h"
 
 #include <QDir>
 #include <QFile>

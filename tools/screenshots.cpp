@@ -4,14 +4,14 @@
 // ID3v1 tag); run it under Xvfb (./dev screenshot).
 #include "support/Tones.h"
 
-#include "ui/main/frmFiles.h"
-#include "ui/browser/frmFileList.h"
-#include "ui/export/frmPort.h"
-#include "core/system/AppPaths.h"
-#include "ui/common/QtDialogs.h"
-#include "ui/player/frmNowplaying.h"
 #include "core/playlist/PlsFormat.h"
-#include "ui/tags/frmID3.h"
+#include "core/system/AppPaths.h"
+#include "ui/browser/FileBrowserWindow.h"
+#include "ui/common/QtDialogs.h"
+#include "ui/export/ExportMediaWindow.h"
+#include "ui/main/MainWindow.h"
+#include "ui/player/NowPlayingWindow.h"
+#include "ui/tags/TagWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -128,8 +128,8 @@ int main(int argc, char* argv[]) {
     QtShell shell;
     Platform platform{messages, files, shell};
     AppState state;
-    frmFiles main(state, platform);
-    main.Form_Load();
+    MainWindow main(state, platform);
+    main.load();
     main.setOuterHeightTwips(4800);
     main.show();
     main.setSelected(3, true);
@@ -150,37 +150,37 @@ int main(int argc, char* argv[]) {
     const QString stick = tmp.path() + QStringLiteral("/USB stick/Music");
     writeFile(stick + QStringLiteral("/0001-So What.mp3"), QByteArray(1024, '\0'));
     writeFile(stick + QStringLiteral("/0002-Freddie Freeloader.mp3"), QByteArray(1024, '\0'));
-    state.settings.Directory = album;
-    state.settings.File = album;
-    state.settings.DirExport = stick;
-    state.settings.FileExport = stick;
+    state.settings.browseFolder = album;
+    state.settings.browserFileFolder = album;
+    state.settings.exportFolder = stick;
+    state.settings.exportFileFolder = stick;
 
     main.playlistModel().replaceAll({video, tone});
     main.setFocusedPosition(0);
-    main.btnPlaysong_Click();
+    main.playSong();
     main.setFocusedPosition(1);
-    main.btnPlay2_Click();
+    main.play2Song();
     settle(1500);
     ok = save(main.player1(), out + QStringLiteral("/player1.png")) && ok;
     ok = save(main.player2Window(), out + QStringLiteral("/player2.png")) && ok;
 
-    main.btnNowPlaying_Click();
+    main.toggleNowPlaying();
     settle(300);
     ok = save(main.nowPlayingWindow(), out + QStringLiteral("/now-playing.png")) && ok;
 
-    main.ShowID3Info(tone);
+    main.showTagWindow(tone);
     settle(300);
     ok = save(main.tagWindow(), out + QStringLiteral("/id3-information.png")) && ok;
 
-    main.cmdView_Click();
+    main.toggleFileBrowser();
     settle(500);
     ok = save(main.fileBrowser(), out + QStringLiteral("/file-browser.png")) && ok;
 
-    main.cmdDevice_Click();
+    main.toggleExportMedia();
     settle(500);
     ok = save(main.exportMediaWindow(), out + QStringLiteral("/export-media.png")) && ok;
 
-    main.btnStop_Click();
+    main.stopAll();
     main.close();
     return ok ? 0 : 1;
 }

@@ -1,11 +1,11 @@
 #include "core/AppState.h"
-#include "desktop/SingleInstance.h"
 #include "core/Version.h"
-#include "desktop/MprisService.h"
-#include "ui/main/frmFiles.h"
 #include "core/system/AppPaths.h"
 #include "core/system/HeapArenas.h"
+#include "desktop/MprisService.h"
+#include "desktop/SingleInstance.h"
 #include "ui/common/QtDialogs.h"
+#include "ui/main/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,12 +42,12 @@ int main(int argc, char* argv[]) {
     QtShell shell;
     Platform platform{messages, files, shell};
 
-    frmFiles main(state, platform);
+    MainWindow main(state, platform);
     // From here on: a launch may come while the start-up shows a message.
-    QObject::connect(&instance, &SingleInstance::filesArrived, &main, &frmFiles::openLaunchFiles);
+    QObject::connect(&instance, &SingleInstance::filesArrived, &main, &MainWindow::openLaunchFiles);
     // A shutdown request ends every event loop, a dialog's too, once the
     // shutdown has saved.
-    QObject::connect(&main, &frmFiles::sessionEnded, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&main, &MainWindow::sessionEnded, &app, [] { QCoreApplication::exit(0); });
     main.watchSessionEnd();
     // The desktop's media controls; without a session bus there are none.
     MprisService mpris(
@@ -64,7 +64,7 @@ int main(int argc, char* argv[]) {
     // The start-up runs inside the event loop: a message it shows, and a
     // shutdown request that comes meanwhile, are handled as at any time.
     QTimer::singleShot(0, &main, [&main, &mpris] {
-        main.Form_Load();
+        main.load();
         if (main.windowState() & Qt::WindowMinimized)
             main.showMinimized();
         else

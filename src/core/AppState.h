@@ -8,15 +8,22 @@
 // The settings record: one field per key of the settings file. Geometry is
 // in twips; 0 means that no value is known.
 struct AppSettings {
-    QString Directory, File, Drive, Mask, FileExport, DriveExport, DirExport;
-    double FilesListH = 0, FilesListX = 0, FilesListY = 0;
-    double ID3X = 0, ID3Y = 0;
-    double PortH = 0, PortX = 0, PortY = 0;
-    double PlayW = 0, PlayH = 0, PlayX = 0, PlayY = 0;
-    double Play2W = 0, Play2H = 0, Play2X = 0, Play2Y = 0;
-    double NowPW = 0, NowPX = 0, NowPY = 0;
-    bool Sequence = false;
-    QString ExportPlaylist;
+    // The File Browser: the folder of its folder list (where the file
+    // dialogs open too), the folder of its file list, its drive and pattern.
+    QString browseFolder, browserFileFolder, browserDrive, browserPattern;
+    // Export Media: the folder of its file list, its drive, the folder of
+    // its folder list.
+    QString exportFileFolder, exportDrive, exportFolder;
+    double fileBrowserHeight = 0, fileBrowserLeft = 0, fileBrowserTop = 0;
+    double tagWindowLeft = 0, tagWindowTop = 0;
+    double exportMediaHeight = 0, exportMediaLeft = 0, exportMediaTop = 0;
+    double player1Width = 0, player1Height = 0, player1Left = 0, player1Top = 0;
+    double player2Width = 0, player2Height = 0, player2Left = 0, player2Top = 0;
+    double nowPlayingWidth = 0, nowPlayingLeft = 0, nowPlayingTop = 0;
+    // Export Media's options: copies numbered in play order, and the kind of
+    // playlist file written beside them ("M3U", "PLS" or none).
+    bool sequence = false;
+    QString devicePlaylistType;
 };
 
 // A value that tells one listener, at once, whenever it changes. A copy
@@ -52,16 +59,16 @@ struct AppState {
     // The playlist position a list run is at; moves act on it.
     Watched<int> currentIndex = 0;
     // What Player 1 plays or is to play, and what Player 2 holds.
-    QString playerFile;
-    QString mixerFile;
+    QString player1File;
+    QString player2File;
     // A Player 1 run (list or single song) is active.
     Watched<bool> listPlaying = false;
-    // Player 1's next remote loads playerFile.
+    // Player 1's next load takes player1File.
     bool loadPending = true;
     // The Player 1 run plays one song only.
     Watched<bool> singleSong = false;
     // Player 2 was loaded by Play2 Song and not stopped since.
-    bool mixerCued = false;
+    bool player2Cued = false;
     // The Loop box: 1 set, 0 clear (2 greyed, which counts as clear). The
     // box only shows it.
     Watched<int> loop = 0;

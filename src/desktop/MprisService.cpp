@@ -221,9 +221,9 @@ void MprisService::noteTrack() const {
         return;
     ++m_track;
     const Tags::SongTags tags = Tags::readSongTags(path);
-    m_title = tags.Title.trimmed();
-    m_artist = tags.Artist.trimmed();
-    m_album = tags.Album.trimmed();
+    m_title = tags.title.trimmed();
+    m_artist = tags.artist.trimmed();
+    m_album = tags.album.trimmed();
     if (m_title.isEmpty())
         m_title = PathNames::fileName(path);
 }

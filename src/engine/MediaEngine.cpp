@@ -29,7 +29,7 @@
 // playing was asked for.
 //
 // When the current entry ends and a queued entry was already in mpv's
-// playlist, mpv goes over to it by itself, with the ended file's last
+// playlistView, mpv goes over to it by itself, with the ended file's last
 // samples still in the audio output. The engine still shows MediaEnded for
 // the ended file, and when setURL then names the queued file, that entry
 // simply becomes the current one. Any other file loaded at that moment

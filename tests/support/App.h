@@ -3,7 +3,7 @@
 #include "ScriptedPlatform.h"
 #include "TestEnv.h"
 
-#include "ui/main/frmFiles.h"
+#include "ui/main/MainWindow.h"
 
 #include <QListView>
 #include <QtTest>
@@ -16,7 +16,7 @@ struct App {
     TestEnv env;
     ScriptedPlatform platform;
     AppState state;
-    std::unique_ptr<frmFiles> w;
+    std::unique_ptr<MainWindow> w;
 
     explicit App(bool started = true) {
         if (started)
@@ -24,8 +24,8 @@ struct App {
     }
     void start(const QStringList& commandLine = {}) {
         state.commandLine = commandLine;
-        w = std::make_unique<frmFiles>(state, platform.platform);
-        w->Form_Load();
+        w = std::make_unique<MainWindow>(state, platform.platform);
+        w->load();
         if (w->windowState() & Qt::WindowMinimized) {
             w->showMinimized();
             return;
@@ -57,7 +57,7 @@ struct App {
     }
     void click(int row, Qt::KeyboardModifiers mods = Qt::NoModifier,
                Qt::MouseButton button = Qt::LeftButton) {
-        const QRect r = w->playlist->visualRect(w->playlistModel().index(row));
-        QTest::mouseClick(w->playlist->viewport(), button, mods, r.center());
+        const QRect r = w->playlistView->visualRect(w->playlistModel().index(row));
+        QTest::mouseClick(w->playlistView->viewport(), button, mods, r.center());
     }
 };

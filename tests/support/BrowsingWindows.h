@@ -4,14 +4,14 @@
 #include "TestEnv.h"
 
 #include "core/AppState.h"
-#include "ui/common/WindowGeometry.h"
-#include "ui/lists/DriveList.h"
+#include "core/files/VolumeList.h"
 #include "ui/browser/FileBrowserHost.h"
+#include "ui/browser/FileBrowserWindow.h"
+#include "ui/common/WindowGeometry.h"
+#include "ui/export/ExportMediaHost.h"
+#include "ui/lists/DriveList.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/FolderList.h"
-#include "ui/browser/frmFileList.h"
-#include "ui/export/ExportMediaHost.h"
-#include "core/files/VolumeList.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -47,17 +47,17 @@ inline QStringList filesIn(const QString& folder) {
 // The folder both lists of a browsing window show, or both folders when they
 // differ.
 template <typename Window> QString lists(const Window* w) {
-    const QString dir = w->Dir1->path(), files = w->File1->path();
+    const QString dir = w->folderList->path(), files = w->fileList->path();
     return dir == files ? dir : dir + QStringLiteral(" | ") + files;
 }
 
-// The main window as the browsing windows see it: a playlist, and what they
+// The main window as the browsing windows see it: a playlistView, and what they
 // asked of it.
 class BrowsingHost : public FileBrowserHost, public ExportMediaHost {
 public:
     void addToPlaylist(const QStringList& paths) override { added << paths; }
     const QStringList& playlistEntries() const override { return entries; }
-    void ShowID3Info(const QString& path) override { tagPaths << path; }
+    void showTagWindow(const QString& path) override { tagPaths << path; }
     QRectF mainWindowTwips() const override { return mainWindow; }
 
     QStringList entries, tagPaths;
@@ -69,7 +69,7 @@ public:
 // of its own with a music folder, a stick (a folder listed as a removable
 // drive beside "/"), the scripted person and the main window's stand-in.
 template <typename Window> struct BrowsingWorld {
-    static constexpr bool isBrowser = std::is_same_v<Window, frmFileList>;
+    static constexpr bool isBrowser = std::is_same_v<Window, FileBrowserWindow>;
     TestEnv env;
     ScriptedPlatform platform;
     ScriptedMessages& messages = platform.messages;
@@ -98,7 +98,7 @@ template <typename Window> struct BrowsingWorld {
         w->setVolumeSource(&volumes);
         w->show();
         if constexpr (isBrowser)
-            w->Form_Load();
+            w->load();
         if (!QTest::qWaitForWindowExposed(w.data()))
             qWarning("window not shown");
         return w.data();
@@ -107,11 +107,11 @@ template <typename Window> struct BrowsingWorld {
     Window* openOn(const QString& folder) {
         AppSettings& s = state.settings;
         if constexpr (isBrowser) {
-            s.Directory = s.File = folder;
-            s.Mask = QStringLiteral("*.*");
+            s.browseFolder = s.browserFileFolder = folder;
+            s.browserPattern = QStringLiteral("*.*");
         } else {
-            s.DriveExport = folder.startsWith(stick) ? stickDrive : QString();
-            s.DirExport = s.FileExport = folder;
+            s.exportDrive = folder.startsWith(stick) ? stickDrive : QString();
+            s.exportFolder = s.exportFileFolder = folder;
         }
         return open();
     }
@@ -129,7 +129,7 @@ template <typename Window> struct BrowsingWorld {
     void doubleClick(QAbstractItemView* list, int row) {
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at(list, row));
     }
-    QStringList listed() const { return w->File1->names(); }
+    QStringList listed() const { return w->fileList->names(); }
     QString onStick(const QString& name) const { return stick + u'/' + name; }
 };
 
@@ -177,59 +177,60 @@ template <typename Window> void checkLinkedLists(BrowsingWorld<Window>& t) {
     const QString drive = QStringLiteral("Drive is not responding. Check Disk");
 
     // The pattern box: the list follows every keystroke.
-    w->txtMask->selectAll();
-    QTest::keyClicks(w->txtMask, QStringLiteral("*.m"));
-    QCOMPARE(w->File1->count(), 0);
-    QTest::keyClicks(w->txtMask, QStringLiteral("p3"));
+    w->patternEdit->selectAll();
+    QTest::keyClicks(w->patternEdit, QStringLiteral("*.m"));
+    QCOMPARE(w->fileList->count(), 0);
+    QTest::keyClicks(w->patternEdit, QStringLiteral("p3"));
     QCOMPARE(t.listed(), QStringList({"a.mp3", "c.MP3", "d.mp3"}));
 
     // A single click only highlights a folder; a double click opens it, and
     // the file list follows; Enter opens the highlighted folder. A folder
     // that is not there leaves the lists as they were.
-    const int open = w->Dir1->openRow();
-    QCOMPARE(w->Dir1->highlighted(), open);
-    t.click(w->Dir1, open + 1);
-    QCOMPARE(w->Dir1->highlightedPath(), t.music + "/jazz");
+    const int open = w->folderList->openRow();
+    QCOMPARE(w->folderList->highlighted(), open);
+    t.click(w->folderList, open + 1);
+    QCOMPARE(w->folderList->highlightedPath(), t.music + "/jazz");
     QCOMPARE(lists(w), t.music);
-    t.doubleClick(w->Dir1, open + 1);
+    t.doubleClick(w->folderList, open + 1);
     QCOMPARE(t.listed(), QStringList({"take5.mp3"}));
-    w->Dir1->setFocus();
-    w->Dir1->setHighlighted(w->Dir1->openRow() - 1);
-    QTest::keyClick(w->Dir1, Qt::Key_Return);
-    QVERIFY(!w->Dir1->setPath(t.music + "/nowhere") && !w->File1->setPath(t.music + "/nowhere"));
-    QVERIFY(w->File1->setPath(t.music + "/"));
+    w->folderList->setFocus();
+    w->folderList->setHighlighted(w->folderList->openRow() - 1);
+    QTest::keyClick(w->folderList, Qt::Key_Return);
+    QVERIFY(!w->folderList->setPath(t.music + "/nowhere") &&
+            !w->fileList->setPath(t.music + "/nowhere"));
+    QVERIFY(w->fileList->setPath(t.music + "/"));
     QCOMPARE(lists(w), t.music);
 
     // The tag of the first selected file, in the folder the file list shows
     // (which after a failed change is not the folder list's); none
     // selected, nothing.
-    w->mnuID3file->trigger();
-    QVERIFY(w->File1->setPath(t.music + "/Rock"));
-    t.click(w->File1, 0);
-    w->mnuID3file->trigger();
-    QVERIFY(w->File1->setPath(t.music));
-    t.click(w->File1, 2);
-    t.click(w->File1, 1, Qt::ControlModifier);
-    w->mnuID3file->trigger();
+    w->tagAction->trigger();
+    QVERIFY(w->fileList->setPath(t.music + "/Rock"));
+    t.click(w->fileList, 0);
+    w->tagAction->trigger();
+    QVERIFY(w->fileList->setPath(t.music));
+    t.click(w->fileList, 2);
+    t.click(w->fileList, 1, Qt::ControlModifier);
+    w->tagAction->trigger();
     QCOMPARE(t.host.tagPaths, QStringList({t.music + "/Rock/r.mp3", t.music + "/c.MP3"}));
 
     // A refresh shows what is new on disk and keeps the positions by
     // number: the highlighted folder, and the focused file, alone selected.
     makeFile(t.music + "/0-first.mp3");
     QDir().mkpath(t.music + "/aaa");
-    t.click(w->Dir1, open + 2);
-    w->btnRefresh->click();
+    t.click(w->folderList, open + 2);
+    w->refreshButton->click();
     QCOMPARE(t.listed(), QStringList({"0-first.mp3", "a.mp3", "c.MP3", "d.mp3"}));
-    QCOMPARE(w->File1->selectedRows(), QList<int>({1}));
-    QCOMPARE(w->Dir1->highlightedPath(), t.music + "/jazz");
+    QCOMPARE(w->fileList->selectedRows(), QList<int>({1}));
+    QCOMPARE(w->folderList->highlightedPath(), t.music + "/jazz");
 
     // A drive chosen opens its root in both lists.
-    QCOMPARE(w->Drive1->drives(), QStringList({"/", t.home, t.stickDrive}));
-    QCOMPARE(w->Drive1->drive(), t.home);
-    w->Drive1->setCurrentIndex(2);
+    QCOMPARE(w->driveList->drives(), QStringList({"/", t.home, t.stickDrive}));
+    QCOMPARE(w->driveList->drive(), t.home);
+    w->driveList->setCurrentIndex(2);
     QCOMPARE(lists(w), t.stick);
     QCOMPARE(t.listed(), QStringList({"track.mp3"}));
-    w->Drive1->setCurrentIndex(0);
+    w->driveList->setCurrentIndex(0);
     QCOMPARE(lists(w), QStringLiteral("/"));
     QVERIFY(t.messages.shown.isEmpty());
 
@@ -237,21 +238,22 @@ template <typename Window> void checkLinkedLists(BrowsingWorld<Window>& t) {
     // the message; the drive list keeps the new drive, the other lists
     // stay. A refresh drops it quietly, and ends quietly where the open
     // folder is gone.
-    QVERIFY(w->Dir1->setPath(t.music + "/Rock"));
+    QVERIFY(w->folderList->setPath(t.music + "/Rock"));
     t.volumes.list.removeLast();
-    w->Drive1->setCurrentIndex(2);
-    QCOMPARE(w->Drive1->drive(), t.stickDrive);
+    w->driveList->setCurrentIndex(2);
+    QCOMPARE(w->driveList->drive(), t.stickDrive);
     QCOMPARE(lists(w), t.music + "/Rock");
     t.volumes.list.append(stickAt(t.stick, QStringLiteral("STICK"), false));
-    w->Drive1->setCurrentIndex(0);
-    w->Drive1->setCurrentIndex(2);
+    w->driveList->setCurrentIndex(0);
+    w->driveList->setCurrentIndex(2);
     QCOMPARE(t.messages.texts(), QStringList(2, drive));
     expectOkMessage(t.messages.shown.last(), drive, MsgIcon::Critical);
     QCOMPARE(lists(w), QStringLiteral("/"));
-    w->btnRefresh->click();
-    QCOMPARE(w->Drive1->drives().indexOf(t.stickDrive), -1);
-    QVERIFY(w->Dir1->setPath(t.music + "/Rock") && QDir(t.music + "/Rock").removeRecursively());
-    w->btnRefresh->click();
-    QCOMPARE(w->Dir1->path(), t.music + "/Rock");
+    w->refreshButton->click();
+    QCOMPARE(w->driveList->drives().indexOf(t.stickDrive), -1);
+    QVERIFY(w->folderList->setPath(t.music + "/Rock") &&
+            QDir(t.music + "/Rock").removeRecursively());
+    w->refreshButton->click();
+    QCOMPARE(w->folderList->path(), t.music + "/Rock");
     QCOMPARE(t.messages.shown.size(), 2);
 }

@@ -34,10 +34,10 @@ PlaybackController::PlaybackController(AppState& state, PlaylistModel& model,
             &PlaybackController::player1StateChanged);
     connect(&m_player1, &MediaControl::mediaError, this, &PlaybackController::player1Error);
     connect(&m_player2, &MediaControl::PlayStateChange, this, [this] {
-        // Player 2's song ended: the main window's remote, with loadPending
+        // Player 2's song ended: the next-song rule, with loadPending
         // as Player 1 left it.
         if (m_player2.playState() == MediaControl::MediaEnded && m_host.isPlayerOpen(2))
-            remote();
+            advance();
     });
     connect(&m_player2, &MediaControl::mediaError, this,
             [this](const QString& path) { report(path); });
@@ -75,11 +75,11 @@ void PlaybackController::startList() {
     if (m_model.text(m_state.currentIndex).isEmpty())
         m_state.currentIndex = 0;
     m_selection.setSelected(m_state.currentIndex, true);
-    m_state.playerFile = m_model.text(m_state.currentIndex);
+    m_state.player1File = m_model.text(m_state.currentIndex);
     m_state.listPlaying = true;
     m_state.loadPending = true;
     m_host.showPlayer(1);
-    loadOrGoOn(m_state.playerFile);
+    loadOrGoOn(m_state.player1File);
 }
 
 void PlaybackController::playSong() {
@@ -87,34 +87,34 @@ void PlaybackController::playSong() {
     m_failed.clear();
     const int focused = m_selection.focusedPosition();
     m_state.currentIndex = focused;
-    m_state.playerFile = m_model.text(focused);
+    m_state.player1File = m_model.text(focused);
     m_state.listPlaying = true;
     m_state.loadPending = true;
     m_state.singleSong = true;
     m_host.showPlayer(1);
-    if (!loadPlayer1())
-        continueAfterFailure(m_state.playerFile);
+    if (!tryLoadPlayer1())
+        continueAfterFailure(m_state.player1File);
 }
 
 void PlaybackController::play2Song() {
     const int focused = m_selection.focusedPosition();
     m_state.currentIndex = focused;
-    m_state.mixerFile = m_model.text(focused);
-    m_state.mixerCued = true;
+    m_state.player2File = m_model.text(focused);
+    m_state.player2Cued = true;
     m_host.showPlayer(2);
-    player2Remote();
+    loadPlayer2();
 }
 
 void PlaybackController::stopAll() {
     const Batch batch(*this);
     if (m_host.isPlayerOpen(1)) {
         m_state.listPlaying = false;
-        player1Remote();
+        loadPlayer1();
         m_host.closePlayer(1);
     }
     if (m_host.isPlayerOpen(2)) {
-        m_state.mixerCued = false;
-        player2Remote();
+        m_state.player2Cued = false;
+        loadPlayer2();
         m_host.closePlayer(2);
     }
 }
@@ -122,7 +122,7 @@ void PlaybackController::stopAll() {
 // ---------------------------------------------------------------------------
 // The next-song rule
 
-void PlaybackController::remote() {
+void PlaybackController::advance() {
     const Batch batch(*this);
     // Each round plays the next entry; a file that cannot be played sends
     // the rule round once more, until one plays or the run ends.
@@ -155,8 +155,8 @@ void PlaybackController::remote() {
             return;
         }
         m_selection.setSelected(m_state.currentIndex, true);
-        m_state.playerFile = m_model.text(m_state.currentIndex);
-        if (loadPlayer1() || !continueAfterFailure(m_state.playerFile))
+        m_state.player1File = m_model.text(m_state.currentIndex);
+        if (tryLoadPlayer1() || !continueAfterFailure(m_state.player1File))
             return;
         m_state.loadPending = true;
     }
@@ -165,10 +165,10 @@ void PlaybackController::remote() {
 // ---------------------------------------------------------------------------
 // The players
 
-bool PlaybackController::loadPlayer1() {
+bool PlaybackController::tryLoadPlayer1() {
     if (m_state.loadPending) {
         m_state.loadPending = false;
-        const QString file = m_state.playerFile;
+        const QString file = m_state.player1File;
         // A file that failed once in this run is not tried again. One is
         // loaded halted when no run is on: nothing is heard of a file that
         // is stopped at once.
@@ -184,22 +184,22 @@ bool PlaybackController::loadPlayer1() {
 
 void PlaybackController::playNext() {
     m_state.loadPending = true;
-    remote();
+    advance();
 }
 
 void PlaybackController::loadOrGoOn(const QString& file) {
-    if (!loadPlayer1() && continueAfterFailure(file))
+    if (!tryLoadPlayer1() && continueAfterFailure(file))
         playNext();
 }
 
-void PlaybackController::player1Remote() {
+void PlaybackController::loadPlayer1() {
     const Batch batch(*this);
-    if (!loadPlayer1())
-        continueAfterFailure(m_state.playerFile);
+    if (!tryLoadPlayer1())
+        continueAfterFailure(m_state.player1File);
 }
 
-void PlaybackController::player2Remote() {
-    const QString file = m_state.mixerFile;
+void PlaybackController::loadPlayer2() {
+    const QString file = m_state.player2File;
     // Loaded halted: Player 2 never sounds until it is started.
     if (!m_player2.setURL(file, false)) {
         report(file);
@@ -208,7 +208,7 @@ void PlaybackController::player2Remote() {
     m_host.setPlayerCaption(2, QStringLiteral("Player 2: ") + PathNames::fileName(file));
     m_player2.stop();
     m_player2.pause();
-    if (!m_state.mixerCued)
+    if (!m_state.player2Cued)
         m_player2.stop();
 }
 
@@ -216,12 +216,12 @@ void PlaybackController::dropOnPlayer(int player, const QString& path) {
     const Batch batch(*this);
     if (player == 2) {
         m_player2.stop();
-        m_state.mixerFile = path;
-        player2Remote();
+        m_state.player2File = path;
+        loadPlayer2();
         return;
     }
     m_player1.stop();
-    m_state.playerFile = path;
+    m_state.player1File = path;
     m_state.loadPending = true;
     m_failed.remove(path);
     loadOrGoOn(path);
@@ -372,7 +372,7 @@ void PlaybackController::previous() {
     m_selection.setSelected(m_state.currentIndex, false);
     m_state.currentIndex = target;
     m_selection.setSelected(target, true);
-    m_state.playerFile = m_model.text(target);
+    m_state.player1File = m_model.text(target);
     m_state.loadPending = true;
-    loadOrGoOn(m_state.playerFile);
+    loadOrGoOn(m_state.player1File);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/playback/MediaControl.h"
 #include "core/AppState.h"
+#include "core/playback/MediaControl.h"
 #include "core/playlist/PlaylistSelection.h"
 
 #include <QObject>
@@ -33,8 +33,8 @@ public:
 };
 
 // Plays the playlist: Play List, Play Song, Play2 Song and Stop All, the
-// players' remote procedures, the next-song rule and what happens when a
-// file cannot be played. It works on the playlist, its selection, the
+// players' loading, the next-song rule and what happens when a
+// file cannot be played. It works on the playlistView, its selection, the
 // program-wide state and the two players' engines.
 //
 // The file queued in Player 1's engine after the current one is derived from
@@ -58,12 +58,12 @@ public:
     void stopAll();
 
     // The next-song rule, run when a song has ended.
-    void remote();
-    // Each player's own remote: Player 1 loads playerFile when loadPending
-    // is set and stops when no run is active; Player 2 loads mixerFile and
+    void advance();
+    // Each player's own load: Player 1 loads player1File when loadPending
+    // is set and stops when no run is active; Player 2 loads player2File and
     // leaves it halted.
-    void player1Remote();
-    void player2Remote();
+    void loadPlayer1();
+    void loadPlayer2();
     // A file dropped on a player window.
     void dropOnPlayer(int player, const QString& path);
 
@@ -103,7 +103,7 @@ signals:
 private:
     void startList();
     // Loads and starts Player 1's file; false when it could not be loaded.
-    bool loadPlayer1();
+    bool tryLoadPlayer1();
     // The next-song rule, as at the end of a song.
     void playNext();
     // Loads Player 1's file; when it cannot be played and the run goes on,

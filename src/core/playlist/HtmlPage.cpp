@@ -1,8 +1,8 @@
 #include "core/playlist/HtmlPage.h"
 
+#include "core/files/TextFile.h"
 #include "core/playlist/M3uFormat.h"
 #include "core/playlist/PathNames.h"
-#include "core/files/TextFile.h"
 #include "core/tags/SongTags.h"
 
 #include <QDir>
@@ -151,9 +151,9 @@ std::optional<QByteArray> render(const QStringList& entries, const QString& page
         if (!target.isEmpty())
             out += QLatin1String("</a>");
         out += QLatin1String("</b><br/>\r\nID3 Info - Artist: ");
-        appendEscaped(out, tag.Artist);
+        appendEscaped(out, tag.artist);
         out += QLatin1String(" Title: ");
-        appendEscaped(out, tag.Title);
+        appendEscaped(out, tag.title);
         out += QLatin1String("</li>\r\n");
         if (progress.step)
             progress.step(n);

@@ -1,7 +1,7 @@
 #include "core/playlist/M3uFormat.h"
 
-#include "core/playlist/PathNames.h"
 #include "core/files/TextFile.h"
+#include "core/playlist/PathNames.h"
 
 #include <QDir>
 #include <QUrl>

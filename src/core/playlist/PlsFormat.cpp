@@ -1,7 +1,7 @@
 #include "core/playlist/PlsFormat.h"
 
-#include "core/playlist/PathNames.h"
 #include "core/files/TextFile.h"
+#include "core/playlist/PathNames.h"
 
 #include <QFile>
 

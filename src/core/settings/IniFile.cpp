@@ -1,7 +1,7 @@
 #include "core/settings/IniFile.h"
 
-#include "core/system/AppPaths.h"
 #include "core/settings/ProfileString.h"
+#include "core/system/AppPaths.h"
 
 #include <cmath>
 

@@ -16,39 +16,39 @@ struct Key {
 };
 
 const Key kKeys[] = {
-    {"Directory", Kind::Text, &AppSettings::Directory},
-    {"File", Kind::Text, &AppSettings::File},
-    {"Drive", Kind::Text, &AppSettings::Drive},
-    {"Mask", Kind::Text, &AppSettings::Mask},
-    {"FileExport", Kind::Text, &AppSettings::FileExport},
-    {"DriveExport", Kind::Text, &AppSettings::DriveExport},
-    {"DirExport", Kind::Text, &AppSettings::DirExport},
+    {"Directory", Kind::Text, &AppSettings::browseFolder},
+    {"File", Kind::Text, &AppSettings::browserFileFolder},
+    {"Drive", Kind::Text, &AppSettings::browserDrive},
+    {"Mask", Kind::Text, &AppSettings::browserPattern},
+    {"FileExport", Kind::Text, &AppSettings::exportFileFolder},
+    {"DriveExport", Kind::Text, &AppSettings::exportDrive},
+    {"DirExport", Kind::Text, &AppSettings::exportFolder},
     {"Loop", Kind::Loop},
     {"FilesH", Kind::FilesH},
     {"FilesX", Kind::FilesX},
     {"FilesY", Kind::FilesY},
-    {"FilesListH", Kind::Number, nullptr, &AppSettings::FilesListH},
-    {"FilesListX", Kind::Number, nullptr, &AppSettings::FilesListX},
-    {"FilesListY", Kind::Number, nullptr, &AppSettings::FilesListY},
-    {"ID3X", Kind::Number, nullptr, &AppSettings::ID3X},
-    {"ID3Y", Kind::Number, nullptr, &AppSettings::ID3Y},
-    {"PortH", Kind::Number, nullptr, &AppSettings::PortH},
-    {"PortX", Kind::Number, nullptr, &AppSettings::PortX},
-    {"PortY", Kind::Number, nullptr, &AppSettings::PortY},
-    {"PlayW", Kind::Number, nullptr, &AppSettings::PlayW},
-    {"PlayH", Kind::Number, nullptr, &AppSettings::PlayH},
-    {"PlayX", Kind::Number, nullptr, &AppSettings::PlayX},
-    {"PlayY", Kind::Number, nullptr, &AppSettings::PlayY},
-    {"Play2W", Kind::Number, nullptr, &AppSettings::Play2W},
-    {"Play2H", Kind::Number, nullptr, &AppSettings::Play2H},
-    {"Play2X", Kind::Number, nullptr, &AppSettings::Play2X},
-    {"Play2Y", Kind::Number, nullptr, &AppSettings::Play2Y},
-    {"NowPW", Kind::Number, nullptr, &AppSettings::NowPW},
-    {"NowPX", Kind::Number, nullptr, &AppSettings::NowPX},
-    {"NowPY", Kind::Number, nullptr, &AppSettings::NowPY},
+    {"FilesListH", Kind::Number, nullptr, &AppSettings::fileBrowserHeight},
+    {"FilesListX", Kind::Number, nullptr, &AppSettings::fileBrowserLeft},
+    {"FilesListY", Kind::Number, nullptr, &AppSettings::fileBrowserTop},
+    {"ID3X", Kind::Number, nullptr, &AppSettings::tagWindowLeft},
+    {"ID3Y", Kind::Number, nullptr, &AppSettings::tagWindowTop},
+    {"PortH", Kind::Number, nullptr, &AppSettings::exportMediaHeight},
+    {"PortX", Kind::Number, nullptr, &AppSettings::exportMediaLeft},
+    {"PortY", Kind::Number, nullptr, &AppSettings::exportMediaTop},
+    {"PlayW", Kind::Number, nullptr, &AppSettings::player1Width},
+    {"PlayH", Kind::Number, nullptr, &AppSettings::player1Height},
+    {"PlayX", Kind::Number, nullptr, &AppSettings::player1Left},
+    {"PlayY", Kind::Number, nullptr, &AppSettings::player1Top},
+    {"Play2W", Kind::Number, nullptr, &AppSettings::player2Width},
+    {"Play2H", Kind::Number, nullptr, &AppSettings::player2Height},
+    {"Play2X", Kind::Number, nullptr, &AppSettings::player2Left},
+    {"Play2Y", Kind::Number, nullptr, &AppSettings::player2Top},
+    {"NowPW", Kind::Number, nullptr, &AppSettings::nowPlayingWidth},
+    {"NowPX", Kind::Number, nullptr, &AppSettings::nowPlayingLeft},
+    {"NowPY", Kind::Number, nullptr, &AppSettings::nowPlayingTop},
     {"NowPV", Kind::NowPV},
     {"Sequence", Kind::Boolean},
-    {"ExportPlaylist", Kind::Text, &AppSettings::ExportPlaylist},
+    {"ExportPlaylist", Kind::Text, &AppSettings::devicePlaylistType},
 };
 
 // The farthest a saved place can be, in twips: a 32-bit whole number. A
@@ -149,26 +149,26 @@ MainWindowValues load(const std::function<QString(const QString&)>& read, AppSet
             break;
         case Kind::Boolean:
             if (auto b = booleanValue(text))
-                settings.Sequence = *b;
+                settings.sequence = *b;
             break;
         case Kind::Loop:
             out.loop = loopValue(text);
             break;
         case Kind::FilesH:
-            out.filesH = leadingNumber(text);
+            out.mainHeight = leadingNumber(text);
             break;
         case Kind::FilesX: {
             const double v = leadingNumber(text);
-            out.filesX = v > 0 ? v : 3000;
+            out.mainLeft = v > 0 ? v : 3000;
             break;
         }
         case Kind::FilesY: {
             const double v = leadingNumber(text);
-            out.filesY = v > 0 ? v : 2500;
+            out.mainTop = v > 0 ? v : 2500;
             break;
         }
         case Kind::NowPV:
-            out.nowPV = text;
+            out.nowPlayingOpen = text;
             break;
         }
     }
@@ -192,19 +192,19 @@ bool save(const std::function<bool(const QString&, const QString&)>& write,
             text = iniText(settings.*(k.number));
             break;
         case Kind::Boolean:
-            text = iniText(settings.Sequence);
+            text = iniText(settings.sequence);
             break;
         case Kind::Loop:
             text = QString::number(loop);
             break;
         case Kind::FilesH:
-            text = iniText(place->filesH);
+            text = iniText(place->mainHeight);
             break;
         case Kind::FilesX:
-            text = iniText(place->filesX);
+            text = iniText(place->mainLeft);
             break;
         case Kind::FilesY:
-            text = iniText(place->filesY);
+            text = iniText(place->mainTop);
             break;
         case Kind::NowPV:
             text = iniText(nowPlayingOpen);

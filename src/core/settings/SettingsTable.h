@@ -12,17 +12,17 @@
 // AppSettings, as read by a load or handed to a save.
 struct MainWindowValues {
     std::optional<int> loop; // none: the Loop box keeps its state
-    double filesH = 0;       // outer height in twips
-    double filesX = 3000;    // left edge in twips
-    double filesY = 2500;    // top edge in twips
-    QString nowPV;           // "True" when the Now Playing window was open
+    double mainHeight = 0;   // outer height in twips
+    double mainLeft = 3000;  // left edge in twips
+    double mainTop = 2500;   // top edge in twips
+    QString nowPlayingOpen;  // "True" when the Now Playing window was open
 };
 
 // The main window's outer height, left and top edges in twips.
 struct MainWindowPlace {
-    double filesH = 0;
-    double filesX = 0;
-    double filesY = 0;
+    double mainHeight = 0;
+    double mainLeft = 0;
+    double mainTop = 0;
 };
 
 // The 33 keys, each read and written in one fixed order.

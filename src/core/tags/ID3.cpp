@@ -72,7 +72,7 @@ bool readLastBytes(const QString& path, char* buf) {
 
 } // namespace
 
-bool ReadID3Tag(const QString& path, TagRecord& record) {
+bool readTag(const QString& path, TagRecord& record) {
     char buf[kTagSize];
     if (!readLastBytes(path, buf))
         return false;
@@ -85,24 +85,24 @@ bool ReadID3Tag(const QString& path, TagRecord& record) {
         return s;
     };
     TagRecord scratch;
-    scratch.Header = field(TagRecord::HeaderWidth);
-    scratch.Title = field(TagRecord::TitleWidth);
-    scratch.Artist = field(TagRecord::ArtistWidth);
-    scratch.Album = field(TagRecord::AlbumWidth);
-    scratch.Year = field(TagRecord::YearWidth);
-    scratch.Comment = field(TagRecord::CommentWidth);
-    scratch.Genre = quint8(*p);
+    scratch.header = field(TagRecord::HeaderWidth);
+    scratch.title = field(TagRecord::TitleWidth);
+    scratch.artist = field(TagRecord::ArtistWidth);
+    scratch.album = field(TagRecord::AlbumWidth);
+    scratch.year = field(TagRecord::YearWidth);
+    scratch.comment = field(TagRecord::CommentWidth);
+    scratch.genre = quint8(*p);
     record = std::move(scratch);
     return true;
 }
 
-QString GetID3Title(const QString& path) {
+QString titleOf(const QString& path) {
     TagRecord record;
-    ReadID3Tag(path, record);
-    return record.Title;
+    readTag(path, record);
+    return record.title;
 }
 
-QString GenreList() {
+QString genreList() {
     return QString::fromLatin1(kGenres);
 }
 

@@ -20,31 +20,31 @@ struct TagRecord {
     static constexpr int YearWidth = 4;
     static constexpr int CommentWidth = 30;
 
-    QString Header = QString(HeaderWidth, QChar(0));
-    QString Title = QString(TitleWidth, QChar(0));
-    QString Artist = QString(ArtistWidth, QChar(0));
-    QString Album = QString(AlbumWidth, QChar(0));
-    QString Year = QString(YearWidth, QChar(0));
+    QString header = QString(HeaderWidth, QChar(0));
+    QString title = QString(TitleWidth, QChar(0));
+    QString artist = QString(ArtistWidth, QChar(0));
+    QString album = QString(AlbumWidth, QChar(0));
+    QString year = QString(YearWidth, QChar(0));
     // All 30 bytes; an ID3v1.1 track number in the last two stays in it.
-    QString Comment = QString(CommentWidth, QChar(0));
-    quint8 Genre = 0;
+    QString comment = QString(CommentWidth, QChar(0));
+    quint8 genre = 0;
 };
 
 // True when the file at path ends with a tag ("TAG" in upper case at the
 // start of its last 128 bytes); record then holds the whole tag. False for
 // no tag, a file shorter than 128 bytes, a folder or anything that is not a
 // plain file, a missing or unreadable file; record is then untouched.
-bool ReadID3Tag(const QString& path, TagRecord& record);
+bool readTag(const QString& path, TagRecord& record);
 
 // The Title field of the file's tag with its padding; 30 NULs when the file
 // has no tag or cannot be read.
-QString GetID3Title(const QString& path);
+QString titleOf(const QString& path);
 
 // The 147 genre names as one comma-separated text, numbered from 0. Four
 // names begin with a blank that belongs to the name.
-QString GenreList();
+QString genreList();
 
-// Entry g of GenreList() for 0 to 146; no name otherwise.
+// Entry g of genreList() for 0 to 146; no name otherwise.
 std::optional<QString> genreName(int g);
 
 // True when the path's last three characters are "mp3" in any letter case

@@ -53,13 +53,13 @@ QString year(const QString& date) {
 SongTags fromID3v1(const ID3::TagRecord& record) {
     SongTags t;
     t.source = SongTags::Source::ID3v1;
-    t.Title = shown(record.Title);
-    t.Artist = shown(record.Artist);
-    t.Album = shown(record.Album);
-    t.Year = shown(record.Year);
-    t.Comment = shown(record.Comment);
+    t.title = shown(record.title);
+    t.artist = shown(record.artist);
+    t.album = shown(record.album);
+    t.year = shown(record.year);
+    t.comment = shown(record.comment);
     // 147 to 255 have no name (255 is the usual "none").
-    t.Genre = ID3::genreName(record.Genre).value_or(QString());
+    t.genre = ID3::genreName(record.genre).value_or(QString());
     return t;
 }
 
@@ -181,16 +181,16 @@ SongTags fromOtherTags(const QString& path) {
         return {};
     const TagLib::PropertyMap map = file.file()->properties();
     SongTags t;
-    t.Title = field(map, "TITLE");
-    t.Artist = field(map, "ARTIST");
-    t.Album = field(map, "ALBUM");
-    t.Year = year(field(map, "DATE"));
+    t.title = field(map, "TITLE");
+    t.artist = field(map, "ARTIST");
+    t.album = field(map, "ALBUM");
+    t.year = year(field(map, "DATE"));
     // Vorbis comments often keep it as the description.
-    t.Comment = field(map, "COMMENT");
-    if (t.Comment.isEmpty())
-        t.Comment = field(map, "DESCRIPTION");
-    t.Genre = field(map, "GENRE");
-    for (const QString* f : {&t.Title, &t.Artist, &t.Album, &t.Year, &t.Comment, &t.Genre}) {
+    t.comment = field(map, "COMMENT");
+    if (t.comment.isEmpty())
+        t.comment = field(map, "DESCRIPTION");
+    t.genre = field(map, "GENRE");
+    for (const QString* f : {&t.title, &t.artist, &t.album, &t.year, &t.comment, &t.genre}) {
         if (!f->isEmpty()) {
             t.source = SongTags::Source::Other;
             return t;
@@ -203,7 +203,7 @@ SongTags fromOtherTags(const QString& path) {
 
 SongTags readSongTags(const QString& path) {
     ID3::TagRecord record;
-    if (ID3::ReadID3Tag(path, record))
+    if (ID3::readTag(path, record))
         return fromID3v1(record);
     return fromOtherTags(path);
 }

@@ -17,7 +17,7 @@ struct SongTags {
     // Each field as a text box shows it: an ID3v1 field up to its first NUL
     // with its blank padding kept, another tag's value as stored. The genre
     // is the genre's name, empty for an ID3v1 number without one.
-    QString Title, Artist, Album, Year, Comment, Genre;
+    QString title, artist, album, year, comment, genre;
 
     bool found() const { return source != Source::None; }
 };

@@ -13,7 +13,7 @@ public:
     // appended as one entry. Nothing is added past the playlist's limit.
     virtual void addToPlaylist(const QStringList& paths) = 0;
     // Opens the tag window for a file.
-    virtual void ShowID3Info(const QString& path) = 0;
+    virtual void showTagWindow(const QString& path) = 0;
     // The main window's left, top, width and height in twips (whole window).
     virtual QRectF mainWindowTwips() const = 0;
 };

@@ -11,7 +11,7 @@ public:
     // The playlist's entries, in order.
     virtual const QStringList& playlistEntries() const = 0;
     // Opens the tag window for a file.
-    virtual void ShowID3Info(const QString& path) = 0;
+    virtual void showTagWindow(const QString& path) = 0;
     // The main window's left, top, width and height in twips (whole window).
     virtual QRectF mainWindowTwips() const = 0;
 };

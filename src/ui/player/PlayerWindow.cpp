@@ -1,10 +1,10 @@
 #include "ui/player/PlayerWindow.h"
 
-#include "engine/MediaEngine.h"
-#include "ui/player/MediaPlayer.h"
 #include "core/playback/PlaybackController.h"
+#include "engine/MediaEngine.h"
 #include "ui/common/Twips.h"
 #include "ui/common/WindowGeometry.h"
+#include "ui/player/MediaPlayer.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -36,9 +36,9 @@ PlayerWindow::PlayerWindow(AppState& state, PlaybackController& playback, MediaE
     setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    MediaPlayer1 = new MediaPlayer(engine, this);
-    MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
-    layout->addWidget(MediaPlayer1);
+    mediaPlayer = new MediaPlayer(engine, this);
+    mediaPlayer->setObjectName(QStringLiteral("mediaPlayer"));
+    layout->addWidget(mediaPlayer);
     // Design: the inner area measures 6765 x 6495 twips.
     const int left = number == 1 ? 1125 : 8115;
     setGeometry(Twips::toPx(left), Twips::toPx(2925), Twips::toPx(6765), Twips::toPx(6495));
@@ -46,11 +46,11 @@ PlayerWindow::PlayerWindow(AppState& state, PlaybackController& playback, MediaE
 
 PlayerWindow::~PlayerWindow() = default;
 
-void PlayerWindow::remote() {
+void PlayerWindow::loadSong() {
     if (m_number == 1)
-        m_playback.player1Remote();
+        m_playback.loadPlayer1();
     else
-        m_playback.player2Remote();
+        m_playback.loadPlayer2();
 }
 
 void PlayerWindow::applySavedGeometry(double w, double h, double x, double y) {
@@ -64,7 +64,7 @@ void PlayerWindow::applySavedGeometry(double w, double h, double x, double y) {
 void PlayerWindow::closeEvent(QCloseEvent* event) {
     storeGeometry();
     // Closing ends the window's playback at once.
-    MediaPlayer1->engine().close();
+    mediaPlayer->engine().close();
     event->accept();
     emit unloaded();
 }
@@ -76,10 +76,10 @@ void PlayerWindow::dragEnterEvent(QDragEnterEvent* event) {
 
 void PlayerWindow::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
-    Form_OLEDragDrop(event->mimeData());
+    dropFiles(event->mimeData());
 }
 
-void PlayerWindow::Form_OLEDragDrop(const QMimeData* data) {
+void PlayerWindow::dropFiles(const QMimeData* data) {
     const QString path = firstLocalFile(data);
     if (!path.isEmpty())
         m_playback.dropOnPlayer(m_number, path);
@@ -88,44 +88,45 @@ void PlayerWindow::Form_OLEDragDrop(const QMimeData* data) {
 // ---------------------------------------------------------------------------
 // Player 1
 
-player::player(AppState& state, PlaybackController& playback, MediaEngine& engine, PlayerHost& host)
+Player1Window::Player1Window(AppState& state, PlaybackController& playback, MediaEngine& engine,
+                             PlayerHost& host)
     : PlayerWindow(state, playback, engine, host, 1) {
     setObjectName(QStringLiteral("player"));
 }
 
-void player::Form_Load() {
+void Player1Window::load() {
     const AppSettings& s = m_state.settings;
     if (!m_state.player1FullScreen && m_host.isMainWindowVisible())
-        applySavedGeometry(s.PlayW, s.PlayH, s.PlayX, s.PlayY);
+        applySavedGeometry(s.player1Width, s.player1Height, s.player1Left, s.player1Top);
     else if (!m_state.player1FullScreen)
         applySavedGeometry(0, 0, 0, 0); // the design's place, kept on a screen
     if (m_state.player1FullScreen)
-        MediaPlayer1->setFullScreen(true);
+        mediaPlayer->setFullScreen(true);
     if (m_state.player1WindowState == 1)
         setWindowState(windowState() | Qt::WindowMinimized);
     else if (m_state.player1WindowState == 2)
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void player::storeGeometry() {
+void Player1Window::storeGeometry() {
     AppSettings& s = m_state.settings;
-    s.PlayW = WindowGeometry::outerWidth(this);
-    s.PlayH = WindowGeometry::outerHeight(this);
-    s.PlayX = WindowGeometry::left(this);
-    s.PlayY = WindowGeometry::top(this);
+    s.player1Width = WindowGeometry::outerWidth(this);
+    s.player1Height = WindowGeometry::outerHeight(this);
+    s.player1Left = WindowGeometry::left(this);
+    s.player1Top = WindowGeometry::top(this);
 }
 
-void player::recordState() {
-    m_state.player1FullScreen = MediaPlayer1->fullScreen();
+void Player1Window::recordState() {
+    m_state.player1FullScreen = mediaPlayer->fullScreen();
     m_state.player1WindowState = isMinimized() ? 1 : isMaximized() ? 2 : 0;
 }
 
-void player::resizeEvent(QResizeEvent* event) {
+void Player1Window::resizeEvent(QResizeEvent* event) {
     PlayerWindow::resizeEvent(event);
     recordState();
 }
 
-void player::changeEvent(QEvent* event) {
+void Player1Window::changeEvent(QEvent* event) {
     PlayerWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isVisible())
         recordState();
@@ -134,22 +135,22 @@ void player::changeEvent(QEvent* event) {
 // ---------------------------------------------------------------------------
 // Player 2
 
-player2::player2(AppState& state, PlaybackController& playback, MediaEngine& engine,
-                 PlayerHost& host)
+Player2Window::Player2Window(AppState& state, PlaybackController& playback, MediaEngine& engine,
+                             PlayerHost& host)
     : PlayerWindow(state, playback, engine, host, 2) {
     // Files dropped here are cued like a Play2 Song.
     setObjectName(QStringLiteral("player2"));
 }
 
-void player2::Form_Load() {
+void Player2Window::load() {
     const AppSettings& s = m_state.settings;
-    applySavedGeometry(s.Play2W, s.Play2H, s.Play2X, s.Play2Y);
+    applySavedGeometry(s.player2Width, s.player2Height, s.player2Left, s.player2Top);
 }
 
-void player2::storeGeometry() {
+void Player2Window::storeGeometry() {
     AppSettings& s = m_state.settings;
-    s.Play2W = WindowGeometry::outerWidth(this);
-    s.Play2H = WindowGeometry::outerHeight(this);
-    s.Play2X = WindowGeometry::left(this);
-    s.Play2Y = WindowGeometry::top(this);
+    s.player2Width = WindowGeometry::outerWidth(this);
+    s.player2Height = WindowGeometry::outerHeight(this);
+    s.player2Left = WindowGeometry::left(this);
+    s.player2Top = WindowGeometry::top(this);
 }

@@ -17,7 +17,7 @@ public:
 };
 
 // The design both player windows share: one media player component over the
-// player's engine, filling the window; a remote that hands over to the
+// player's engine, filling the window; a load that hands over to the
 // playback controller; dropped files and the saved geometry.
 class PlayerWindow : public QWidget {
     Q_OBJECT
@@ -26,14 +26,14 @@ public:
                  PlayerHost& host, int number);
     ~PlayerWindow() override;
 
-    void remote();
+    void loadSong();
     // Places the window before it is first shown.
-    virtual void Form_Load() = 0;
+    virtual void load() = 0;
 
     // Files dropped on the window: the first one is loaded.
-    void Form_OLEDragDrop(const QMimeData* data);
+    void dropFiles(const QMimeData* data);
 
-    MediaPlayer* MediaPlayer1;
+    MediaPlayer* mediaPlayer;
 
 signals:
     // The window has closed; it is destroyed right after.
@@ -54,11 +54,12 @@ protected:
 };
 
 // Player 1: plays what the list run gives it.
-class player : public PlayerWindow {
+class Player1Window : public PlayerWindow {
     Q_OBJECT
 public:
-    player(AppState& state, PlaybackController& playback, MediaEngine& engine, PlayerHost& host);
-    void Form_Load() override;
+    Player1Window(AppState& state, PlaybackController& playback, MediaEngine& engine,
+                  PlayerHost& host);
+    void load() override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -70,11 +71,12 @@ private:
 };
 
 // Player 2: holds one song, loaded and halted.
-class player2 : public PlayerWindow {
+class Player2Window : public PlayerWindow {
     Q_OBJECT
 public:
-    player2(AppState& state, PlaybackController& playback, MediaEngine& engine, PlayerHost& host);
-    void Form_Load() override;
+    Player2Window(AppState& state, PlaybackController& playback, MediaEngine& engine,
+                  PlayerHost& host);
+    void load() override;
 
 protected:
     void storeGeometry() override;

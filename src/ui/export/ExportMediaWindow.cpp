@@ -1,17 +1,17 @@
-#include "ui/export/frmPort.h"
+#include "ui/export/ExportMediaWindow.h"
 
+#include "core/Version.h"
 #include "core/device/DeviceCopy.h"
 #include "core/device/DeviceFolders.h"
+#include "core/files/VolumeList.h"
 #include "ui/common/AppIcon.h"
 #include "ui/common/Twips.h"
-#include "core/Version.h"
 #include "ui/common/WindowGeometry.h"
 #include "ui/common/WindowLook.h"
 #include "ui/lists/DriveList.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/FolderList.h"
 #include "ui/lists/ListRefresh.h"
-#include "core/files/VolumeList.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -99,19 +99,20 @@ QString completeText(int replaced) {
 
 } // namespace
 
-frmPort::frmPort(AppState& state, Platform& platform, ExportMediaHost& host, QWidget* parent)
+ExportMediaWindow::ExportMediaWindow(AppState& state, Platform& platform, ExportMediaHost& host,
+                                     QWidget* parent)
     : QWidget(parent, Qt::Window), m_state(state), m_platform(platform), m_host(host) {
-    setObjectName(QStringLiteral("frmPort"));
+    setObjectName(QStringLiteral("ExportMediaWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Jukora - Export Media"));
     buildControls();
     buildMenus();
-    WindowGeometry::followResizes(this, [this] { Form_Resize(); });
+    WindowGeometry::followResizes(this, [this] { layOutControls(); });
 }
 
-frmPort::~frmPort() = default;
+ExportMediaWindow::~ExportMediaWindow() = default;
 
-void frmPort::buildControls() {
+void ExportMediaWindow::buildControls() {
     setAutoFillBackground(true);
     {
         QPalette p = palette();
@@ -131,108 +132,112 @@ void frmPort::buildControls() {
         return b;
     };
 
-    Drive1 = new DriveList(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Drive1->setGeometry(0, 1, 169, 21);
-    Drive1->setFont(msSansSerif());
-    setColours(Drive1, QPalette::Base, kListBack, QPalette::Text, Qt::black);
-    setColours(Drive1, QPalette::Button, kListBack, QPalette::ButtonText, Qt::black);
+    driveList = new DriveList(this);
+    driveList->setObjectName(QStringLiteral("driveList"));
+    driveList->setGeometry(0, 1, 169, 21);
+    driveList->setFont(msSansSerif());
+    setColours(driveList, QPalette::Base, kListBack, QPalette::Text, Qt::black);
+    setColours(driveList, QPalette::Button, kListBack, QPalette::ButtonText, Qt::black);
 
-    txtMask = new QLineEdit(QStringLiteral("*.*"), this);
-    txtMask->setObjectName(QStringLiteral("txtMask"));
-    txtMask->setGeometry(168, 1, 33, 21);
-    txtMask->setFont(msSansSerif(true));
-    txtMask->setTextMargins(0, 0, 0, 0);
-    WindowLook::wholeLine(txtMask);
-    setColours(txtMask, QPalette::Base, kListBack, QPalette::Text, kDarkBlue);
+    patternEdit = new QLineEdit(QStringLiteral("*.*"), this);
+    patternEdit->setObjectName(QStringLiteral("patternEdit"));
+    patternEdit->setGeometry(168, 1, 33, 21);
+    patternEdit->setFont(msSansSerif(true));
+    patternEdit->setTextMargins(0, 0, 0, 0);
+    WindowLook::wholeLine(patternEdit);
+    setColours(patternEdit, QPalette::Base, kListBack, QPalette::Text, kDarkBlue);
 
-    Explorer = button("Explorer", QString(), QRect(202, 1, 21, 21), kTintB);
-    Explorer->setIcon(
+    exploreButton = button("exploreButton", QString(), QRect(202, 1, 21, 21), kTintB);
+    exploreButton->setIcon(
         QIcon::fromTheme(QStringLiteral("folder"), style()->standardIcon(QStyle::SP_DirIcon)));
-    Explorer->setIconSize(QSize(16, 16));
-    Explorer->setToolTip(QStringLiteral("Explore"));
+    exploreButton->setIconSize(QSize(16, 16));
+    exploreButton->setToolTip(QStringLiteral("Explore"));
 
-    lstPlaylist = new QComboBox(this);
-    lstPlaylist->setObjectName(QStringLiteral("lstPlaylist"));
-    lstPlaylist->setEditable(false);
-    lstPlaylist->addItems({QStringLiteral("N/A"), QStringLiteral("M3U"), QStringLiteral("PLS")});
-    lstPlaylist->setCurrentIndex(-1);
-    lstPlaylist->setGeometry(224, 0, 50, 22);
-    lstPlaylist->setFont(arial());
-    lstPlaylist->installEventFilter(this);
+    playlistTypeBox = new QComboBox(this);
+    playlistTypeBox->setObjectName(QStringLiteral("playlistTypeBox"));
+    playlistTypeBox->setEditable(false);
+    playlistTypeBox->addItems(
+        {QStringLiteral("N/A"), QStringLiteral("M3U"), QStringLiteral("PLS")});
+    playlistTypeBox->setCurrentIndex(-1);
+    playlistTypeBox->setGeometry(224, 0, 50, 22);
+    playlistTypeBox->setFont(arial());
+    playlistTypeBox->installEventFilter(this);
 
-    chkSequence = new QCheckBox(QStringLiteral("Sequence"), this);
-    chkSequence->setObjectName(QStringLiteral("chkSequence"));
-    chkSequence->setGeometry(280, 0, 81, 21);
-    chkSequence->setFont(arial(8.25, true));
+    sequenceBox = new QCheckBox(QStringLiteral("Sequence"), this);
+    sequenceBox->setObjectName(QStringLiteral("sequenceBox"));
+    sequenceBox->setGeometry(280, 0, 81, 21);
+    sequenceBox->setFont(arial(8.25, true));
     // A check box fills with its button colour unless told otherwise.
-    chkSequence->setBackgroundRole(QPalette::Window);
-    chkSequence->setAutoFillBackground(true);
-    setColours(chkSequence, QPalette::Window, kBackground, QPalette::WindowText, kTintB);
+    sequenceBox->setBackgroundRole(QPalette::Window);
+    sequenceBox->setAutoFillBackground(true);
+    setColours(sequenceBox, QPalette::Window, kBackground, QPalette::WindowText, kTintB);
 
-    Picture1 = new QLabel(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(368, 2, 113, 17);
-    Picture1->setPixmap(bannerPixmap(113, 17));
-    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Picture1->setAutoFillBackground(true);
-    setColours(Picture1, QPalette::Window, kBackground, QPalette::WindowText, kTintB);
+    banner = new QLabel(this);
+    banner->setObjectName(QStringLiteral("banner"));
+    banner->setGeometry(368, 2, 113, 17);
+    banner->setPixmap(bannerPixmap(113, 17));
+    banner->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    banner->setAutoFillBackground(true);
+    setColours(banner, QPalette::Window, kBackground, QPalette::WindowText, kTintB);
 
-    Dir1 = new FolderList(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setGeometry(0, 22, 169, 141);
-    Dir1->setFont(msSansSerif());
-    setColours(Dir1, QPalette::Base, kListBack, QPalette::Text, Qt::black);
+    folderList = new FolderList(this);
+    folderList->setObjectName(QStringLiteral("folderList"));
+    folderList->setGeometry(0, 22, 169, 141);
+    folderList->setFont(msSansSerif());
+    setColours(folderList, QPalette::Base, kListBack, QPalette::Text, Qt::black);
 
-    File1 = new FileList(this);
-    File1->setObjectName(QStringLiteral("File1"));
-    File1->setGeometry(168, 22, 321, 158);
-    File1->setFont(msSansSerif());
-    setColours(File1, QPalette::Base, idleColour(), QPalette::Text, Qt::black);
+    fileList = new FileList(this);
+    fileList->setObjectName(QStringLiteral("fileList"));
+    fileList->setGeometry(168, 22, 321, 158);
+    fileList->setFont(msSansSerif());
+    setColours(fileList, QPalette::Base, idleColour(), QPalette::Text, Qt::black);
 
-    txtFolder = new QLineEdit(kNewFolderName, this);
-    txtFolder->setObjectName(QStringLiteral("txtFolder"));
-    txtFolder->setGeometry(0, 161, 169, 19);
-    txtFolder->setFont(msSansSerif());
-    txtFolder->setTextMargins(0, 0, 0, 0);
-    WindowLook::wholeLine(txtFolder);
-    setColours(txtFolder, QPalette::Base, kListBack, QPalette::Text, kDarkBlue);
-    txtFolder->installEventFilter(this);
+    folderNameEdit = new QLineEdit(kNewFolderName, this);
+    folderNameEdit->setObjectName(QStringLiteral("folderNameEdit"));
+    folderNameEdit->setGeometry(0, 161, 169, 19);
+    folderNameEdit->setFont(msSansSerif());
+    folderNameEdit->setTextMargins(0, 0, 0, 0);
+    WindowLook::wholeLine(folderNameEdit);
+    setColours(folderNameEdit, QPalette::Base, kListBack, QPalette::Text, kDarkBlue);
+    folderNameEdit->installEventFilter(this);
 
-    cmdAddfolder = button("cmdAddfolder", QStringLiteral("Add"), QRect(0, 180, 85, 17), kTintA);
-    cmdRemovefolder =
-        button("cmdRemovefolder", QStringLiteral("Remove"), QRect(84, 180, 85, 17), kTintA);
-    btnDelete = button("btnDelete", QStringLiteral("Remove"), QRect(168, 180, 81, 17), kTintB);
-    btnClear = button("btnClear", QStringLiteral("Remove All"), QRect(248, 180, 81, 17), kTintB);
-    btnRefresh =
-        button("btnRefresh", QStringLiteral("Refresh"), QRect(328, 180, 70, 17), kTintRefresh);
-    cmdCopy = button("cmdCopy", QStringLiteral("Copy Playlist"), QRect(397, 180, 92, 17), kTintCopy,
-                     true);
+    addFolderButton =
+        button("addFolderButton", QStringLiteral("Add"), QRect(0, 180, 85, 17), kTintA);
+    removeFolderButton =
+        button("removeFolderButton", QStringLiteral("Remove"), QRect(84, 180, 85, 17), kTintA);
+    deleteButton =
+        button("deleteButton", QStringLiteral("Remove"), QRect(168, 180, 81, 17), kTintB);
+    deleteAllButton =
+        button("deleteAllButton", QStringLiteral("Remove All"), QRect(248, 180, 81, 17), kTintB);
+    refreshButton =
+        button("refreshButton", QStringLiteral("Refresh"), QRect(328, 180, 70, 17), kTintRefresh);
+    copyButton = button("copyButton", QStringLiteral("Copy Playlist"), QRect(397, 180, 92, 17),
+                        kTintCopy, true);
 
     // Before the load the lists show the home folder with every file.
-    Dir1->setPath(QDir::homePath());
-    File1->setPattern(txtMask->text());
-    File1->setPath(Dir1->path());
+    folderList->setPath(QDir::homePath());
+    fileList->setPattern(patternEdit->text());
+    fileList->setPath(folderList->path());
 
-    connect(Drive1, &DriveList::changed, this, [this] { Drive1_Change(); });
-    connect(Dir1, &FolderList::changed, this, [this] { Dir1_Change(); });
-    connect(txtMask, &QLineEdit::textChanged, this, [this] { txtMask_Change(); });
-    connect(Explorer, &QPushButton::clicked, this, [this] { Explorer_Click(); });
-    connect(chkSequence, &QCheckBox::toggled, this, [this] { chkSequence_Click(); });
-    connect(btnRefresh, &QPushButton::clicked, this, [this] { btnRefresh_Click(); });
-    connect(cmdAddfolder, &QPushButton::clicked, this, [this] { cmdAddfolder_Click(); });
-    connect(cmdRemovefolder, &QPushButton::clicked, this, [this] { cmdRemovefolder_Click(); });
-    connect(btnDelete, &QPushButton::clicked, this, [this] { btnDelete_Click(); });
-    connect(btnClear, &QPushButton::clicked, this, [this] { btnClear_Click(); });
-    connect(cmdCopy, &QPushButton::clicked, this, [this] { cmdCopy_Click(); });
-    connect(File1, &FileList::entryDoubleClicked, this, [this] { File1_DblClick(); });
-    connect(File1, &FileList::rightButtonPressed, this,
-            [this](const QPoint& at) { File1_MouseDown(at); });
-    connect(Dir1, &FolderList::rightButtonPressed, this,
-            [this](const QPoint& at) { Dir1_MouseDown(at); });
+    connect(driveList, &DriveList::changed, this, [this] { driveChanged(); });
+    connect(folderList, &FolderList::changed, this, [this] { folderChanged(); });
+    connect(patternEdit, &QLineEdit::textChanged, this, [this] { patternChanged(); });
+    connect(exploreButton, &QPushButton::clicked, this, [this] { exploreFileFolder(); });
+    connect(sequenceBox, &QCheckBox::toggled, this, [this] { sequenceToggled(); });
+    connect(refreshButton, &QPushButton::clicked, this, [this] { refresh(); });
+    connect(addFolderButton, &QPushButton::clicked, this, [this] { addFolder(); });
+    connect(removeFolderButton, &QPushButton::clicked, this, [this] { removeFolder(); });
+    connect(deleteButton, &QPushButton::clicked, this, [this] { removeSelectedFiles(); });
+    connect(deleteAllButton, &QPushButton::clicked, this, [this] { removeAllFiles(); });
+    connect(copyButton, &QPushButton::clicked, this, [this] { copyPlaylist(); });
+    connect(fileList, &FileList::entryDoubleClicked, this, [this] { removeSelectedFiles(); });
+    connect(fileList, &FileList::rightButtonPressed, this,
+            [this](const QPoint& at) { showFileMenu(at); });
+    connect(folderList, &FolderList::rightButtonPressed, this,
+            [this](const QPoint& at) { showFolderMenu(at); });
 }
 
-void frmPort::buildMenus() {
+void ExportMediaWindow::buildMenus() {
     auto item = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
         QAction* a = menu->addAction(caption);
         a->setObjectName(QLatin1String(name));
@@ -240,92 +245,94 @@ void frmPort::buildMenus() {
         return a;
     };
 
-    mnuDeviceFiles = new QMenu(QStringLiteral("&DeviceFiles"), this);
-    mnuDeviceFiles->setObjectName(QStringLiteral("mnuDeviceFiles"));
-    mnuRemove = item(mnuDeviceFiles, "mnuRemove", QStringLiteral("Remove Selected"),
-                     [this] { mnuRemove_Click(); });
-    mnuRemoveAll = item(mnuDeviceFiles, "mnuRemoveAll", QStringLiteral("Remove All"),
-                        [this] { mnuRemoveAll_Click(); });
-    mnuspace = mnuDeviceFiles->addSeparator();
-    mnuspace->setObjectName(QStringLiteral("mnuspace"));
-    mnuID3file = item(mnuDeviceFiles, "mnuID3file", QStringLiteral("Get MP3 ID3 Information"),
-                      [this] { mnuID3file_Click(); });
+    fileMenu = new QMenu(QStringLiteral("&DeviceFiles"), this);
+    fileMenu->setObjectName(QStringLiteral("fileMenu"));
+    removeFileAction = item(fileMenu, "removeFileAction", QStringLiteral("Remove Selected"),
+                            [this] { removeSelectedFiles(); });
+    removeAllFilesAction = item(fileMenu, "removeAllFilesAction", QStringLiteral("Remove All"),
+                                [this] { removeAllFiles(); });
+    separator = fileMenu->addSeparator();
+    separator->setObjectName(QStringLiteral("separator"));
+    tagAction = item(fileMenu, "tagAction", QStringLiteral("Get MP3 ID3 Information"),
+                     [this] { showFileTag(); });
 
-    mnuFolderList = new QMenu(QStringLiteral("&FolderList"), this);
-    mnuFolderList->setObjectName(QStringLiteral("mnuFolderList"));
-    mnuExploreFolder = item(mnuFolderList, "mnuExploreFolder", QStringLiteral("Explore"),
-                            [this] { mnuExploreFolder_Click(); });
-    mnuRemoveFolder = item(mnuFolderList, "mnuRemoveFolder", QStringLiteral("Remove Folder"),
-                           [this] { mnuRemoveFolder_Click(); });
+    folderMenu = new QMenu(QStringLiteral("&FolderList"), this);
+    folderMenu->setObjectName(QStringLiteral("folderMenu"));
+    exploreFolderAction = item(folderMenu, "exploreFolderAction", QStringLiteral("Explore"),
+                               [this] { exploreHighlightedFolder(); });
+    removeFolderAction = item(folderMenu, "removeFolderAction", QStringLiteral("Remove Folder"),
+                              [this] { removeFolder(); });
 }
 
-void frmPort::setVolumeSource(const VolumeSource* source) {
+void ExportMediaWindow::setVolumeSource(const VolumeSource* source) {
     m_volumes = source;
-    Drive1->setSource(source);
+    driveList->setSource(source);
 }
 
-const VolumeSource& frmPort::volumes() const {
+const VolumeSource& ExportMediaWindow::volumes() const {
     return m_volumes ? *m_volumes : SystemVolumes::instance();
 }
 
-QColor frmPort::fileListColour() const {
-    return File1->palette().color(QPalette::Base);
+QColor ExportMediaWindow::fileListColour() const {
+    return fileList->palette().color(QPalette::Base);
 }
 
-void frmPort::setFileListColour(const QColor& colour) {
-    setColours(File1, QPalette::Base, colour, QPalette::Text, Qt::black);
-    File1->viewport()->update();
+void ExportMediaWindow::setFileListColour(const QColor& colour) {
+    setColours(fileList, QPalette::Base, colour, QPalette::Text, Qt::black);
+    fileList->viewport()->update();
 }
 
-void frmPort::message(const QString& text, MsgIcon icon) {
+void ExportMediaWindow::message(const QString& text, MsgIcon icon) {
     m_platform.messages.show(this, Version::productName(), text, MsgButtons::Ok, icon);
 }
 
 // ---------------------------------------------------------------------------
 // Load and unload
 
-void frmPort::Form_Load() {
+void ExportMediaWindow::load() {
     m_loaded = true;
     const AppSettings& s = m_state.settings;
 
     // A saved drive or folder that is empty (the first run) or gone (the
     // device is unplugged) is skipped: the lists stay where they are.
-    if (!s.DriveExport.isEmpty())
-        Drive1->setDrive(s.DriveExport);
-    if (!s.DirExport.isEmpty())
-        Dir1->setPath(s.DirExport);
-    if (!s.FileExport.isEmpty())
-        File1->setPath(s.FileExport);
+    if (!s.exportDrive.isEmpty())
+        driveList->setDrive(s.exportDrive);
+    if (!s.exportFolder.isEmpty())
+        folderList->setPath(s.exportFolder);
+    if (!s.exportFileFolder.isEmpty())
+        fileList->setPath(s.exportFileFolder);
 
     // Without a saved place the window opens just under the main window.
     const QRectF main = m_host.mainWindowTwips();
     const auto known = [](double v) { return std::isfinite(v) && v != 0; };
-    WindowGeometry::place(this, {.left = known(s.PortX) ? s.PortX : main.left() + 100,
-                                 .top = known(s.PortY) ? s.PortY : main.top() + main.height() + 100,
-                                 .height = known(s.PortH) ? std::optional(s.PortH) : std::nullopt});
+    WindowGeometry::place(
+        this,
+        {.left = known(s.exportMediaLeft) ? s.exportMediaLeft : main.left() + 100,
+         .top = known(s.exportMediaTop) ? s.exportMediaTop : main.top() + main.height() + 100,
+         .height = known(s.exportMediaHeight) ? std::optional(s.exportMediaHeight) : std::nullopt});
 
-    if (s.Sequence)
-        chkSequence->setChecked(true);
-    if (s.ExportPlaylist.size() > 1)
-        lstPlaylist->setCurrentIndex(
-            lstPlaylist->findText(s.ExportPlaylist, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    if (s.sequence)
+        sequenceBox->setChecked(true);
+    if (s.devicePlaylistType.size() > 1)
+        playlistTypeBox->setCurrentIndex(playlistTypeBox->findText(
+            s.devicePlaylistType, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
-void frmPort::Form_Unload() {
+void ExportMediaWindow::storeSettings() {
     AppSettings& s = m_state.settings;
-    s.PortH = WindowGeometry::outerHeight(this);
-    s.PortX = WindowGeometry::left(this);
-    s.PortY = WindowGeometry::top(this);
-    s.Sequence = chkSequence->isChecked();
-    s.ExportPlaylist = lstPlaylist->currentText();
-    s.DriveExport = Drive1->drive();
-    s.DirExport = Dir1->path();
-    s.FileExport = File1->path();
+    s.exportMediaHeight = WindowGeometry::outerHeight(this);
+    s.exportMediaLeft = WindowGeometry::left(this);
+    s.exportMediaTop = WindowGeometry::top(this);
+    s.sequence = sequenceBox->isChecked();
+    s.devicePlaylistType = playlistTypeBox->currentText();
+    s.exportDrive = driveList->drive();
+    s.exportFolder = folderList->path();
+    s.exportFileFolder = fileList->path();
 }
 
-void frmPort::closeEvent(QCloseEvent* event) {
+void ExportMediaWindow::closeEvent(QCloseEvent* event) {
     if (m_copying) {
-        // A copy is running inside cmdCopy_Click: it stops at once, leaving
+        // A copy is running inside copyPlaylist: it stops at once, leaving
         // out the file it is on, and the window closes when the command has
         // ended.
         m_closeAfterCopy = true;
@@ -334,98 +341,100 @@ void frmPort::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    Form_Unload();
+    storeSettings();
     event->accept();
     emit unloaded();
 }
 
-void frmPort::closeForShutdown() {
+void ExportMediaWindow::closeForShutdown() {
     m_shuttingDown = true;
     close();
     if (m_copying)
-        Form_Unload();
+        storeSettings();
 }
 
-void frmPort::setVisible(bool visible) {
+void ExportMediaWindow::setVisible(bool visible) {
     // The first showing loads the window, before the window system makes
     // it: it is made where its place says.
     if (visible && !m_loaded)
-        Form_Load();
+        load();
     QWidget::setVisible(visible);
 }
 
-void frmPort::showEvent(QShowEvent* event) {
+void ExportMediaWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    Form_Resize();
+    layOutControls();
 }
 
 // ---------------------------------------------------------------------------
 // Resize rules
 
-void frmPort::Form_Resize() {
+void ExportMediaWindow::layOutControls() {
     // A minimized window has no size to set.
     if (isMinimized())
         return;
     WindowGeometry::holdWidth(this, kOuterWidth, kMinOuterHeight);
 
     const int sh = height();
-    File1->resize(File1->width(), std::max(0, sh - 22 - 15));
-    const int t = File1->y() + File1->height();
-    for (QPushButton* b : {btnClear, btnDelete, btnRefresh, cmdAddfolder, cmdCopy, cmdRemovefolder})
+    fileList->resize(fileList->width(), std::max(0, sh - 22 - 15));
+    const int t = fileList->y() + fileList->height();
+    for (QPushButton* b : {deleteAllButton, deleteButton, refreshButton, addFolderButton,
+                           copyButton, removeFolderButton})
         b->move(b->x(), t);
-    txtFolder->move(txtFolder->x(), t - txtFolder->height());
-    Dir1->resize(Dir1->width(), std::max(0, sh - Dir1->y() - txtFolder->height() - 7));
+    folderNameEdit->move(folderNameEdit->x(), t - folderNameEdit->height());
+    folderList->resize(folderList->width(),
+                       std::max(0, sh - folderList->y() - folderNameEdit->height() - 7));
 
     // Before the load the saved height is still to be read.
     if (m_loaded)
-        m_state.settings.PortH = WindowGeometry::outerHeight(this);
+        m_state.settings.exportMediaHeight = WindowGeometry::outerHeight(this);
 }
 
-bool frmPort::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtFolder && event->type() == QEvent::MouseButtonPress &&
+bool ExportMediaWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == folderNameEdit && event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        txtFolder_Click();
-    else if (watched == lstPlaylist && event->type() == QEvent::FocusOut)
-        lstPlaylist_LostFocus();
+        clearFolderName();
+    else if (watched == playlistTypeBox && event->type() == QEvent::FocusOut)
+        playlistTypeChosen();
     return QWidget::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------
 // The linked lists
 
-void frmPort::Drive1_Change() {
-    const QString folder = Drive1->folderOf(Drive1->drive());
-    if (folder.isEmpty() || !Dir1->setPath(folder)) {
+void ExportMediaWindow::driveChanged() {
+    const QString folder = driveList->folderOf(driveList->drive());
+    if (folder.isEmpty() || !folderList->setPath(folder)) {
         message(kDriveError, MsgIcon::Critical);
         return;
     }
-    File1->setPath(folder);
-    btnRefresh_Click();
+    fileList->setPath(folder);
+    refresh();
 }
 
-void frmPort::Dir1_Change() {
-    File1->setPath(Dir1->path());
-    btnRefresh_Click();
+void ExportMediaWindow::folderChanged() {
+    fileList->setPath(folderList->path());
+    refresh();
 }
 
-void frmPort::txtMask_Change() {
-    File1->setPattern(txtMask->text());
-    btnRefresh_Click();
+void ExportMediaWindow::patternChanged() {
+    fileList->setPattern(patternEdit->text());
+    refresh();
 }
 
-void frmPort::btnRefresh_Click() {
-    refreshLists(*Drive1, *Dir1, *File1);
+void ExportMediaWindow::refresh() {
+    refreshLists(*driveList, *folderList, *fileList);
 }
 
 // ---------------------------------------------------------------------------
 // Folders
 
-void frmPort::txtFolder_Click() {
-    txtFolder->clear();
+void ExportMediaWindow::clearFolderName() {
+    folderNameEdit->clear();
 }
 
-void frmPort::cmdAddfolder_Click() {
-    QString name = txtFolder->text();
+void ExportMediaWindow::addFolder() {
+    QString name = folderNameEdit->text();
     if (name == kNewFolderName) {
         // No name typed into the box yet: ask for one.
         const std::optional<QString> typed =
@@ -433,19 +442,19 @@ void frmPort::cmdAddfolder_Click() {
         if (!typed)
             return;
         name = *typed;
-        txtFolder->setText(name);
+        folderNameEdit->setText(name);
     }
-    if (!DeviceFolders::createFolder(Dir1->path(), name)) {
+    if (!DeviceFolders::createFolder(folderList->path(), name)) {
         // The name stays in the box for the next try.
         message(kCreateError, MsgIcon::Exclamation);
         return;
     }
-    txtFolder->setText(kNewFolderName);
-    btnRefresh_Click();
+    folderNameEdit->setText(kNewFolderName);
+    refresh();
 }
 
-void frmPort::removeFolder() {
-    const QString folder = Dir1->highlightedPath();
+void ExportMediaWindow::removeFolder() {
+    const QString folder = folderList->highlightedPath();
     if (m_platform.messages.show(
             this, QStringLiteral("Remove Folder"),
             QStringLiteral("Are you sure you want to delete this folder? \r\n") + folder,
@@ -455,26 +464,19 @@ void frmPort::removeFolder() {
         message(kDeleteFolderError, MsgIcon::Critical);
         return;
     }
-    Drive1_Change();
-}
-
-void frmPort::cmdRemovefolder_Click() {
-    removeFolder();
-}
-void frmPort::mnuRemoveFolder_Click() {
-    removeFolder();
+    driveChanged();
 }
 
 // ---------------------------------------------------------------------------
 // Files
 
-void frmPort::removeSelectedFiles() {
+void ExportMediaWindow::removeSelectedFiles() {
     setFileListColour(busyColour());
     QStringList names;
-    for (int row : File1->selectedRows())
-        names << File1->name(row);
+    for (int row : fileList->selectedRows())
+        names << fileList->name(row);
     const bool removed =
-        DeviceFolders::removeConfirmed(File1->path(), names, [this](const QString& path) {
+        DeviceFolders::removeConfirmed(fileList->path(), names, [this](const QString& path) {
             return m_platform.messages.show(
                        this, QStringLiteral("Remove File"),
                        QStringLiteral("Are you sure you want to delete this file?\r\n") + path,
@@ -483,20 +485,10 @@ void frmPort::removeSelectedFiles() {
     setFileListColour(doneColour());
     // A file that could not be deleted ends the command without a refresh.
     if (removed)
-        btnRefresh_Click();
+        refresh();
 }
 
-void frmPort::btnDelete_Click() {
-    removeSelectedFiles();
-}
-void frmPort::mnuRemove_Click() {
-    removeSelectedFiles();
-}
-void frmPort::File1_DblClick() {
-    removeSelectedFiles();
-}
-
-void frmPort::removeAllFiles() {
+void ExportMediaWindow::removeAllFiles() {
     if (m_platform.messages.show(this, QStringLiteral("Remove Files"),
                                  QStringLiteral("Are you sure you want to delete all of these "
                                                 "files? "),
@@ -505,60 +497,53 @@ void frmPort::removeAllFiles() {
     setFileListColour(busyColour());
     // Each listed entry once, first to last: one that cannot be found or
     // deleted is passed over, so the command always ends.
-    DeviceFolders::removeFiles(File1->path(), File1->names());
+    DeviceFolders::removeFiles(fileList->path(), fileList->names());
     setFileListColour(doneColour());
-    btnRefresh_Click();
-}
-
-void frmPort::btnClear_Click() {
-    removeAllFiles();
-}
-void frmPort::mnuRemoveAll_Click() {
-    removeAllFiles();
+    refresh();
 }
 
 // ---------------------------------------------------------------------------
 // Explore, tags, the popup menus and the options
 
-void frmPort::Explorer_Click() {
-    if (!m_platform.shell.open(File1->path()))
+void ExportMediaWindow::exploreFileFolder() {
+    if (!m_platform.shell.open(fileList->path()))
         message(kExploreError, MsgIcon::Critical);
 }
 
-void frmPort::mnuExploreFolder_Click() {
-    if (!m_platform.shell.open(Dir1->highlightedPath()))
+void ExportMediaWindow::exploreHighlightedFolder() {
+    if (!m_platform.shell.open(folderList->highlightedPath()))
         message(kExploreError, MsgIcon::Critical);
 }
 
-void frmPort::mnuID3file_Click() {
-    const QList<int> rows = File1->selectedRows();
+void ExportMediaWindow::showFileTag() {
+    const QList<int> rows = fileList->selectedRows();
     if (rows.isEmpty())
         return;
     // The file is in the folder the file list shows, which after a failed
     // change is not the folder list's.
-    m_host.ShowID3Info(File1->fullPath(rows.first()));
+    m_host.showTagWindow(fileList->fullPath(rows.first()));
 }
 
-void frmPort::Dir1_MouseDown(const QPoint& globalPos) {
-    mnuFolderList->popup(globalPos);
+void ExportMediaWindow::showFolderMenu(const QPoint& globalPos) {
+    folderMenu->popup(globalPos);
 }
 
-void frmPort::File1_MouseDown(const QPoint& globalPos) {
-    mnuDeviceFiles->popup(globalPos);
+void ExportMediaWindow::showFileMenu(const QPoint& globalPos) {
+    fileMenu->popup(globalPos);
 }
 
-void frmPort::chkSequence_Click() {
-    m_state.settings.Sequence = chkSequence->isChecked();
+void ExportMediaWindow::sequenceToggled() {
+    m_state.settings.sequence = sequenceBox->isChecked();
 }
 
-void frmPort::lstPlaylist_LostFocus() {
-    m_state.settings.ExportPlaylist = lstPlaylist->currentText();
+void ExportMediaWindow::playlistTypeChosen() {
+    m_state.settings.devicePlaylistType = playlistTypeBox->currentText();
 }
 
 // ---------------------------------------------------------------------------
 // Copy Playlist
 
-void frmPort::cmdCopy_Click() {
+void ExportMediaWindow::copyPlaylist() {
     if (m_copying)
         return;
     m_copying = true;
@@ -567,9 +552,9 @@ void frmPort::cmdCopy_Click() {
     // What the run works on is read once, at its start.
     DeviceCopy::Job job;
     job.entries = m_host.playlistEntries();
-    job.folder = File1->path();
-    job.sequence = m_state.settings.Sequence;
-    job.playlistType = lstPlaylist->currentText();
+    job.folder = fileList->path();
+    job.sequence = m_state.settings.sequence;
+    job.playlistType = playlistTypeBox->currentText();
     job.fileSystem = volumes().fileSystemOf(job.folder);
 
     // The copy runs here, inside the handler; between the pieces of each
@@ -620,7 +605,7 @@ void frmPort::cmdCopy_Click() {
         // The new copy is listed at once, as far as re-reading the lists
         // every time allows.
         if (!sinceRefresh.isValid() || sinceRefresh.elapsed() >= kRefreshEveryMs) {
-            btnRefresh_Click();
+            refresh();
             sinceRefresh.start();
             refreshPending = false;
         } else {
@@ -635,12 +620,12 @@ void frmPort::cmdCopy_Click() {
 
     QString text;
     if (result.outcome == DeviceCopy::Outcome::Complete) {
-        btnRefresh_Click();
+        refresh();
         text = completeText(result.replaced);
     } else {
         // The copies made so far stay; the list shows them all.
         if (refreshPending)
-            btnRefresh_Click();
+            refresh();
         text = result.outcome == DeviceCopy::Outcome::Cancelled ? kCopyCancelled : kCopyError;
     }
     setFileListColour(doneColour());

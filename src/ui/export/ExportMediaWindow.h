@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ui/export/ExportMediaHost.h"
 #include "core/AppState.h"
 #include "core/system/Dialogs.h"
+#include "ui/export/ExportMediaHost.h"
 
 #include <QColor>
 #include <QWidget>
@@ -23,18 +23,19 @@ class VolumeSource;
 // The Export Media window: the drive, folder and file lists of a target
 // device, the folder and file commands that prepare it, and "Copy Playlist",
 // which copies the main window's playlist into the device folder. Showing it
-// the first time runs its load (a Form_Load called before the showing counts
+// the first time runs its load (a load called before the showing counts
 // as that load); closing it stores its settings and destroys it.
-class frmPort : public QWidget {
+class ExportMediaWindow : public QWidget {
     Q_OBJECT
 public:
     void setVisible(bool visible) override;
-    frmPort(AppState& state, Platform& platform, ExportMediaHost& host, QWidget* parent = nullptr);
-    ~frmPort() override;
+    ExportMediaWindow(AppState& state, Platform& platform, ExportMediaHost& host,
+                      QWidget* parent = nullptr);
+    ~ExportMediaWindow() override;
 
     // Restores the lists, the options and the window's place from the
     // settings.
-    void Form_Load();
+    void load();
 
     // Where the drive list takes its volumes from (null: the system's);
     // the source is not owned and must outlive the window.
@@ -51,57 +52,55 @@ public:
     // now, before they are saved.
     void closeForShutdown();
 
-    // Handlers.
-    void Form_Resize();
-    void Form_Unload();
-    void Drive1_Change();
-    void Dir1_Change();
-    void txtMask_Change();
-    void btnRefresh_Click();
-    void cmdAddfolder_Click();
-    void cmdRemovefolder_Click();
-    void mnuRemoveFolder_Click();
-    void btnDelete_Click();
-    void mnuRemove_Click();
-    void File1_DblClick();
-    void btnClear_Click();
-    void mnuRemoveAll_Click();
-    void Explorer_Click();
-    void mnuExploreFolder_Click();
-    void mnuID3file_Click();
-    void Dir1_MouseDown(const QPoint& globalPos);
-    void File1_MouseDown(const QPoint& globalPos);
-    void txtFolder_Click();
-    void chkSequence_Click();
-    void lstPlaylist_LostFocus();
-    void cmdCopy_Click();
+    // Commands.
+    void layOutControls();
+    void storeSettings();
+    void driveChanged();
+    void folderChanged();
+    void patternChanged();
+    void refresh();
+    void addFolder();
+    // Each asks first; the file commands also from the list's menu and a
+    // double-click on a file.
+    void removeFolder();
+    void removeSelectedFiles();
+    void removeAllFiles();
+    void exploreFileFolder();
+    void exploreHighlightedFolder();
+    void showFileTag();
+    void showFolderMenu(const QPoint& globalPos);
+    void showFileMenu(const QPoint& globalPos);
+    void clearFolderName();
+    void sequenceToggled();
+    void playlistTypeChosen();
+    void copyPlaylist();
 
     // Controls.
-    DriveList* Drive1;
-    QLineEdit* txtMask;
-    QPushButton* Explorer;
-    QComboBox* lstPlaylist;
-    QCheckBox* chkSequence;
-    QLabel* Picture1;
-    FolderList* Dir1;
-    FileList* File1;
-    QLineEdit* txtFolder;
-    QPushButton* cmdAddfolder;
-    QPushButton* cmdRemovefolder;
-    QPushButton* btnDelete;
-    QPushButton* btnClear;
-    QPushButton* btnRefresh;
-    QPushButton* cmdCopy;
+    DriveList* driveList;
+    QLineEdit* patternEdit;
+    QPushButton* exploreButton;
+    QComboBox* playlistTypeBox;
+    QCheckBox* sequenceBox;
+    QLabel* banner;
+    FolderList* folderList;
+    FileList* fileList;
+    QLineEdit* folderNameEdit;
+    QPushButton* addFolderButton;
+    QPushButton* removeFolderButton;
+    QPushButton* deleteButton;
+    QPushButton* deleteAllButton;
+    QPushButton* refreshButton;
+    QPushButton* copyButton;
 
     // The popup menus of the file list and the folder list.
-    QMenu* mnuDeviceFiles;
-    QAction* mnuRemove;
-    QAction* mnuRemoveAll;
-    QAction* mnuspace;
-    QAction* mnuID3file;
-    QMenu* mnuFolderList;
-    QAction* mnuExploreFolder;
-    QAction* mnuRemoveFolder;
+    QMenu* fileMenu;
+    QAction* removeFileAction;
+    QAction* removeAllFilesAction;
+    QAction* separator;
+    QAction* tagAction;
+    QMenu* folderMenu;
+    QAction* exploreFolderAction;
+    QAction* removeFolderAction;
 
     // The progress dialog of the copy that is running; null at other times.
     QProgressDialog* copyProgress = nullptr;
@@ -121,9 +120,6 @@ private:
     void buildControls();
     void buildMenus();
     void setFileListColour(const QColor& colour);
-    void removeFolder();
-    void removeSelectedFiles();
-    void removeAllFiles();
     const VolumeSource& volumes() const;
     void message(const QString& text, MsgIcon icon);
 

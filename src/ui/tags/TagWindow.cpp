@@ -1,4 +1,4 @@
-#include "ui/tags/frmID3.h"
+#include "ui/tags/TagWindow.h"
 
 #include "core/tags/SongTags.h"
 #include "ui/common/Twips.h"
@@ -9,9 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
-frmID3::frmID3(AppState& state, QWidget* parent)
+TagWindow::TagWindow(AppState& state, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowCloseButtonHint | Qt::WindowTitleHint), m_state(state) {
-    setObjectName(QStringLiteral("frmID3"));
+    setObjectName(QStringLiteral("TagWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("MP3 ID3 Information"));
     setFixedSize(Twips::toPx(9030), Twips::toPx(1920));
@@ -23,13 +23,13 @@ frmID3::frmID3(AppState& state, QWidget* parent)
         QLineEdit** field;
     };
     const Row rows[] = {
-        {"File", 20, "txtFile", 0, &txtFile},
-        {"Title", 270, "txtTitle", 270, &txtTitle},
-        {"Artist", 560, "txtArtist", 560, &txtArtist},
-        {"Album", 830, "txtAlbum", 830, &txtAlbum},
-        {"Genre", 1080, "txtGenre", 1080, &txtGenre},
-        {"Year", 1365, "txtYear", 1365, &txtYear},
-        {"Comment", 1635, "txtComment", 1635, &txtComment},
+        {"File", 20, "fileEdit", 0, &fileEdit},
+        {"Title", 270, "titleEdit", 270, &titleEdit},
+        {"Artist", 560, "artistEdit", 560, &artistEdit},
+        {"Album", 830, "albumEdit", 830, &albumEdit},
+        {"Genre", 1080, "genreEdit", 1080, &genreEdit},
+        {"Year", 1365, "yearEdit", 1365, &yearEdit},
+        {"Comment", 1635, "commentEdit", 1635, &commentEdit},
     };
     for (const Row& r : rows) {
         auto* label = new QLabel(QLatin1String(r.caption), this);
@@ -47,24 +47,25 @@ frmID3::frmID3(AppState& state, QWidget* parent)
     }
 }
 
-void frmID3::Form_Load() {
-    WindowGeometry::place(this, {.left = m_state.settings.ID3X, .top = m_state.settings.ID3Y});
+void TagWindow::load() {
+    WindowGeometry::place(
+        this, {.left = m_state.settings.tagWindowLeft, .top = m_state.settings.tagWindowTop});
 }
 
-void frmID3::show(const QString& path, const Tags::SongTags& tags) {
-    txtFile->setText(path);
-    txtTitle->setText(tags.Title);
-    txtArtist->setText(tags.Artist);
-    txtAlbum->setText(tags.Album);
-    txtGenre->setText(tags.Genre);
-    txtYear->setText(tags.Year);
-    txtComment->setText(tags.Comment);
+void TagWindow::show(const QString& path, const Tags::SongTags& tags) {
+    fileEdit->setText(path);
+    titleEdit->setText(tags.title);
+    artistEdit->setText(tags.artist);
+    albumEdit->setText(tags.album);
+    genreEdit->setText(tags.genre);
+    yearEdit->setText(tags.year);
+    commentEdit->setText(tags.comment);
     QWidget::show();
 }
 
-void frmID3::closeEvent(QCloseEvent* event) {
-    m_state.settings.ID3X = WindowGeometry::left(this);
-    m_state.settings.ID3Y = WindowGeometry::top(this);
+void TagWindow::closeEvent(QCloseEvent* event) {
+    m_state.settings.tagWindowLeft = WindowGeometry::left(this);
+    m_state.settings.tagWindowTop = WindowGeometry::top(this);
     event->accept();
     emit unloaded();
 }

@@ -1,24 +1,24 @@
-#include "ui/main/frmFiles.h"
+#include "ui/main/MainWindow.h"
 
-#include "ui/common/AppIcon.h"
-#include "core/settings/SettingsTable.h"
-#include "ui/common/Twips.h"
 #include "core/Version.h"
-#include "ui/common/WindowGeometry.h"
-#include "ui/common/WindowLook.h"
-#include "ui/browser/frmFileList.h"
-#include "ui/export/frmPort.h"
-#include "core/system/AppPaths.h"
-#include "core/settings/ProfileString.h"
-#include "core/system/ShutdownSignals.h"
 #include "core/playlist/HtmlPage.h"
 #include "core/playlist/PlaylistEdits.h"
 #include "core/playlist/PlaylistFiles.h"
 #include "core/playlist/PlaylistSelection.h"
 #include "core/playlist/PlsFormat.h"
+#include "core/settings/ProfileString.h"
+#include "core/settings/SettingsTable.h"
+#include "core/system/AppPaths.h"
+#include "core/system/ShutdownSignals.h"
 #include "core/tags/ID3.h"
 #include "core/tags/SongTags.h"
-#include "ui/tags/frmID3.h"
+#include "ui/browser/FileBrowserWindow.h"
+#include "ui/common/AppIcon.h"
+#include "ui/common/Twips.h"
+#include "ui/common/WindowGeometry.h"
+#include "ui/common/WindowLook.h"
+#include "ui/export/ExportMediaWindow.h"
+#include "ui/tags/TagWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -69,9 +69,9 @@ QRect designRect(int left, int top, int width, int height) {
 
 } // namespace
 
-frmFiles::frmFiles(AppState& state, Platform& platform, QWidget* parent)
+MainWindow::MainWindow(AppState& state, Platform& platform, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_platform(platform), m_rng(std::random_device{}()) {
-    // The autosaved playlist is read while the window is built; Form_Load
+    // The autosaved playlist is read while the window is built; load
     // takes it.
     PlsFormat::readAhead(AppPaths::autosaveToRead());
     setWindowTitle(QStringLiteral("Jukora - ") + Version::webSite());
@@ -79,29 +79,29 @@ frmFiles::frmFiles(AppState& state, Platform& platform, QWidget* parent)
     QApplication::setWindowIcon(appIcon());
     buildControls();
     buildMenus();
-    m_playback = std::make_unique<PlaybackController>(m_state, m_model, *playlist->selectionModel(),
-                                                      m_engine1, m_engine2, *this);
+    m_playback = std::make_unique<PlaybackController>(
+        m_state, m_model, *playlistView->selectionModel(), m_engine1, m_engine2, *this);
     connect(m_playback.get(), &PlaybackController::loopChanged, this, [this](int value) {
-        const QSignalBlocker block(chkLoop);
-        chkLoop->setCheckState(value == 1   ? Qt::Checked
+        const QSignalBlocker block(loopBox);
+        loopBox->setCheckState(value == 1   ? Qt::Checked
                                : value == 2 ? Qt::PartiallyChecked
                                             : Qt::Unchecked);
     });
-    WindowGeometry::followResizes(this, [this] { Form_Resize(); });
+    WindowGeometry::followResizes(this, [this] { layOutControls(); });
 }
 
-frmFiles::~frmFiles() {
+MainWindow::~MainWindow() {
     // The other windows refer to this one: any still open go with it (in the
     // order of the shutdown, without its saving).
-    delete m_port.data();
-    delete m_fileList.data();
-    delete m_id3.data();
+    delete m_exportMedia.data();
+    delete m_fileBrowser.data();
+    delete m_tagWindow.data();
     delete m_player.data();
     delete m_player2.data();
     delete m_nowPlaying.data();
 }
 
-void frmFiles::buildControls() {
+void MainWindow::buildControls() {
     auto* area = new QWidget(this);
     area->setAutoFillBackground(true);
     QPalette pal = area->palette();
@@ -123,109 +123,113 @@ void frmFiles::buildControls() {
         return b;
     };
 
-    btnPlay = button("btnPlay", QStringLiteral("Play List"), designRect(0, 0, 1215, 255), kTintB);
-    btnPlaysong =
-        button("btnPlaysong", QStringLiteral("Play Song"), designRect(1200, 0, 1215, 255), kTintB);
-    btnPlay2 =
-        button("btnPlay2", QStringLiteral("Play2 Song"), designRect(2400, 0, 1215, 255), kTintB);
-    btnStop = button("btnStop", QStringLiteral("Stop"), designRect(3600, 0, 1215, 255), kTintB);
-    btnSort = button("btnSort", QStringLiteral("A - Z"), designRect(4800, 0, 600, 255), kTintB);
-    cmdShuffle =
-        button("cmdShuffle", QStringLiteral("Shuffle"), designRect(5385, 0, 720, 255), kTintB);
+    playListButton =
+        button("playListButton", QStringLiteral("Play List"), designRect(0, 0, 1215, 255), kTintB);
+    playSongButton = button("playSongButton", QStringLiteral("Play Song"),
+                            designRect(1200, 0, 1215, 255), kTintB);
+    play2SongButton = button("play2SongButton", QStringLiteral("Play2 Song"),
+                             designRect(2400, 0, 1215, 255), kTintB);
+    stopAllButton =
+        button("stopAllButton", QStringLiteral("Stop"), designRect(3600, 0, 1215, 255), kTintB);
+    sortButton =
+        button("sortButton", QStringLiteral("A - Z"), designRect(4800, 0, 600, 255), kTintB);
+    shuffleButton =
+        button("shuffleButton", QStringLiteral("Shuffle"), designRect(5385, 0, 720, 255), kTintB);
 
-    chkLoop = new QCheckBox(area);
-    chkLoop->setObjectName(QStringLiteral("chkLoop"));
-    chkLoop->setGeometry(designRect(6240, 0, 195, 255));
-    connect(chkLoop, &QCheckBox::stateChanged, this, [this](int checkState) {
+    loopBox = new QCheckBox(area);
+    loopBox->setObjectName(QStringLiteral("loopBox"));
+    loopBox->setGeometry(designRect(6240, 0, 195, 255));
+    connect(loopBox, &QCheckBox::stateChanged, this, [this](int checkState) {
         m_playback->setLoop(checkState == Qt::Checked            ? 1
                             : checkState == Qt::PartiallyChecked ? 2
                                                                  : 0);
     });
     {
-        QPalette p = chkLoop->palette();
+        QPalette p = loopBox->palette();
         p.setColor(QPalette::Window, kBackground);
-        chkLoop->setPalette(p);
+        loopBox->setPalette(p);
     }
 
-    lblLoop = new QLabel(QStringLiteral("Loop"), area);
-    lblLoop->setObjectName(QStringLiteral("lblLoop"));
-    lblLoop->setGeometry(designRect(6480, 15, 795, 315));
-    lblLoop->setFont(WindowLook::arial(8.25, true));
-    lblLoop->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    loopLabel = new QLabel(QStringLiteral("Loop"), area);
+    loopLabel->setObjectName(QStringLiteral("loopLabel"));
+    loopLabel->setGeometry(designRect(6480, 15, 795, 315));
+    loopLabel->setFont(WindowLook::arial(8.25, true));
+    loopLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     {
-        QPalette p = lblLoop->palette();
+        QPalette p = loopLabel->palette();
         p.setColor(QPalette::WindowText, Qt::white);
-        lblLoop->setPalette(p);
+        loopLabel->setPalette(p);
     }
 
-    Picture1 = new QLabel(area);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(designRect(7080, 0, 1695, 255));
-    Picture1->setPixmap(bannerPixmap(113, 17));
-    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Picture1->setFocusPolicy(Qt::TabFocus);
+    banner = new QLabel(area);
+    banner->setObjectName(QStringLiteral("banner"));
+    banner->setGeometry(designRect(7080, 0, 1695, 255));
+    banner->setPixmap(bannerPixmap(113, 17));
+    banner->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    banner->setFocusPolicy(Qt::TabFocus);
 
-    playlist = new QListView(area);
-    playlist->setObjectName(QStringLiteral("playlist"));
-    playlist->setGeometry(designRect(0, 240, 8910, 2565));
-    playlist->setModel(&m_model);
-    playlist->setUniformItemSizes(true);
-    playlist->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    playlist->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    playlist->setFont(WindowLook::arial());
-    playlist->setAcceptDrops(true);
-    playlist->viewport()->setAcceptDrops(true);
-    playlist->setDragDropMode(QAbstractItemView::DropOnly);
+    playlistView = new QListView(area);
+    playlistView->setObjectName(QStringLiteral("playlistView"));
+    playlistView->setGeometry(designRect(0, 240, 8910, 2565));
+    playlistView->setModel(&m_model);
+    playlistView->setUniformItemSizes(true);
+    playlistView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    playlistView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    playlistView->setFont(WindowLook::arial());
+    playlistView->setAcceptDrops(true);
+    playlistView->viewport()->setAcceptDrops(true);
+    playlistView->setDragDropMode(QAbstractItemView::DropOnly);
     {
-        QPalette p = playlist->palette();
+        QPalette p = playlistView->palette();
         p.setColor(QPalette::Base, kListBack);
         p.setColor(QPalette::Text, kBackground);
-        playlist->setPalette(p);
+        playlistView->setPalette(p);
     }
-    playlist->installEventFilter(this);
-    playlist->viewport()->installEventFilter(this);
-    connect(playlist->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { playlist_Click(); });
-    connect(playlist, &QAbstractItemView::pressed, this, [this] { playlist_Click(); });
-    connect(playlist, &QAbstractItemView::doubleClicked, this, [this] { btnPlaysong_Click(); });
+    playlistView->installEventFilter(this);
+    playlistView->viewport()->installEventFilter(this);
+    connect(playlistView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { takeFocusedAsCurrent(); });
+    connect(playlistView, &QAbstractItemView::pressed, this, [this] { takeFocusedAsCurrent(); });
+    connect(playlistView, &QAbstractItemView::doubleClicked, this, [this] { playSong(); });
 
-    btnMoveup =
-        button("btnMoveup", QStringLiteral("Move Up [+]"), designRect(0, 2805, 1215, 255), kTintB);
-    btnMovedown = button("btnMovedown", QStringLiteral("Move Down [-]"),
-                         designRect(1200, 2805, 1215, 255), kTintB);
-    btnDelete =
-        button("btnDelete", QStringLiteral("Remove"), designRect(2400, 2805, 1215, 255), kTintB);
-    btnClear =
-        button("btnClear", QStringLiteral("Remove All"), designRect(3600, 2805, 1215, 255), kTintB);
-    cmdDevice = button("cmdDevice", QStringLiteral("Export Media"),
-                       designRect(4800, 2805, 1350, 255), kTintA);
-    btnNowPlaying = button("btnNowPlaying", QStringLiteral("Now Playing"),
-                           designRect(6120, 2805, 1350, 255), kTintA);
-    cmdView = button("cmdView", QStringLiteral("File Browser"), designRect(7470, 2805, 1440, 255),
-                     kTintA);
+    moveUpButton = button("moveUpButton", QStringLiteral("Move Up [+]"),
+                          designRect(0, 2805, 1215, 255), kTintB);
+    moveDownButton = button("moveDownButton", QStringLiteral("Move Down [-]"),
+                            designRect(1200, 2805, 1215, 255), kTintB);
+    removeButton =
+        button("removeButton", QStringLiteral("Remove"), designRect(2400, 2805, 1215, 255), kTintB);
+    removeAllButton = button("removeAllButton", QStringLiteral("Remove All"),
+                             designRect(3600, 2805, 1215, 255), kTintB);
+    exportMediaButton = button("exportMediaButton", QStringLiteral("Export Media"),
+                               designRect(4800, 2805, 1350, 255), kTintA);
+    nowPlayingButton = button("nowPlayingButton", QStringLiteral("Now Playing"),
+                              designRect(6120, 2805, 1350, 255), kTintA);
+    fileBrowserButton = button("fileBrowserButton", QStringLiteral("File Browser"),
+                               designRect(7470, 2805, 1440, 255), kTintA);
 
-    QWidget* order[] = {btnPlay,       btnPlaysong, btnPlay2,  btnStop,     btnSort,   cmdShuffle,
-                        chkLoop,       playlist,    btnMoveup, btnMovedown, btnDelete, btnClear,
-                        btnNowPlaying, cmdDevice,   Picture1,  cmdView};
+    QWidget* order[] = {playListButton,   playSongButton,    play2SongButton, stopAllButton,
+                        sortButton,       shuffleButton,     loopBox,         playlistView,
+                        moveUpButton,     moveDownButton,    removeButton,    removeAllButton,
+                        nowPlayingButton, exportMediaButton, banner,          fileBrowserButton};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
-    connect(btnPlay, &QPushButton::clicked, this, [this] { btnPlay_Click(); });
-    connect(btnPlaysong, &QPushButton::clicked, this, [this] { btnPlaysong_Click(); });
-    connect(btnPlay2, &QPushButton::clicked, this, [this] { btnPlay2_Click(); });
-    connect(btnStop, &QPushButton::clicked, this, [this] { btnStop_Click(); });
-    connect(btnSort, &QPushButton::clicked, this, [this] { btnSort_Click(); });
-    connect(cmdShuffle, &QPushButton::clicked, this, [this] { cmdShuffle_Click(); });
-    connect(btnMoveup, &QPushButton::clicked, this, [this] { btnMoveup_Click(); });
-    connect(btnMovedown, &QPushButton::clicked, this, [this] { btnMovedown_Click(); });
-    connect(btnDelete, &QPushButton::clicked, this, [this] { btnDelete_Click(); });
-    connect(btnClear, &QPushButton::clicked, this, [this] { btnClear_Click(); });
-    connect(cmdDevice, &QPushButton::clicked, this, [this] { cmdDevice_Click(); });
-    connect(btnNowPlaying, &QPushButton::clicked, this, [this] { btnNowPlaying_Click(); });
-    connect(cmdView, &QPushButton::clicked, this, [this] { cmdView_Click(); });
+    connect(playListButton, &QPushButton::clicked, this, [this] { playList(); });
+    connect(playSongButton, &QPushButton::clicked, this, [this] { playSong(); });
+    connect(play2SongButton, &QPushButton::clicked, this, [this] { play2Song(); });
+    connect(stopAllButton, &QPushButton::clicked, this, [this] { stopAll(); });
+    connect(sortButton, &QPushButton::clicked, this, [this] { sortAToZ(); });
+    connect(shuffleButton, &QPushButton::clicked, this, [this] { shuffle(); });
+    connect(moveUpButton, &QPushButton::clicked, this, [this] { moveUp(); });
+    connect(moveDownButton, &QPushButton::clicked, this, [this] { moveDown(); });
+    connect(removeButton, &QPushButton::clicked, this, [this] { removeSelected(); });
+    connect(removeAllButton, &QPushButton::clicked, this, [this] { removeAll(); });
+    connect(exportMediaButton, &QPushButton::clicked, this, [this] { toggleExportMedia(); });
+    connect(nowPlayingButton, &QPushButton::clicked, this, [this] { toggleNowPlaying(); });
+    connect(fileBrowserButton, &QPushButton::clicked, this, [this] { toggleFileBrowser(); });
 }
 
-void frmFiles::buildMenus() {
+void MainWindow::buildMenus() {
     auto item = [this](QMenu* menu, const char* name, const QString& caption,
                        const QKeySequence& shortcut, auto handler) {
         QAction* a = menu->addAction(caption);
@@ -241,100 +245,104 @@ void frmFiles::buildMenus() {
         menu->addSeparator()->setObjectName(QLatin1String(name));
     };
 
-    mnuFile = menuBar()->addMenu(QStringLiteral("&Menu"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuimport = item(mnuFile, "mnuimport", QStringLiteral("Open"),
-                     QKeySequence(Qt::CTRL | Qt::Key_O), [this] { mnuimport_Click(); });
-    mnusave = item(mnuFile, "mnusave", QStringLiteral("Export Playlist"),
-                   QKeySequence(Qt::CTRL | Qt::Key_E), [this] { mnusave_Click(); });
-    separator(mnuFile, "mnuspace6");
-    mnuReset = item(mnuFile, "mnuReset", QStringLiteral("&Reset Program"),
-                    QKeySequence(Qt::CTRL | Qt::Key_R), [this] { mnuReset_Click(); });
-    separator(mnuFile, "mnuspace");
-    mnuexit = item(mnuFile, "mnuexit", QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_X),
-                   [this] { mnuexit_Click(); });
+    fileMenu = menuBar()->addMenu(QStringLiteral("&Menu"));
+    fileMenu->setObjectName(QStringLiteral("fileMenu"));
+    openAction = item(fileMenu, "openAction", QStringLiteral("Open"),
+                      QKeySequence(Qt::CTRL | Qt::Key_O), [this] { openPlaylistOrSong(); });
+    exportPlaylistAction = item(fileMenu, "exportPlaylistAction", QStringLiteral("Export Playlist"),
+                                QKeySequence(Qt::CTRL | Qt::Key_E), [this] { exportPlaylist(); });
+    separator(fileMenu, "separator6");
+    resetAction = item(fileMenu, "resetAction", QStringLiteral("&Reset Program"),
+                       QKeySequence(Qt::CTRL | Qt::Key_R), [this] { resetProgram(); });
+    separator(fileMenu, "separator");
+    exitAction = item(fileMenu, "exitAction", QStringLiteral("E&xit"),
+                      QKeySequence(Qt::CTRL | Qt::Key_X), [this] { exitProgram(); });
 
     // Shown only as the list's popup menu; its shortcuts work in the whole
     // window.
-    mnuPlaylist = new QMenu(QStringLiteral("&Playlist"), this);
-    mnuPlaylist->setObjectName(QStringLiteral("mnuPlaylist"));
-    mnuplay = item(mnuPlaylist, "mnuplay", QStringLiteral("Play List From Selected Song"), {},
-                   [this] { btnPlay_Click(); });
-    mnuplaysong = item(mnuPlaylist, "mnuplaysong", QStringLiteral("Play Selected Song"), {},
-                       [this] { btnPlaysong_Click(); });
-    mnumixsong = item(mnuPlaylist, "mnumixsong", QStringLiteral("Play2 Selected Song"), {},
-                      [this] { btnPlay2_Click(); });
-    separator(mnuPlaylist, "mnuspace4");
-    mnudelsel = item(mnuPlaylist, "mnudelsel", QStringLiteral("Remove Selected"),
-                     QKeySequence(Qt::Key_Delete), [this] { btnDelete_Click(); });
-    mnuremall = item(mnuPlaylist, "mnuremall", QStringLiteral("Remove All"),
-                     QKeySequence(Qt::SHIFT | Qt::Key_Delete), [this] { btnClear_Click(); });
-    separator(mnuPlaylist, "mnuspace5");
-    mnuID3 = item(mnuPlaylist, "mnuID3", QStringLiteral("Get MP3 ID3 Information"), {},
-                  [this] { mnuID3_Click(); });
-    addActions(mnuPlaylist->actions());
+    playlistMenu = new QMenu(QStringLiteral("&Playlist"), this);
+    playlistMenu->setObjectName(QStringLiteral("playlistMenu"));
+    playListFromSelectedAction =
+        item(playlistMenu, "playListFromSelectedAction",
+             QStringLiteral("Play List From Selected Song"), {}, [this] { playList(); });
+    playSelectedSongAction = item(playlistMenu, "playSelectedSongAction",
+                                  QStringLiteral("Play Selected Song"), {}, [this] { playSong(); });
+    play2SelectedSongAction =
+        item(playlistMenu, "play2SelectedSongAction", QStringLiteral("Play2 Selected Song"), {},
+             [this] { play2Song(); });
+    separator(playlistMenu, "separator4");
+    removeSelectedAction =
+        item(playlistMenu, "removeSelectedAction", QStringLiteral("Remove Selected"),
+             QKeySequence(Qt::Key_Delete), [this] { removeSelected(); });
+    removeAllAction = item(playlistMenu, "removeAllAction", QStringLiteral("Remove All"),
+                           QKeySequence(Qt::SHIFT | Qt::Key_Delete), [this] { removeAll(); });
+    separator(playlistMenu, "separator5");
+    tagAction = item(playlistMenu, "tagAction", QStringLiteral("Get MP3 ID3 Information"), {},
+                     [this] { showSelectedTag(); });
+    addActions(playlistMenu->actions());
 
-    mnucontrol = menuBar()->addMenu(QStringLiteral("&Controls"));
-    mnucontrol->setObjectName(QStringLiteral("mnucontrol"));
-    mnuplay2 = item(mnucontrol, "mnuplay2", QStringLiteral("Play List"),
-                    QKeySequence(Qt::CTRL | Qt::Key_L), [this] { btnPlay_Click(); });
-    mnuplaysong2 = item(mnucontrol, "mnuplaysong2", QStringLiteral("Play Song"),
-                        QKeySequence(Qt::CTRL | Qt::Key_P), [this] { btnPlaysong_Click(); });
-    mnustop = item(mnucontrol, "mnustop", QStringLiteral("Stop All"),
-                   QKeySequence(Qt::CTRL | Qt::Key_S), [this] { btnStop_Click(); });
+    controlsMenu = menuBar()->addMenu(QStringLiteral("&Controls"));
+    controlsMenu->setObjectName(QStringLiteral("controlsMenu"));
+    playListAction = item(controlsMenu, "playListAction", QStringLiteral("Play List"),
+                          QKeySequence(Qt::CTRL | Qt::Key_L), [this] { playList(); });
+    playSongAction = item(controlsMenu, "playSongAction", QStringLiteral("Play Song"),
+                          QKeySequence(Qt::CTRL | Qt::Key_P), [this] { playSong(); });
+    stopAllAction = item(controlsMenu, "stopAllAction", QStringLiteral("Stop All"),
+                         QKeySequence(Qt::CTRL | Qt::Key_S), [this] { stopAll(); });
 
-    mnuhelpmenu = menuBar()->addMenu(QStringLiteral("&About"));
-    mnuhelpmenu->setObjectName(QStringLiteral("mnuhelpmenu"));
-    mnuversion = item(mnuhelpmenu, "mnuversion", QStringLiteral("Version"), {}, [] {});
-    separator(mnuhelpmenu, "mnuspace2");
-    mnuweb = item(mnuhelpmenu, "mnuweb", Version::webSite(), {}, [this] { mnuweb_Click(); });
-    separator(mnuhelpmenu, "mnuspace3");
-    mnuupdates = item(mnuhelpmenu, "mnuupdates", QStringLiteral("Check for &Updates"), {},
-                      [this] { mnuupdates_Click(); });
+    aboutMenu = menuBar()->addMenu(QStringLiteral("&About"));
+    aboutMenu->setObjectName(QStringLiteral("aboutMenu"));
+    versionAction = item(aboutMenu, "versionAction", QStringLiteral("Version"), {}, [] {});
+    separator(aboutMenu, "separator2");
+    webSiteAction =
+        item(aboutMenu, "webSiteAction", Version::webSite(), {}, [this] { openWebSite(); });
+    separator(aboutMenu, "separator3");
+    updatesAction = item(aboutMenu, "updatesAction", QStringLiteral("Check for &Updates"), {},
+                         [this] { checkForUpdates(); });
 }
 
-void frmFiles::message(const QString& text, MsgIcon icon) {
+void MainWindow::message(const QString& text, MsgIcon icon) {
     m_platform.messages.show(this, Version::productName(), text, MsgButtons::Ok, icon);
 }
 
 // ---------------------------------------------------------------------------
 // Life cycle
 
-void frmFiles::Form_Load() {
+void MainWindow::load() {
     m_loaded = true;
-    mnuversion->setText(QStringLiteral("Version ") + Version::text());
+    versionAction->setText(QStringLiteral("Version ") + Version::text());
     m_state.currentIndex = 0;
     m_state.listPlaying = false;
     m_state.loadPending = true;
     setOuterHeightTwips(kMinOuterHeight);
     setLeftTwips(kDefaultLeft);
     setTopTwips(kDefaultTop);
-    LoadSettings();
+    readSettings();
 }
 
-void frmFiles::closeEvent(QCloseEvent* event) {
-    Form_Unload();
+void MainWindow::closeEvent(QCloseEvent* event) {
+    shutDown();
     event->accept();
 }
 
-void frmFiles::Form_Unload() {
+void MainWindow::shutDown() {
     if (m_unloaded)
         return;
     m_unloaded = true;
-    if (frmNowplaying* now = nowPlayingWindow())
-        now->NowPlaying();
+    if (NowPlayingWindow* now = nowPlayingWindow())
+        now->refresh();
     closeBrowsingWindows();
-    SaveSettings();
+    writeSettings();
     // Open until after the save, which records it as open.
     if (m_nowPlaying)
         m_nowPlaying->close();
 }
 
-void frmFiles::mnuexit_Click() {
+void MainWindow::exitProgram() {
     close();
 }
 
-void frmFiles::watchSessionEnd() {
+void MainWindow::watchSessionEnd() {
     // The normal shutdown, run from the event loop, never from inside the
     // signal handler.
     auto* requests = new ShutdownSignals(this);
@@ -342,7 +350,7 @@ void frmFiles::watchSessionEnd() {
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { endSession(); });
 }
 
-void frmFiles::endSession() {
+void MainWindow::endSession() {
     // Before the start-up has read the saved playlist there is nothing to
     // save, and a save would write an empty list over it. Otherwise the
     // normal shutdown runs, once, whatever was going on: a message, a
@@ -352,7 +360,7 @@ void frmFiles::endSession() {
     emit sessionEnded();
 }
 
-void frmFiles::mnuReset_Click() {
+void MainWindow::resetProgram() {
     closeBrowsingWindows();
     if (m_nowPlaying)
         m_nowPlaying->close();
@@ -362,13 +370,13 @@ void frmFiles::mnuReset_Click() {
         QFile::setPermissions(ini, QFile::permissions(ini) | QFile::WriteOwner | QFile::WriteUser);
         QFile::remove(ini);
     }
-    Form_Load();
+    load();
 }
 
 // ---------------------------------------------------------------------------
 // Settings
 
-void frmFiles::LoadSettings() {
+void MainWindow::readSettings() {
     ProfileStringFile ini(AppPaths::settingsFile());
     ini.load();
     const MainWindowValues v = SettingsTable::load(
@@ -379,20 +387,20 @@ void frmFiles::LoadSettings() {
     const int volume = ini.value(kPlayerSection, kVolumeKey).toInt(&isNumber);
     if (isNumber)
         m_playback->setVolume(volume);
-    setOuterHeightTwips(v.filesH);
-    setLeftTwips(v.filesX);
-    setTopTwips(v.filesY);
-    Form_Resize();
+    setOuterHeightTwips(v.mainHeight);
+    setLeftTwips(v.mainLeft);
+    setTopTwips(v.mainTop);
+    layOutControls();
 
     const QString autosave = AppPaths::autosaveToRead();
     if (QFileInfo::exists(autosave))
         importAutosave(autosave);
-    OpenCommandLineFile();
-    if (v.nowPV == QLatin1String("True"))
-        btnNowPlaying_Click();
+    openCommandLineFiles();
+    if (v.nowPlayingOpen == QLatin1String("True"))
+        toggleNowPlaying();
 }
 
-frmFiles::SaveResult frmFiles::SaveSettings() {
+MainWindow::SaveResult MainWindow::writeSettings() {
     SaveResult result;
     // Every key in any window state, except the main window's place: while
     // the window is minimized or maximized its saved place stays.
@@ -415,7 +423,7 @@ frmFiles::SaveResult frmFiles::SaveSettings() {
     // saved one that could not be read.
     const QString autosave = AppPaths::autosaveFile();
     result.playlistWritten =
-        autosave != m_keepAutosave && ExportPLS(autosave, false, false, &result.readBack);
+        autosave != m_keepAutosave && writePls(autosave, false, false, &result.readBack);
     if (!result.keysWritten || !result.playlistWritten)
         message(QStringLiteral("Cannot Save Data"));
     return result;
@@ -424,7 +432,7 @@ frmFiles::SaveResult frmFiles::SaveSettings() {
 // ---------------------------------------------------------------------------
 // Playlist files
 
-void frmFiles::importAutosave(const QString& path) {
+void MainWindow::importAutosave(const QString& path) {
     bool readable = true;
     const int room = PlaylistModel::MaxEntries - m_model.count();
     if (room > 0)
@@ -446,19 +454,19 @@ void frmFiles::importAutosave(const QString& path) {
             path);
 }
 
-void frmFiles::ImportPLS(const QString& tempfile) {
+void MainWindow::importPls(const QString& path) {
     const int room = PlaylistModel::MaxEntries - m_model.count();
     if (room > 0)
-        m_model.append(PlsFormat::read(tempfile, room));
+        m_model.append(PlsFormat::read(path, room));
 }
 
-frmFiles::Exported frmFiles::ExportPlaylist(const PlaylistFiles::Format& format,
-                                            const QString& tempfile, bool Relative,
-                                            bool AddSequence) {
+MainWindow::Exported MainWindow::ExportPlaylist(const PlaylistFiles::Format& format,
+                                                const QString& path, bool relative,
+                                                bool addSequence) {
     const QStringList entries = m_model.entries();
     if (!format.writeInSteps)
-        return format.write(tempfile, entries, Relative, AddSequence) ? Exported::Written
-                                                                      : Exported::Failed;
+        return format.write(path, entries, relative, addSequence) ? Exported::Written
+                                                                  : Exported::Failed;
     // A format written in steps (the web page, which reads every entry's
     // tag) is written on a thread of its own. When that takes more than a
     // moment, a dialog modal to this window shows how many entries are done;
@@ -467,9 +475,8 @@ frmFiles::Exported frmFiles::ExportPlaylist(const PlaylistFiles::Format& format,
     std::atomic<int> done = 0;
     bool written = false;
     const HtmlPage::Progress progress{[&done](int n) { done = n; }, &cancel};
-    const std::unique_ptr<QThread> worker(QThread::create([&] {
-        written = format.writeInSteps(tempfile, entries, Relative, AddSequence, progress);
-    }));
+    const std::unique_ptr<QThread> worker(QThread::create(
+        [&] { written = format.writeInSteps(path, entries, relative, addSequence, progress); }));
     QEventLoop loop;
     connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
     worker->start();
@@ -496,28 +503,28 @@ frmFiles::Exported frmFiles::ExportPlaylist(const PlaylistFiles::Format& format,
     return written ? Exported::Written : cancel ? Exported::Cancelled : Exported::Failed;
 }
 
-bool frmFiles::ExportPLS(const QString& tempfile, bool Relative, bool AddSequence,
-                         QStringList* readBack) {
-    if (readBack && !Relative)
-        return PlsFormat::writeFull(tempfile, m_model.entries(), *readBack);
-    return PlsFormat::write(tempfile, m_model.entries(), Relative, AddSequence);
+bool MainWindow::writePls(const QString& path, bool relative, bool addSequence,
+                          QStringList* readBack) {
+    if (readBack && !relative)
+        return PlsFormat::writeFull(path, m_model.entries(), *readBack);
+    return PlsFormat::write(path, m_model.entries(), relative, addSequence);
 }
 
-void frmFiles::addToPlaylist(const QStringList& paths) {
+void MainWindow::addToPlaylist(const QStringList& paths) {
     m_model.append(
         PlaylistFiles::entriesFromNames(paths, PlaylistModel::MaxEntries - m_model.count()));
 }
 
-void frmFiles::mnuimport_Click() {
+void MainWindow::openPlaylistOrSong() {
     const auto chosen =
         m_platform.files.openFile(this, QStringLiteral("Open Playlist or Song"),
-                                  PlaylistFiles::openFilter(), m_state.settings.Directory);
+                                  PlaylistFiles::openFilter(), m_state.settings.browseFolder);
     if (!chosen)
         return;
     addToPlaylist({PlaylistFiles::removeQuotes(*chosen)});
 }
 
-void frmFiles::mnusave_Click() {
+void MainWindow::exportPlaylist() {
     const QString question =
         QStringLiteral("Export playlist with full path names?\r\n\r\nNote: Selecting NO will "
                        "create the playlist without path names \r\nwhich should be saved in the "
@@ -527,8 +534,9 @@ void frmFiles::mnusave_Click() {
     if (answer == MsgAnswer::Cancel)
         return;
     const bool relative = answer == MsgAnswer::No;
-    const auto chosen = m_platform.files.saveFile(
-        this, QStringLiteral("Save As"), PlaylistFiles::saveFilter(), m_state.settings.Directory);
+    const auto chosen =
+        m_platform.files.saveFile(this, QStringLiteral("Save As"), PlaylistFiles::saveFilter(),
+                                  m_state.settings.browseFolder);
     if (!chosen)
         return;
     const PlaylistFiles::Format* format = PlaylistFiles::writableFormat(*chosen);
@@ -542,7 +550,7 @@ void frmFiles::mnusave_Click() {
         message(QStringLiteral("An unknown error has occurred."), MsgIcon::Critical);
 }
 
-void frmFiles::playlist_OLEDragDrop(const QMimeData* data) {
+void MainWindow::dropOnPlaylist(const QMimeData* data) {
     if (!data || !data->hasUrls())
         return;
     QStringList names;
@@ -553,11 +561,11 @@ void frmFiles::playlist_OLEDragDrop(const QMimeData* data) {
     addToPlaylist(names);
 }
 
-void frmFiles::OpenCommandLineFile() {
+void MainWindow::openCommandLineFiles() {
     openFiles(m_state.commandLine, true);
 }
 
-void frmFiles::openFiles(const QStringList& files, bool minimized) {
+void MainWindow::openFiles(const QStringList& files, bool minimized) {
     if (files.isEmpty())
         return;
     m_model.clear();
@@ -565,18 +573,18 @@ void frmFiles::openFiles(const QStringList& files, bool minimized) {
     if (minimized) {
         setWindowState((windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen)) |
                        Qt::WindowMinimized);
-        if (frmNowplaying* now = nowPlayingWindow())
+        if (NowPlayingWindow* now = nowPlayingWindow())
             now->showMinimized();
     } else {
         setWindowState(windowState() & ~Qt::WindowMinimized);
     }
-    if (m_fileList)
-        cmdView_Click();
+    if (m_fileBrowser)
+        toggleFileBrowser();
     m_state.currentIndex = 0;
-    btnPlay_Click();
+    playList();
 }
 
-void frmFiles::openLaunchFiles(const QStringList& files) {
+void MainWindow::openLaunchFiles(const QStringList& files) {
     // While a dialog is open (a question, the copy to a device) the list
     // must not change under it: the files wait until it has closed.
     if (QApplication::activeModalWidget()) {
@@ -587,7 +595,7 @@ void frmFiles::openLaunchFiles(const QStringList& files) {
     raiseMainWindow();
 }
 
-void frmFiles::raiseMainWindow() {
+void MainWindow::raiseMainWindow() {
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
@@ -597,34 +605,34 @@ void frmFiles::raiseMainWindow() {
 // ---------------------------------------------------------------------------
 // The playlist control
 
-void frmFiles::playlist_Click() {
+void MainWindow::takeFocusedAsCurrent() {
     m_state.currentIndex = focusedPosition();
 }
 
-bool frmFiles::isSelected(int pos) const {
-    return PlaylistSelection(m_model, *playlist->selectionModel()).isSelected(pos);
+bool MainWindow::isSelected(int pos) const {
+    return PlaylistSelection(m_model, *playlistView->selectionModel()).isSelected(pos);
 }
 
-void frmFiles::setSelected(int pos, bool selected) {
-    PlaylistSelection(m_model, *playlist->selectionModel()).setSelected(pos, selected);
+void MainWindow::setSelected(int pos, bool selected) {
+    PlaylistSelection(m_model, *playlistView->selectionModel()).setSelected(pos, selected);
 }
 
-int frmFiles::focusedPosition() const {
-    return PlaylistSelection(m_model, *playlist->selectionModel()).focusedPosition();
+int MainWindow::focusedPosition() const {
+    return PlaylistSelection(m_model, *playlistView->selectionModel()).focusedPosition();
 }
 
-void frmFiles::setFocusedPosition(int pos) {
+void MainWindow::setFocusedPosition(int pos) {
     if (!m_model.isEntry(pos))
         return;
-    PlaylistSelection(m_model, *playlist->selectionModel()).setFocusedPosition(pos);
+    PlaylistSelection(m_model, *playlistView->selectionModel()).setFocusedPosition(pos);
     // The click notification follows every change of the focused position,
     // also one to the position it already had.
-    playlist_Click();
+    takeFocusedAsCurrent();
 }
 
-std::vector<char> frmFiles::selectionMarks() const {
+std::vector<char> MainWindow::selectionMarks() const {
     std::vector<char> marks(size_t(m_model.count()), 0);
-    const QItemSelection sel = playlist->selectionModel()->selection();
+    const QItemSelection sel = playlistView->selectionModel()->selection();
     for (const QItemSelectionRange& r : sel) {
         for (int row = std::max(0, r.top()); row <= r.bottom() && row < m_model.count(); ++row)
             marks[size_t(row)] = 1;
@@ -632,7 +640,7 @@ std::vector<char> frmFiles::selectionMarks() const {
     return marks;
 }
 
-void frmFiles::applySelection(const std::vector<char>& marks) {
+void MainWindow::applySelection(const std::vector<char>& marks) {
     QItemSelection sel;
     const int n = std::min<int>(int(marks.size()), m_model.count());
     int start = -1;
@@ -645,35 +653,35 @@ void frmFiles::applySelection(const std::vector<char>& marks) {
             start = -1;
         }
     }
-    playlist->selectionModel()->select(sel, QItemSelectionModel::ClearAndSelect);
+    playlistView->selectionModel()->select(sel, QItemSelectionModel::ClearAndSelect);
 }
 
-bool frmFiles::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == playlist && event->type() == QEvent::KeyPress) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == playlistView && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool keypad = key->modifiers() & Qt::KeypadModifier;
         switch (key->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            btnPlaysong_Click();
+            playSong();
             break;
         case Qt::Key_Delete:
-            btnDelete_Click();
+            removeSelected();
             break;
         case Qt::Key_Plus:
             if (keypad)
-                btnMoveup_Click();
+                moveUp();
             break;
         case Qt::Key_Minus:
             if (keypad)
-                btnMovedown_Click();
+                moveDown();
             break;
         default:
             break;
         }
         return false;
     }
-    if (watched == playlist->viewport()) {
+    if (watched == playlistView->viewport()) {
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
@@ -688,19 +696,19 @@ bool frmFiles::eventFilter(QObject* watched, QEvent* event) {
             auto* drop = static_cast<QDropEvent*>(event);
             drop->setDropAction(Qt::CopyAction);
             drop->accept();
-            playlist_OLEDragDrop(drop->mimeData());
+            dropOnPlaylist(drop->mimeData());
             return true;
         }
         default:
             break;
         }
     }
-    if (watched == playlist->viewport() && event->type() == QEvent::MouseButtonPress) {
+    if (watched == playlistView->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {
             // The popup acts on the selection as it is; a right click does
             // not change it.
-            mnuPlaylist->popup(mouse->globalPosition().toPoint());
+            playlistMenu->popup(mouse->globalPosition().toPoint());
             return true;
         }
     }
@@ -710,20 +718,20 @@ bool frmFiles::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------------------
 // Editing commands
 
-void frmFiles::btnDelete_Click() {
+void MainWindow::removeSelected() {
     const std::vector<char> marks = selectionMarks();
     if (std::find(marks.begin(), marks.end(), 1) == marks.end())
         return;
-    const int scroll = playlist->verticalScrollBar()->value();
+    const int scroll = playlistView->verticalScrollBar()->value();
     m_model.removeMarked(marks);
-    playlist->verticalScrollBar()->setValue(scroll);
+    playlistView->verticalScrollBar()->setValue(scroll);
 }
 
-void frmFiles::btnClear_Click() {
+void MainWindow::removeAll() {
     m_model.clear();
 }
 
-void frmFiles::moveCurrent(int direction) {
+void MainWindow::moveCurrent(int direction) {
     const int p = m_state.currentIndex;
     const int q = PlaylistEdits::moveTarget(m_model.entries(), p, direction);
     if (q < 0)
@@ -733,23 +741,23 @@ void frmFiles::moveCurrent(int direction) {
     setSelected(q, true);
     // Selecting q made it the focused position; the click notification
     // moves currentIndex along with the entry.
-    playlist_Click();
+    takeFocusedAsCurrent();
 }
 
-void frmFiles::btnMoveup_Click() {
+void MainWindow::moveUp() {
     moveCurrent(-1);
 }
 
-void frmFiles::btnMovedown_Click() {
+void MainWindow::moveDown() {
     moveCurrent(+1);
 }
 
-void frmFiles::btnSort_Click() {
-    SortList = PlaylistEdits::sortedAToZ(m_model.entries());
-    m_model.replaceAll(SortList);
+void MainWindow::sortAToZ() {
+    m_sortList = PlaylistEdits::sortedAToZ(m_model.entries());
+    m_model.replaceAll(m_sortList);
 }
 
-void frmFiles::cmdShuffle_Click() {
+void MainWindow::shuffle() {
     QStringList entries = m_model.entries();
     std::vector<char> marks = selectionMarks();
     int current = m_state.currentIndex;
@@ -763,7 +771,7 @@ void frmFiles::cmdShuffle_Click() {
     // that wrote it whole gives back is the list itself, now without a
     // selection, and it is not read again. A save that failed brings back
     // nothing, older keys neither: the list stays as the moves left it.
-    const SaveResult saved = SaveSettings();
+    const SaveResult saved = writeSettings();
     if (!saved.playlistWritten) {
         if (!entries.isEmpty()) {
             applySelection(marks);
@@ -778,79 +786,75 @@ void frmFiles::cmdShuffle_Click() {
 // ---------------------------------------------------------------------------
 // Playback
 
-void frmFiles::btnPlay_Click() {
+void MainWindow::playList() {
     m_playback->playList();
 }
 
-void frmFiles::btnPlaysong_Click() {
+void MainWindow::playSong() {
     m_playback->playSong();
 }
 
-void frmFiles::btnPlay2_Click() {
+void MainWindow::play2Song() {
     m_playback->play2Song();
 }
 
-void frmFiles::btnStop_Click() {
+void MainWindow::stopAll() {
     m_playback->stopAll();
 }
 
-void frmFiles::remote() {
-    m_playback->remote();
-}
-
-player* frmFiles::player1() const {
+Player1Window* MainWindow::player1() const {
     return m_player && m_player->isVisible() ? m_player.data() : nullptr;
 }
 
-player2* frmFiles::player2Window() const {
+Player2Window* MainWindow::player2Window() const {
     return m_player2 && m_player2->isVisible() ? m_player2.data() : nullptr;
 }
 
-bool frmFiles::isPlayerOpen(int n) const {
+bool MainWindow::isPlayerOpen(int n) const {
     return n == 1 ? player1() != nullptr : player2Window() != nullptr;
 }
 
-void frmFiles::showPlayer(int n) {
+void MainWindow::showPlayer(int n) {
     if (isPlayerOpen(n))
         return;
     PlayerWindow* w = nullptr;
     if (n == 1) {
-        auto* p = new player(m_state, *m_playback, m_engine1, *this);
+        auto* p = new Player1Window(m_state, *m_playback, m_engine1, *this);
         m_player = p;
         w = p;
     } else {
-        auto* p = new player2(m_state, *m_playback, m_engine2, *this);
+        auto* p = new Player2Window(m_state, *m_playback, m_engine2, *this);
         m_player2 = p;
         w = p;
     }
-    w->Form_Load();
+    w->load();
     w->show();
 }
 
-void frmFiles::closePlayer(int n) {
+void MainWindow::closePlayer(int n) {
     if (n == 1 && m_player)
         m_player->close();
     else if (n == 2 && m_player2)
         m_player2->close();
 }
 
-void frmFiles::setPlayerCaption(int n, const QString& caption) {
+void MainWindow::setPlayerCaption(int n, const QString& caption) {
     if (QWidget* w = n == 1 ? static_cast<QWidget*>(m_player) : m_player2)
         w->setWindowTitle(caption);
 }
 
-void frmFiles::closeBrowsingWindows() {
-    if (m_port)
-        m_port->closeForShutdown();
-    if (m_fileList)
-        m_fileList->close();
-    if (m_id3)
-        m_id3->close();
+void MainWindow::closeBrowsingWindows() {
+    if (m_exportMedia)
+        m_exportMedia->closeForShutdown();
+    if (m_fileBrowser)
+        m_fileBrowser->close();
+    if (m_tagWindow)
+        m_tagWindow->close();
     closePlayer(1);
     closePlayer(2);
 }
 
-void frmFiles::restoreMainWindow() {
+void MainWindow::restoreMainWindow() {
     if (isMinimized() || isMaximized())
         showNormal();
 }
@@ -858,31 +862,31 @@ void frmFiles::restoreMainWindow() {
 // ---------------------------------------------------------------------------
 // Window commands
 
-frmNowplaying* frmFiles::nowPlayingWindow() const {
+NowPlayingWindow* MainWindow::nowPlayingWindow() const {
     return m_nowPlaying && m_nowPlaying->isVisible() ? m_nowPlaying.data() : nullptr;
 }
 
-frmID3* frmFiles::tagWindow() const {
-    return m_id3 && m_id3->isVisible() ? m_id3.data() : nullptr;
+TagWindow* MainWindow::tagWindow() const {
+    return m_tagWindow && m_tagWindow->isVisible() ? m_tagWindow.data() : nullptr;
 }
 
-void frmFiles::btnNowPlaying_Click() {
+void MainWindow::toggleNowPlaying() {
     if (m_nowPlaying) {
         m_nowPlaying->close();
         return;
     }
-    auto* now = new frmNowplaying(m_state, *this);
+    auto* now = new NowPlayingWindow(m_state, *this);
     m_nowPlaying = now;
-    connect(now, &frmNowplaying::unloaded, this, [this, now] {
+    connect(now, &NowPlayingWindow::unloaded, this, [this, now] {
         if (m_nowPlaying == now)
             m_nowPlaying = nullptr;
     });
-    now->Form_Load();
+    now->load();
     now->show();
-    now->NowPlaying();
+    now->refresh();
 }
 
-void frmFiles::ShowID3Info(const QString& path) {
+void MainWindow::showTagWindow(const QString& path) {
     // An MP3 file opens the window, tag or not; any other file only when it
     // has a tag.
     const Tags::SongTags tags = Tags::readSongTags(path);
@@ -890,74 +894,74 @@ void frmFiles::ShowID3Info(const QString& path) {
         message(QStringLiteral("This is not an MP3 file!"));
         return;
     }
-    if (!m_id3) {
-        auto* window = new frmID3(m_state);
-        m_id3 = window;
-        connect(window, &frmID3::unloaded, this, [this, window] {
-            if (m_id3 == window)
-                m_id3 = nullptr;
+    if (!m_tagWindow) {
+        auto* window = new TagWindow(m_state);
+        m_tagWindow = window;
+        connect(window, &TagWindow::unloaded, this, [this, window] {
+            if (m_tagWindow == window)
+                m_tagWindow = nullptr;
         });
-        window->Form_Load();
+        window->load();
     }
-    m_id3->show(path, tags);
+    m_tagWindow->show(path, tags);
 }
 
-void frmFiles::mnuID3_Click() {
+void MainWindow::showSelectedTag() {
     for (int i = 0; i < m_model.count(); ++i) {
         if (isSelected(i)) {
-            ShowID3Info(m_model.text(i));
+            showTagWindow(m_model.text(i));
             return;
         }
     }
 }
 
-QRectF frmFiles::mainWindowTwips() const {
+QRectF MainWindow::mainWindowTwips() const {
     return QRectF(leftTwips(), topTwips(), WindowGeometry::outerWidth(this), outerHeightTwips());
 }
-frmFileList* frmFiles::fileBrowser() const {
-    return m_fileList && m_fileList->isVisible() ? m_fileList.data() : nullptr;
+FileBrowserWindow* MainWindow::fileBrowser() const {
+    return m_fileBrowser && m_fileBrowser->isVisible() ? m_fileBrowser.data() : nullptr;
 }
 
-frmPort* frmFiles::exportMediaWindow() const {
-    return m_port && m_port->isVisible() ? m_port.data() : nullptr;
+ExportMediaWindow* MainWindow::exportMediaWindow() const {
+    return m_exportMedia && m_exportMedia->isVisible() ? m_exportMedia.data() : nullptr;
 }
 
-void frmFiles::cmdView_Click() {
-    if (m_fileList) {
-        m_fileList->close();
+void MainWindow::toggleFileBrowser() {
+    if (m_fileBrowser) {
+        m_fileBrowser->close();
         return;
     }
-    auto* browser = new frmFileList(m_state, m_platform, *this);
-    m_fileList = browser;
-    connect(browser, &frmFileList::unloaded, this, [this, browser] {
-        if (m_fileList == browser)
-            m_fileList = nullptr;
+    auto* browser = new FileBrowserWindow(m_state, m_platform, *this);
+    m_fileBrowser = browser;
+    connect(browser, &FileBrowserWindow::unloaded, this, [this, browser] {
+        if (m_fileBrowser == browser)
+            m_fileBrowser = nullptr;
     });
     // Showing runs the window's load; it runs once more after.
     browser->show();
-    browser->Form_Load();
+    browser->load();
 }
 
-void frmFiles::cmdDevice_Click() {
-    if (m_port) {
-        m_port->close();
+void MainWindow::toggleExportMedia() {
+    if (m_exportMedia) {
+        m_exportMedia->close();
         return;
     }
-    auto* port = new frmPort(m_state, m_platform, *this);
-    m_port = port;
-    connect(port, &frmPort::unloaded, this, [this, port] {
-        if (m_port == port)
-            m_port = nullptr;
+    auto* port = new ExportMediaWindow(m_state, m_platform, *this);
+    m_exportMedia = port;
+    connect(port, &ExportMediaWindow::unloaded, this, [this, port] {
+        if (m_exportMedia == port)
+            m_exportMedia = nullptr;
     });
     port->show();
 }
 
-void frmFiles::mnuweb_Click() {
+void MainWindow::openWebSite() {
     if (!m_platform.shell.open(Version::webSite()))
         message(QStringLiteral("Could not launch web browser."), MsgIcon::Exclamation);
 }
 
-void frmFiles::mnuupdates_Click() {
+void MainWindow::checkForUpdates() {
     if (!m_platform.shell.open(Version::updateAddress()))
         message(QStringLiteral("Error launching web update."), MsgIcon::Exclamation);
 }
@@ -965,41 +969,41 @@ void frmFiles::mnuupdates_Click() {
 // ---------------------------------------------------------------------------
 // Geometry and the resize rule
 
-bool frmFiles::isNormalState() const {
+bool MainWindow::isNormalState() const {
     return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
 }
 
-double frmFiles::outerHeightTwips() const {
+double MainWindow::outerHeightTwips() const {
     return WindowGeometry::outerHeight(this);
 }
-double frmFiles::leftTwips() const {
+double MainWindow::leftTwips() const {
     return WindowGeometry::left(this);
 }
-double frmFiles::topTwips() const {
+double MainWindow::topTwips() const {
     return WindowGeometry::top(this);
 }
 
 // The start-up and the settings place the window: each measure lands on the
 // screen, wherever the settings file says.
-void frmFiles::setOuterHeightTwips(double twips) {
+void MainWindow::setOuterHeightTwips(double twips) {
     WindowGeometry::place(this, {.height = twips});
 }
-void frmFiles::setLeftTwips(double twips) {
+void MainWindow::setLeftTwips(double twips) {
     WindowGeometry::place(this, {.left = twips});
 }
-void frmFiles::setTopTwips(double twips) {
+void MainWindow::setTopTwips(double twips) {
     WindowGeometry::place(this, {.top = twips});
 }
 
-int frmFiles::loopValue() const {
+int MainWindow::loopValue() const {
     return m_state.loop;
 }
 
-void frmFiles::setLoopValue(int value) {
+void MainWindow::setLoopValue(int value) {
     m_playback->setLoop(value);
 }
 
-void frmFiles::Form_Resize() {
+void MainWindow::layOutControls() {
     if (!isNormalState())
         return;
     WindowGeometry::holdWidth(this, kOuterWidth, kMinOuterHeight);
@@ -1007,10 +1011,10 @@ void frmFiles::Form_Resize() {
     // The list leaves room for the whole bottom row under it (the design's
     // 30 pixels were a row and a pixel short of it, clipping the row).
     const int innerHeight = centralWidget()->height();
-    playlist->resize(playlist->width(),
-                     std::max(0, innerHeight - playlist->y() - btnMoveup->height()));
-    const int y = playlist->y() + playlist->height();
-    for (QPushButton* b :
-         {btnMoveup, btnMovedown, btnNowPlaying, btnDelete, btnClear, cmdView, cmdDevice})
+    playlistView->resize(playlistView->width(),
+                         std::max(0, innerHeight - playlistView->y() - moveUpButton->height()));
+    const int y = playlistView->y() + playlistView->height();
+    for (QPushButton* b : {moveUpButton, moveDownButton, nowPlayingButton, removeButton,
+                           removeAllButton, fileBrowserButton, exportMediaButton})
         b->move(b->x(), y);
 }

@@ -16,27 +16,27 @@ public:
     virtual ~NowPlayingHost() = default;
     virtual bool isPlayer1Open() const = 0;
     virtual bool isPlayer2Open() const = 0;
-    virtual void ShowID3Info(const QString& path) = 0;
+    virtual void showTagWindow(const QString& path) = 0;
     virtual QRectF mainWindowTwips() const = 0;
 };
 
 // "Jukora - Now Playing": one line for each player, refreshed every five
 // seconds.
-class frmNowplaying : public QWidget {
+class NowPlayingWindow : public QWidget {
     Q_OBJECT
 public:
-    frmNowplaying(AppState& state, NowPlayingHost& host, QWidget* parent = nullptr);
+    NowPlayingWindow(AppState& state, NowPlayingHost& host, QWidget* parent = nullptr);
 
-    void Form_Load();
-    void NowPlaying();
+    void load();
+    void refresh();
 
-    QLabel* Label4;
-    QLabel* Label1;
-    QLineEdit* txtPlayer;
-    QLineEdit* txtMixer;
-    QPushButton* cmdID3player;
-    QPushButton* cmdID3mixer;
-    QTimer Timer1;
+    QLabel* player1Label;
+    QLabel* player2Label;
+    QLineEdit* player1Edit;
+    QLineEdit* player2Edit;
+    QPushButton* player1TagButton;
+    QPushButton* player2TagButton;
+    QTimer refreshTimer;
 
 signals:
     void unloaded();
@@ -45,9 +45,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Resize();
-    void cmdID3player_Click();
-    void cmdID3mixer_Click();
+    void layOutControls();
+    void showPlayer1Tag();
+    void showPlayer2Tag();
 
     AppState& m_state;
     NowPlayingHost& m_host;

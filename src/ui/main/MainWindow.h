@@ -1,15 +1,15 @@
 #pragma once
 
 #include "core/AppState.h"
-#include "ui/browser/FileBrowserHost.h"
-#include "ui/export/ExportMediaHost.h"
-#include "core/system/Dialogs.h"
-#include "engine/MediaEngine.h"
 #include "core/playback/PlaybackController.h"
-#include "ui/player/PlayerWindow.h"
-#include "ui/player/frmNowplaying.h"
 #include "core/playlist/PlaylistFiles.h"
 #include "core/playlist/PlaylistModel.h"
+#include "core/system/Dialogs.h"
+#include "engine/MediaEngine.h"
+#include "ui/browser/FileBrowserHost.h"
+#include "ui/export/ExportMediaHost.h"
+#include "ui/player/NowPlayingWindow.h"
+#include "ui/player/PlayerWindow.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -24,28 +24,28 @@ class QListView;
 class QMenu;
 class QMimeData;
 class QPushButton;
-class frmFileList;
-class frmID3;
-class frmPort;
+class FileBrowserWindow;
+class TagWindow;
+class ExportMediaWindow;
 
 // The main window: the playlist with its command buttons, the Loop box and
 // the menus. It owns the playlist and is the first window opened and the
 // last one closed.
-class frmFiles : public QMainWindow,
-                 public PlayerHost,
-                 public PlaybackHost,
-                 public NowPlayingHost,
-                 public FileBrowserHost,
-                 public ExportMediaHost {
+class MainWindow : public QMainWindow,
+                   public PlayerHost,
+                   public PlaybackHost,
+                   public NowPlayingHost,
+                   public FileBrowserHost,
+                   public ExportMediaHost {
     Q_OBJECT
 public:
-    frmFiles(AppState& state, Platform& platform, QWidget* parent = nullptr);
-    ~frmFiles() override;
+    MainWindow(AppState& state, Platform& platform, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Life cycle.
-    void Form_Load();
-    void mnuexit_Click();
-    void mnuReset_Click();
+    void load();
+    void exitProgram();
+    void resetProgram();
     // From now on SIGTERM, SIGINT and SIGHUP, and the session manager's
     // request to save at logout, run the shutdown and then sessionEnded().
     void watchSessionEnd();
@@ -56,10 +56,10 @@ signals:
     void sessionEnded();
 
 public:
-    // Settings: the keys, the autosaved playlist, then the command-line file
+    // Settings: the keys, the autosaved playlistView, then the command-line file
     // and the Now Playing window.
-    void LoadSettings();
-    // Writes the keys and the autosaved playlist, each whatever became of
+    void readSettings();
+    // Writes the keys and the autosaved playlistView, each whatever became of
     // the other; shows "Cannot Save Data" when either failed.
     struct SaveResult {
         bool keysWritten = false;
@@ -67,66 +67,65 @@ public:
         // What reading the autosave back gives, once written.
         QStringList readBack;
     };
-    SaveResult SaveSettings();
+    SaveResult writeSettings();
 
     // Playlist files: the autosave's PLS procedures, and any format of the
     // table. The writers return false when the file could not be written.
-    void ImportPLS(const QString& tempfile);
+    void importPls(const QString& path);
     // A format that is written in steps (the web page) shows how far it has
     // come, and can be cancelled.
     enum class Exported { Written, Failed, Cancelled };
-    Exported ExportPlaylist(const PlaylistFiles::Format& format, const QString& tempfile,
-                            bool Relative, bool AddSequence);
+    Exported ExportPlaylist(const PlaylistFiles::Format& format, const QString& path, bool relative,
+                            bool addSequence);
     // With readBack, the full-path form, and what reading it back gives.
-    bool ExportPLS(const QString& tempfile, bool Relative = false, bool AddSequence = false,
-                   QStringList* readBack = nullptr);
+    bool writePls(const QString& path, bool relative = false, bool addSequence = false,
+                  QStringList* readBack = nullptr);
 
     // Open, Export Playlist, files dropped on the list, the command line.
-    void mnuimport_Click();
-    void mnusave_Click();
-    void playlist_OLEDragDrop(const QMimeData* data);
-    void OpenCommandLineFile();
+    void openPlaylistOrSong();
+    void exportPlaylist();
+    void dropOnPlaylist(const QMimeData* data);
+    void openCommandLineFiles();
     // The files of a later launch of the program (none: it only asks for
     // this window), taken as the command line's and played, with this
     // window raised.
     void openLaunchFiles(const QStringList& files);
 
     // Editing commands.
-    void btnDelete_Click();
-    void btnClear_Click();
-    void btnMoveup_Click();
-    void btnMovedown_Click();
-    void btnSort_Click();
-    void cmdShuffle_Click();
+    void removeSelected();
+    void removeAll();
+    void moveUp();
+    void moveDown();
+    void sortAToZ();
+    void shuffle();
 
     // The playlist control.
-    void playlist_Click();
+    void takeFocusedAsCurrent();
     bool isSelected(int pos) const;
     void setSelected(int pos, bool selected);
     int focusedPosition() const;
     void setFocusedPosition(int pos);
 
     // Playback commands and the next-song rule.
-    void btnPlay_Click();
-    void btnPlaysong_Click();
-    void btnPlay2_Click();
-    void btnStop_Click();
-    void remote();
+    void playList();
+    void playSong();
+    void play2Song();
+    void stopAll();
     PlaybackController& playback() { return *m_playback; }
 
     // The player windows, while they are open (null otherwise).
-    player* player1() const;
-    player2* player2Window() const;
+    Player1Window* player1() const;
+    Player2Window* player2Window() const;
 
     // Window commands.
-    void btnNowPlaying_Click();
-    void cmdView_Click();
-    void cmdDevice_Click();
-    void mnuweb_Click();
-    void mnuupdates_Click();
+    void toggleNowPlaying();
+    void toggleFileBrowser();
+    void toggleExportMedia();
+    void openWebSite();
+    void checkForUpdates();
 
     // The resize rule.
-    void Form_Resize();
+    void layOutControls();
 
     // The window's state and its geometry in twips (the whole window).
     bool isNormalState() const;
@@ -146,55 +145,55 @@ public:
     AppState& state() { return m_state; }
     Platform& platform() { return m_platform; }
     // The sorted copy that the last "A - Z" made.
-    const QStringList& sortList() const { return SortList; }
+    const QStringList& sortList() const { return m_sortList; }
 
     // Controls, named as in the design.
-    QPushButton* btnPlay;
-    QPushButton* btnPlaysong;
-    QPushButton* btnPlay2;
-    QPushButton* btnStop;
-    QPushButton* btnSort;
-    QPushButton* cmdShuffle;
-    QCheckBox* chkLoop;
-    QLabel* lblLoop;
-    QLabel* Picture1;
-    QListView* playlist;
-    QPushButton* btnMoveup;
-    QPushButton* btnMovedown;
-    QPushButton* btnDelete;
-    QPushButton* btnClear;
-    QPushButton* cmdDevice;
-    QPushButton* btnNowPlaying;
-    QPushButton* cmdView;
+    QPushButton* playListButton;
+    QPushButton* playSongButton;
+    QPushButton* play2SongButton;
+    QPushButton* stopAllButton;
+    QPushButton* sortButton;
+    QPushButton* shuffleButton;
+    QCheckBox* loopBox;
+    QLabel* loopLabel;
+    QLabel* banner;
+    QListView* playlistView;
+    QPushButton* moveUpButton;
+    QPushButton* moveDownButton;
+    QPushButton* removeButton;
+    QPushButton* removeAllButton;
+    QPushButton* exportMediaButton;
+    QPushButton* nowPlayingButton;
+    QPushButton* fileBrowserButton;
 
-    QMenu* mnuFile;
-    QMenu* mnuPlaylist;
-    QMenu* mnucontrol;
-    QMenu* mnuhelpmenu;
-    QAction* mnuimport;
-    QAction* mnusave;
-    QAction* mnuReset;
-    QAction* mnuexit;
-    QAction* mnuplay;
-    QAction* mnuplaysong;
-    QAction* mnumixsong;
-    QAction* mnudelsel;
-    QAction* mnuremall;
-    QAction* mnuID3;
-    QAction* mnuplay2;
-    QAction* mnuplaysong2;
-    QAction* mnustop;
-    QAction* mnuversion;
-    QAction* mnuweb;
-    QAction* mnuupdates;
+    QMenu* fileMenu;
+    QMenu* playlistMenu;
+    QMenu* controlsMenu;
+    QMenu* aboutMenu;
+    QAction* openAction;
+    QAction* exportPlaylistAction;
+    QAction* resetAction;
+    QAction* exitAction;
+    QAction* playListFromSelectedAction;
+    QAction* playSelectedSongAction;
+    QAction* play2SelectedSongAction;
+    QAction* removeSelectedAction;
+    QAction* removeAllAction;
+    QAction* tagAction;
+    QAction* playListAction;
+    QAction* playSongAction;
+    QAction* stopAllAction;
+    QAction* versionAction;
+    QAction* webSiteAction;
+    QAction* updatesAction;
 
     // The tag window for a file (an MP3 file; others get a message).
-    void ShowID3Info(const QString& path) override;
-    void mnuID3_Click();
-    frmID3* tagWindow() const;
-    frmFileList* fileBrowser() const;
-    frmPort* exportMediaWindow() const;
-    frmNowplaying* nowPlayingWindow() const;
+    void showTagWindow(const QString& path) override;
+    void showSelectedTag();
+    TagWindow* tagWindow() const;
+    FileBrowserWindow* fileBrowser() const;
+    ExportMediaWindow* exportMediaWindow() const;
+    NowPlayingWindow* nowPlayingWindow() const;
 
     // What the other windows see of this one.
     bool isMainWindowVisible() const override { return isVisible(); }
@@ -210,7 +209,7 @@ public:
     void closePlayer(int player) override;
     void setPlayerCaption(int player, const QString& caption) override;
     void restoreMainWindow() override;
-    void saveSettings() override { SaveSettings(); }
+    void saveSettings() override { writeSettings(); }
     void message(const QString& text) override { message(text, MsgIcon::None); }
 
 protected:
@@ -218,7 +217,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Form_Unload();
+    void shutDown();
     // Replaces the playlist with the files and plays it from the top;
     // minimized as at a start with files, otherwise in the normal state.
     void openFiles(const QStringList& files, bool minimized);
@@ -239,18 +238,18 @@ private:
     AppState& m_state;
     Platform& m_platform;
     PlaylistModel m_model;
-    QStringList SortList;
+    QStringList m_sortList;
     std::mt19937 m_rng;
     bool m_loaded = false;
     // A saved playlist that could not be read nor moved aside.
     QString m_keepAutosave;
     bool m_unloaded = false;
-    QPointer<player> m_player;
-    QPointer<frmNowplaying> m_nowPlaying;
-    QPointer<frmID3> m_id3;
-    QPointer<frmFileList> m_fileList;
-    QPointer<frmPort> m_port;
-    QPointer<player2> m_player2;
+    QPointer<Player1Window> m_player;
+    QPointer<NowPlayingWindow> m_nowPlaying;
+    QPointer<TagWindow> m_tagWindow;
+    QPointer<FileBrowserWindow> m_fileBrowser;
+    QPointer<ExportMediaWindow> m_exportMedia;
+    QPointer<Player2Window> m_player2;
     // The players' decoders outlive their windows.
     MediaEngine m_engine1;
     MediaEngine m_engine2;

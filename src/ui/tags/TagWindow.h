@@ -10,23 +10,23 @@ struct SongTags;
 }
 
 // "MP3 ID3 Information": the tags of one file, shown, never written.
-class frmID3 : public QWidget {
+class TagWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit frmID3(AppState& state, QWidget* parent = nullptr);
+    explicit TagWindow(AppState& state, QWidget* parent = nullptr);
 
-    void Form_Load();
+    void load();
     // Fills the boxes from the file's tags.
     void show(const QString& path, const Tags::SongTags& tags);
     using QWidget::show;
 
-    QLineEdit* txtFile;
-    QLineEdit* txtTitle;
-    QLineEdit* txtArtist;
-    QLineEdit* txtAlbum;
-    QLineEdit* txtGenre;
-    QLineEdit* txtYear;
-    QLineEdit* txtComment;
+    QLineEdit* fileEdit;
+    QLineEdit* titleEdit;
+    QLineEdit* artistEdit;
+    QLineEdit* albumEdit;
+    QLineEdit* genreEdit;
+    QLineEdit* yearEdit;
+    QLineEdit* commentEdit;
 
 signals:
     void unloaded();
