@@ -194,7 +194,7 @@ void BM_PlayingCost(benchmark::State& s) {
     QStringList many = samplePaths(32766);
     many.prepend(file);
     p.w.playlistModel().append(many);
-    p.w.setFocusedPosition(0);
+    p.w.commands().setFocusedPosition(0);
     for (auto _ : s) {
         s.counters["resident_no_player_MiB"] = double(residentKiB()) / 1024.0;
         p.w.playSong();
@@ -225,9 +225,9 @@ void BM_NowPlayingRefresh(benchmark::State& s) {
     Program p;
     p.w.playlistModel().append(QStringList(
         {tones.tone(QStringLiteral("a.mp3"), 2.0), tones.tone(QStringLiteral("b.mp3"), 2.0)}));
-    p.w.setFocusedPosition(0);
+    p.w.commands().setFocusedPosition(0);
     p.w.playSong();
-    p.w.setFocusedPosition(1);
+    p.w.commands().setFocusedPosition(1);
     p.w.play2Song();
     p.w.toggleNowPlaying();
     NowPlayingWindow* now = p.w.nowPlayingWindow();
@@ -247,7 +247,7 @@ void BM_MemoryOverSongChanges(benchmark::State& s) {
     for (auto _ : s) {
         Program p;
         p.w.playlistModel().append(files);
-        p.w.setLoopValue(1);
+        p.w.playback().setLoop(1);
         int changes = 0;
         long at100 = 0;
         QObject::connect(&p.w.playback().engine(1), &MediaControl::PlayStateChange, [&](int st) {

@@ -118,7 +118,7 @@ void BM_ImportPLS(benchmark::State& s) {
             QCoreApplication::processEvents();
         },
         [&] {
-            f.w->importPls(file);
+            f.w->addToPlaylist({file});
             QCoreApplication::processEvents();
         },
         plainSort);
@@ -133,9 +133,12 @@ void BM_ExportPLS(benchmark::State& s) {
     const QString file = f.env.path("out.pls"), plain = f.env.path("plain.pls");
     const QByteArray bytes = PlsFormat::render(paths(), false, false);
     against(
-        s, "x_write", [] {}, [&] { f.w->writePls(file, false, false); },
+        s, "x_write", [] {},
+        [&] { PlsFormat::write(file, f.w->playlistModel().entries(), false, false); },
         [&] { plainWrite(plain, bytes); });
-    s.counters["x_sort"] = seconds([&] { f.w->writePls(file, false, false); }) / seconds(plainSort);
+    s.counters["x_sort"] =
+        seconds([&] { PlsFormat::write(file, f.w->playlistModel().entries(), false, false); }) /
+        seconds(plainSort);
     if (QFile(file).size() != bytes.size())
         s.SkipWithError("export wrote something else");
 }
@@ -202,7 +205,7 @@ void BM_RemoveEverySecond(benchmark::State& s) {
 
 // Start-up as a whole process: the benchmark runs itself as a child that
 // makes its QApplication, shows either an empty main window or MainWindow with
-// the full autosaved playlistView, reports its resident memory and ends.
+// the full autosaved playlist, reports its resident memory and ends.
 int startupChild(int argc, char** argv, const QString& mode, const QString& folder) {
     QApplication app(argc, argv);
     AppPaths::setProgramFolderOverride(folder);
@@ -242,7 +245,7 @@ double startChild(const QString& mode, const QString& folder, long& rss) {
     return child.waitForFinished(30000) && child.exitCode() == 0 && rss > 0 ? t : 0;
 }
 
-// The main window with the full autosaved playlistView, each start followed by
+// The main window with the full autosaved playlist, each start followed by
 // one of the main window without an autosave and one of an empty Qt main
 // window: "x_empty" is the full start over the empty window's, "x_window"
 // over the main window's without a list.

@@ -52,7 +52,7 @@ QWidget* open(App& a, const QString& name) {
         static Tones tones;
         w->playlistModel().clear();
         w->playlistModel().append(QStringList{tones.tone("cue.wav", 0.5)});
-        w->setFocusedPosition(0);
+        w->commands().setFocusedPosition(0);
         w->play2Song();
         return w->player2Window();
     }

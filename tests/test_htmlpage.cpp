@@ -1,4 +1,4 @@
-// The web page of the playlistView, line for line, over files written here: the
+// The web page of the playlist, line for line, over files written here: the
 // three forms, each entry's tag, and texts that must not break the page;
 // written step by step, and cancelled. What a tag gives is the core's
 // (test_id3).

@@ -157,7 +157,7 @@ void TestLaunch::settingsFile() {
 }
 
 void TestLaunch::filesInTheWindow() {
-    // The command line's files replace the saved playlistView, a list read in
+    // The command line's files replace the saved playlist, a list read in
     // its place; the window starts minimized and Player 1 plays the first.
     App p(false);
     writeBytes(p.env.autosaveFile(), "[playlist]\r\nFile1=/saved.mp3\r\n");

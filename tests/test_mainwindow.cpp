@@ -177,7 +177,7 @@ void TestMainWindow::editingByClicksKeysAndButtons() {
     // A - Z drops the selection and keeps the index; Remove All keeps it too.
     QTest::mouseClick(t.w->sortButton, Qt::LeftButton);
     QCOMPARE(t.entries(), names({2, 3, 5}));
-    QCOMPARE(t.w->sortList(), t.entries());
+    QCOMPARE(t.w->commands().sortList(), t.entries());
     QVERIFY(t.selectedRows().isEmpty());
     QCOMPARE(t.state.currentIndex, 1);
     QTest::mouseClick(t.w->removeAllButton, Qt::LeftButton);
@@ -198,7 +198,7 @@ void TestMainWindow::shuffleSavesAndReloads() {
         marks[5] = 1;
         int current = 5;
         std::mt19937 numbers(saved ? 7 : 8);
-        t.w->shuffleNumbers().seed(saved ? 7 : 8);
+        t.w->commands().shuffleNumbers().seed(saved ? 7 : 8);
         PlaylistEdits::shuffle(expected, marks, current, numbers);
         QFile::setPermissions(t.env.autosaveFile(),
                               saved ? QFile::ReadOwner | QFile::WriteOwner : QFile::ReadOwner);
@@ -214,7 +214,7 @@ void TestMainWindow::shuffleSavesAndReloads() {
             if (!saved && marks[size_t(i)])
                 selected << i;
         QCOMPARE(t.selectedRows(), selected);
-        QCOMPARE(t.w->focusedPosition(), saved ? -1 : current);
+        QCOMPARE(t.w->selection().focusedPosition(), saved ? -1 : current);
     }
     // An empty list still saves.
     t.platform.messages.shown.clear();

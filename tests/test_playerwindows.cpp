@@ -63,7 +63,7 @@ void TestPlayerWindows::secondPlayer() {
     // the song halted.
     AppSettings& s = p.state.settings;
     s.player2Width = 7500, s.player2Height = 4500, s.player2Left = 3000, s.player2Top = 1500;
-    p.w->setFocusedPosition(0);
+    p.w->commands().setFocusedPosition(0);
     QTest::mouseClick(p.w->play2SongButton, Qt::LeftButton);
     Player2Window* p2 = p.w->player2Window();
     QVERIFY(p2->mediaPlayer->engine().playState() != MediaControl::Playing);
@@ -88,7 +88,7 @@ void TestPlayerWindows::loopAndVolumeKept() {
     p.w->playlistModel().append(tones.tone("v.wav", 3.0));
     p.w->loopBox->click();
     QCOMPARE(p.state.loop.get(), 1);
-    p.w->setFocusedPosition(0);
+    p.w->commands().setFocusedPosition(0);
     p.w->playSong();
     p.w->play2Song();
     auto* slider1 = p.w->player1()->findChild<QSlider*>(QStringLiteral("volumeSlider"));

@@ -50,8 +50,8 @@ void TestTagWindows::tagWindowFromPlaylistMenu() {
     p.w->tagAction->trigger(); // nothing selected: nothing happens
     QVERIFY(!p.w->tagWindow());
     // The first selected entry's tag, each field in its box.
-    p.w->setSelected(2, true);
-    p.w->setSelected(1, true);
+    p.w->selection().setSelected(2, true);
+    p.w->selection().setSelected(1, true);
     p.w->tagAction->trigger();
     TagWindow* t = p.w->tagWindow();
     QCOMPARE(boxes(t), QStringList({song, "Song", "Band", "Album", " Metal", "1999", "Comment"}));
@@ -85,9 +85,9 @@ void TestTagWindows::nowPlaying() {
     writeBytes(song, tagged("Intro"));
     writeBytes(untitled, tagged(""));
     p.w->playlistModel().append(QStringList({song, untitled}));
-    p.w->setFocusedPosition(0);
+    p.w->commands().setFocusedPosition(0);
     p.w->playSong();
-    p.w->setFocusedPosition(1);
+    p.w->commands().setFocusedPosition(1);
     p.w->play2Song();
     QCOMPARE(lines(), QStringList({"Intro", "b.mp3"}));
     // The ID3 button of Player 2 opens the tag window for its file.

@@ -8,6 +8,7 @@
 #include "core/system/AppPaths.h"
 #include "ui/browser/FileBrowserWindow.h"
 #include "ui/common/QtDialogs.h"
+#include "ui/common/WindowGeometry.h"
 #include "ui/export/ExportMediaWindow.h"
 #include "ui/main/MainWindow.h"
 #include "ui/player/NowPlayingWindow.h"
@@ -130,9 +131,9 @@ int main(int argc, char* argv[]) {
     AppState state;
     MainWindow main(state, platform);
     main.load();
-    main.setOuterHeightTwips(4800);
+    WindowGeometry::place(&main, {.height = 4800});
     main.show();
-    main.setSelected(3, true);
+    main.selection().setSelected(3, true);
     settle(800);
     bool ok = save(&main, out + QStringLiteral("/main-window.png"));
 
@@ -156,9 +157,9 @@ int main(int argc, char* argv[]) {
     state.settings.exportFileFolder = stick;
 
     main.playlistModel().replaceAll({video, tone});
-    main.setFocusedPosition(0);
+    main.commands().setFocusedPosition(0);
     main.playSong();
-    main.setFocusedPosition(1);
+    main.commands().setFocusedPosition(1);
     main.play2Song();
     settle(1500);
     ok = save(main.player1(), out + QStringLiteral("/player1.png")) && ok;

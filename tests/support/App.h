@@ -51,7 +51,7 @@ struct App {
     QList<int> selectedRows() const {
         QList<int> rows;
         for (int i = 0; i < w->playlistModel().count(); ++i)
-            if (w->isSelected(i))
+            if (w->selection().isSelected(i))
                 rows << i;
         return rows;
     }

@@ -51,7 +51,7 @@ template <typename Window> QString lists(const Window* w) {
     return dir == files ? dir : dir + QStringLiteral(" | ") + files;
 }
 
-// The main window as the browsing windows see it: a playlistView, and what they
+// The main window as the browsing windows see it: a playlist, and what they
 // asked of it.
 class BrowsingHost : public FileBrowserHost, public ExportMediaHost {
 public:

@@ -104,7 +104,7 @@ public:
     }
 };
 
-// The rules over a playlistView, its selection and two fake players, with the
+// The rules over a playlist, its selection and two fake players, with the
 // list's click notification wired as the main window wires it.
 struct FakePlayback {
     PlaylistModel model;

@@ -68,7 +68,7 @@ public:
         return m_started.back().get();
     }
 
-    // The autosaved playlistView, wherever in the session the program keeps it.
+    // The autosaved playlist, wherever in the session the program keeps it.
     QStringList saved() const {
         QDirIterator it(m_dir.path(), {QStringLiteral("jukora.pls")}, QDir::Files,
                         QDirIterator::Subdirectories);

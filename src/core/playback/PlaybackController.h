@@ -34,7 +34,7 @@ public:
 
 // Plays the playlist: Play List, Play Song, Play2 Song and Stop All, the
 // players' loading, the next-song rule and what happens when a
-// file cannot be played. It works on the playlistView, its selection, the
+// file cannot be played. It works on the playlist, its selection, the
 // program-wide state and the two players' engines.
 //
 // The file queued in Player 1's engine after the current one is derived from

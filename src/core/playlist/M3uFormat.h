@@ -11,7 +11,7 @@
 // with the title and the path line, every line ending in CR LF.
 namespace M3uFormat {
 
-// The largest file that render() makes of a playlistView, and so the largest
+// The largest file that render() makes of a playlist, and so the largest
 // read: as many entries as a playlist holds, each as long as an entry may
 // be (in UTF-8), with its title (a part of it) on its "#EXTINF:0," line and
 // its path on a line of its own, where a relative entry follows the current

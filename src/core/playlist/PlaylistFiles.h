@@ -13,7 +13,7 @@ struct Progress;
 // ending picks the format: for Open, Export Playlist, dropped files, the File
 // Browser, the command line and the playlist beside a device copy. Endings
 // are compared exactly and case-sensitively, without a dot: "x.PLS" is no
-// playlistView, "xpls" is one.
+// playlist, "xpls" is one.
 namespace PlaylistFiles {
 
 struct Format {
@@ -61,7 +61,7 @@ QString saveFilter();
 // first is, that one too. Nothing else is removed.
 QString removeQuotes(QString name);
 
-// What opening, dropping or adding names appends to the playlistView, in their
+// What opening, dropping or adding names appends to the playlist, in their
 // order: the entries of a PLS or M3U file (none when it is missing,
 // unreadable or no regular file), any other name itself as one entry (as its
 // file:// address when it holds a control character; left out when it is

@@ -4,6 +4,9 @@
 
 #include <QItemSelectionModel>
 
+#include <algorithm>
+#include <vector>
+
 // The playlist's selection flags and focused position, by position. Selecting
 // an entry also makes it the focused one, as a click does.
 class PlaylistSelection {
@@ -33,6 +36,31 @@ public:
             m_selection.setCurrentIndex(m_model.index(pos), QItemSelectionModel::NoUpdate);
     }
     QItemSelectionModel& model() const { return m_selection; }
+
+    // The selection flags of every entry, and the selection made from them.
+    std::vector<char> marks() const {
+        std::vector<char> out(size_t(m_model.count()), 0);
+        for (const QItemSelectionRange& r : m_selection.selection()) {
+            for (int row = std::max(0, r.top()); row <= r.bottom() && row < m_model.count(); ++row)
+                out[size_t(row)] = 1;
+        }
+        return out;
+    }
+    void select(const std::vector<char>& marks) {
+        QItemSelection sel;
+        const int n = std::min<int>(int(marks.size()), m_model.count());
+        int start = -1;
+        for (int i = 0; i <= n; ++i) {
+            const bool on = i < n && marks[size_t(i)];
+            if (on && start < 0)
+                start = i;
+            if (!on && start >= 0) {
+                sel.append(QItemSelectionRange(m_model.index(start), m_model.index(i - 1)));
+                start = -1;
+            }
+        }
+        m_selection.select(sel, QItemSelectionModel::ClearAndSelect);
+    }
 
 private:
     const PlaylistModel& m_model;

@@ -11,7 +11,7 @@
 // Title line, every line ending in CR LF.
 namespace PlsFormat {
 
-// The largest file that render() makes of a playlistView, and so the largest
+// The largest file that render() makes of a playlist, and so the largest
 // read: as many entries as a playlist holds, each as long as an entry may
 // be (in UTF-8), on its "FileNNNNN=" line, and its title (a part of it) on
 // its "TitleNNNNN=" line; the lines before and after them.

@@ -47,6 +47,9 @@ public:
     static QColor doneColour() { return QColor(192, 192, 192); }
     QColor fileListColour() const;
 
+    // The folder name box's text until a name is typed into it.
+    static QString newFolderName() { return QStringLiteral("New Folder Name"); }
+
     // Closes the window as the program ends: a copy that runs stops at
     // once, without a message, and the window's values go to the settings
     // now, before they are saved.

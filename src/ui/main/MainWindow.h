@@ -2,8 +2,10 @@
 
 #include "core/AppState.h"
 #include "core/playback/PlaybackController.h"
+#include "core/playlist/PlaylistCommands.h"
 #include "core/playlist/PlaylistFiles.h"
 #include "core/playlist/PlaylistModel.h"
+#include "core/settings/SettingsStore.h"
 #include "core/system/Dialogs.h"
 #include "engine/MediaEngine.h"
 #include "ui/browser/FileBrowserHost.h"
@@ -56,36 +58,22 @@ signals:
     void sessionEnded();
 
 public:
-    // Settings: the keys, the autosaved playlistView, then the command-line file
+    // Settings: the keys, the autosaved playlist, then the command-line file
     // and the Now Playing window.
     void readSettings();
-    // Writes the keys and the autosaved playlistView, each whatever became of
+    // Writes the keys and the autosaved playlist, each whatever became of
     // the other; shows "Cannot Save Data" when either failed.
-    struct SaveResult {
-        bool keysWritten = false;
-        bool playlistWritten = false;
-        // What reading the autosave back gives, once written.
-        QStringList readBack;
-    };
-    SaveResult writeSettings();
-
-    // Playlist files: the autosave's PLS procedures, and any format of the
-    // table. The writers return false when the file could not be written.
-    void importPls(const QString& path);
-    // A format that is written in steps (the web page) shows how far it has
-    // come, and can be cancelled.
-    enum class Exported { Written, Failed, Cancelled };
-    Exported ExportPlaylist(const PlaylistFiles::Format& format, const QString& path, bool relative,
-                            bool addSequence);
-    // With readBack, the full-path form, and what reading it back gives.
-    bool writePls(const QString& path, bool relative = false, bool addSequence = false,
-                  QStringList* readBack = nullptr);
+    SettingsStore::SaveResult writeSettings();
 
     // Open, Export Playlist, files dropped on the list, the command line.
     void openPlaylistOrSong();
     void exportPlaylist();
     void dropOnPlaylist(const QMimeData* data);
     void openCommandLineFiles();
+    // Exports the list to a file of the format its name gives; a format that
+    // is written in steps (the web page) shows how far it has come, and can
+    // be cancelled.
+    PlaylistCommands::Exported writePlaylist(const QString& path, bool relative);
     // The files of a later launch of the program (none: it only asks for
     // this window), taken as the command line's and played, with this
     // window raised.
@@ -99,12 +87,9 @@ public:
     void sortAToZ();
     void shuffle();
 
-    // The playlist control.
-    void takeFocusedAsCurrent();
-    bool isSelected(int pos) const;
-    void setSelected(int pos, bool selected);
-    int focusedPosition() const;
-    void setFocusedPosition(int pos);
+    // The playlist's commands apart from the window, and its selection.
+    PlaylistCommands& commands() { return *m_commands; }
+    PlaylistSelection selection() const { return m_commands->selection(); }
 
     // Playback commands and the next-song rule.
     void playList();
@@ -132,20 +117,11 @@ public:
     double outerHeightTwips() const;
     double leftTwips() const;
     double topTwips() const;
-    void setOuterHeightTwips(double twips);
-    void setLeftTwips(double twips);
-    void setTopTwips(double twips);
-
-    int loopValue() const;
-    void setLoopValue(int value);
+    void placeTwips(double outerHeight, double left, double top);
 
     PlaylistModel& playlistModel() { return m_model; }
-    // The random numbers of "Shuffle".
-    std::mt19937& shuffleNumbers() { return m_rng; }
     AppState& state() { return m_state; }
     Platform& platform() { return m_platform; }
-    // The sorted copy that the last "A - Z" made.
-    const QStringList& sortList() const { return m_sortList; }
 
     // Controls, named as in the design.
     QPushButton* playListButton;
@@ -222,27 +198,17 @@ private:
     // minimized as at a start with files, otherwise in the normal state.
     void openFiles(const QStringList& files, bool minimized);
     void raiseMainWindow();
-    // Reads the saved playlist; one that exists but cannot be read is kept
-    // from being saved over, and the user is told where it is.
-    void importAutosave(const QString& path);
     void endSession();
     void buildControls();
     void buildMenus();
     void message(const QString& text, MsgIcon icon);
-    void moveCurrent(int direction);
-    std::vector<char> selectionMarks() const;
-    void applySelection(const std::vector<char>& marks);
     // Closes the other windows in the order of the shutdown.
     void closeBrowsingWindows();
 
     AppState& m_state;
     Platform& m_platform;
     PlaylistModel m_model;
-    QStringList m_sortList;
-    std::mt19937 m_rng;
     bool m_loaded = false;
-    // A saved playlist that could not be read nor moved aside.
-    QString m_keepAutosave;
     bool m_unloaded = false;
     QPointer<Player1Window> m_player;
     QPointer<NowPlayingWindow> m_nowPlaying;
@@ -254,4 +220,6 @@ private:
     MediaEngine m_engine1;
     MediaEngine m_engine2;
     std::unique_ptr<PlaybackController> m_playback;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<PlaylistCommands> m_commands;
 };

@@ -1,0 +1,112 @@
+#include "core/playlist/PlaylistCommands.h"
+
+#include "core/playlist/PlaylistEdits.h"
+#include "core/playlist/PlaylistFiles.h"
+
+PlaylistCommands::PlaylistCommands(AppState& state, PlaylistModel& model,
+                                   QItemSelectionModel& selection, Save save)
+    : m_state(state), m_model(model), m_selection(selection), m_save(std::move(save)),
+      m_rng(std::random_device{}()) {}
+
+void PlaylistCommands::add(const QStringList& names) {
+    m_model.append(
+        PlaylistFiles::entriesFromNames(names, PlaylistModel::MaxEntries - m_model.count()));
+}
+
+bool PlaylistCommands::replace(const QStringList& files) {
+    if (files.isEmpty())
+        return false;
+    m_model.clear();
+    add(files);
+    m_state.currentIndex = 0;
+    return true;
+}
+
+void PlaylistCommands::takeFocusedAsCurrent() {
+    m_state.currentIndex = selection().focusedPosition();
+}
+
+void PlaylistCommands::setFocusedPosition(int pos) {
+    if (!m_model.isEntry(pos))
+        return;
+    selection().setFocusedPosition(pos);
+    // The click notification follows every change of the focused position,
+    // also one to the position it already had.
+    takeFocusedAsCurrent();
+}
+
+bool PlaylistCommands::removeSelected() {
+    const std::vector<char> marks = selection().marks();
+    if (std::find(marks.begin(), marks.end(), 1) == marks.end())
+        return false;
+    m_model.removeMarked(marks);
+    return true;
+}
+
+void PlaylistCommands::removeAll() {
+    m_model.clear();
+}
+
+void PlaylistCommands::moveCurrent(int direction) {
+    const int p = m_state.currentIndex;
+    const int q = PlaylistEdits::moveTarget(m_model.entries(), p, direction);
+    if (q < 0)
+        return;
+    m_model.swapEntries(p, q);
+    selection().setSelected(p, false);
+    selection().setSelected(q, true);
+    // Selecting q made it the focused position; the click notification
+    // moves currentIndex along with the entry.
+    takeFocusedAsCurrent();
+}
+
+void PlaylistCommands::sortAToZ() {
+    m_sortList = PlaylistEdits::sortedAToZ(m_model.entries());
+    m_model.replaceAll(m_sortList);
+}
+
+SettingsStore::SaveResult PlaylistCommands::shuffle() {
+    QStringList entries = m_model.entries();
+    std::vector<char> marks = selection().marks();
+    int current = m_state.currentIndex;
+    PlaylistEdits::shuffle(entries, marks, current, m_rng);
+    // The clicks of the moves leave the index where the last one carried its
+    // entry.
+    m_state.currentIndex = current;
+    if (!entries.isEmpty())
+        m_model.replaceAll(entries);
+    // The list goes to the autosave and is read back from it: what a save
+    // that wrote it whole gives back is the list itself, now without a
+    // selection, and it is not read again. A save that failed brings back
+    // nothing, older keys neither: the list stays as the moves left it.
+    SettingsStore::SaveResult saved = m_save();
+    if (!saved.playlistWritten) {
+        if (!entries.isEmpty()) {
+            selection().select(marks);
+            setFocusedPosition(current);
+        }
+        return saved;
+    }
+    if (saved.readBack.constData() != entries.constData())
+        m_model.replaceAll(saved.readBack);
+    return saved;
+}
+
+PlaylistCommands::Exported PlaylistCommands::exportTo(const QStringList& entries,
+                                                      const QString& path, bool relative,
+                                                      const HtmlPage::Progress& progress) {
+    const PlaylistFiles::Format* format = PlaylistFiles::writableFormat(path);
+    if (!format)
+        return Exported::Unsupported;
+    const bool written = format->writeInSteps
+                             ? format->writeInSteps(path, entries, relative, false, progress)
+                             : format->write(path, entries, relative, false);
+    if (written)
+        return Exported::Written;
+    return progress.cancel && *progress.cancel ? Exported::Cancelled : Exported::Failed;
+}
+
+bool PlaylistCommands::exportTakesSteps(const QString& path) {
+    const PlaylistFiles::Format* format = PlaylistFiles::writableFormat(path);
+    return format && format->writeInSteps;
+}

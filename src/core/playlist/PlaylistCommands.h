@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/AppState.h"
+#include "core/playlist/HtmlPage.h"
+#include "core/playlist/PlaylistSelection.h"
+#include "core/settings/SettingsStore.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <random>
+
+// What the playlist's own commands do to the list, its selection and the
+// current index, apart from any window: adding files, replacing the list with
+// those of a launch, removing, moving, sorting, shuffling, and exporting.
+class PlaylistCommands {
+public:
+    // save writes the settings and the autosaved playlist, as the program's
+    // save does (Shuffle saves).
+    using Save = std::function<SettingsStore::SaveResult()>;
+    PlaylistCommands(AppState& state, PlaylistModel& model, QItemSelectionModel& selection,
+                     Save save);
+
+    PlaylistSelection selection() const { return PlaylistSelection(m_model, m_selection); }
+
+    // Appends files in the given order: a playlist file is read and its
+    // entries appended, any other name is one entry; nothing past the limit.
+    void add(const QStringList& names);
+    // The files of a launch replace the list, to be played from its top;
+    // false when there are none, and the list stays.
+    bool replace(const QStringList& files);
+
+    // The focused entry becomes the current one, as a click on it does.
+    void takeFocusedAsCurrent();
+    // Focuses an entry, and so makes it the current one.
+    void setFocusedPosition(int pos);
+
+    // Removes the selected entries; false when none is selected.
+    bool removeSelected();
+    void removeAll();
+    // Moves the current entry one place up (-1) or down (+1), selected and
+    // still current.
+    void moveCurrent(int direction);
+    void sortAToZ();
+    // The sorted copy the last A - Z made.
+    const QStringList& sortList() const { return m_sortList; }
+    // Mixes the list and saves; the list stays as the moves left it when the
+    // save fails. What the save gave.
+    SettingsStore::SaveResult shuffle();
+    // The random numbers of Shuffle.
+    std::mt19937& shuffleNumbers() { return m_rng; }
+
+    // Writes entries in the format the name's ending gives; safe on any
+    // thread, with progress and a cancel for the formats written in steps.
+    enum class Exported { Written, Failed, Cancelled, Unsupported };
+    static Exported exportTo(const QStringList& entries, const QString& path, bool relative,
+                             const HtmlPage::Progress& progress = {});
+    // Whether the export to this name takes long enough to be shown.
+    static bool exportTakesSteps(const QString& path);
+
+private:
+    AppState& m_state;
+    PlaylistModel& m_model;
+    QItemSelectionModel& m_selection;
+    Save m_save;
+    QStringList m_sortList;
+    std::mt19937 m_rng;
+};
