@@ -8,6 +8,7 @@
 #include "core/playlist/PlsFormat.h"
 #include "core/settings/IniFile.h"
 #include "core/system/AppPaths.h"
+#include "core/system/CommandLine.h"
 #include "desktop/SingleInstance.h"
 
 #include <QDialog>

@@ -3,6 +3,7 @@
 #include "core/system/AppPaths.h"
 #include "core/system/HeapArenas.h"
 #include "desktop/MprisService.h"
+#include "core/system/CommandLine.h"
 #include "desktop/SingleInstance.h"
 #include "ui/common/QtDialogs.h"
 #include "ui/main/MainWindow.h"

@@ -1,9 +1,5 @@
 #include "desktop/SingleInstance.h"
 
-#include "core/playlist/M3uFormat.h"
-#include "core/playlist/PlaylistFiles.h"
-
-#include <QDir>
 #include <QFile>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -11,7 +7,6 @@
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTimer>
-#include <QUrl>
 #include <QtEndian>
 
 #include <algorithm>
@@ -255,23 +250,4 @@ void SingleInstance::drop(Connection* c) {
     gone->socket->disconnect(this);
     gone->socket->abort();
     gone->socket->deleteLater();
-}
-
-QStringList commandLineFiles(const QStringList& arguments, const QString& currentFolder) {
-    QStringList files;
-    files.reserve(arguments.size());
-    for (const QString& argument : arguments) {
-        QString name = PlaylistFiles::removeQuotes(argument);
-        if (name.isEmpty())
-            continue;
-        if (name.startsWith(QLatin1String("file:"))) {
-            const QUrl url(name);
-            if (url.isLocalFile())
-                name = url.toLocalFile();
-        }
-        if (!name.startsWith(u'/') && !M3uFormat::hasScheme(name))
-            name = QDir::cleanPath(QDir(currentFolder).absoluteFilePath(name));
-        files << name;
-    }
-    return files;
 }
