@@ -140,7 +140,7 @@ int main(int argc, char* argv[]) {
     // The other windows work on files that exist.
     const QString album = tmp.path() + QStringLiteral("/Music/Kraftwerk/The Man-Machine");
     const QString video = tmp.path() + QStringLiteral("/Videos/Live at Montreux 1969.avi");
-    writeFile(video, Tones::aviBytes(QColor(24, 96, 120), 150, 10, 160, 120));
+    writeFile(video, Tones::aviBytes(QColor(24, 96, 120).rgb(), 150, 10, 160, 120));
     const QString tone = album + QStringLiteral("/02 - Spacelab.mp3");
     writeFile(tone,
               Tones::wavBytes(20, 440, 8000) +

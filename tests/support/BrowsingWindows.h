@@ -2,6 +2,7 @@
 
 #include "ScriptedPlatform.h"
 #include "TestEnv.h"
+#include "Volumes.h"
 
 #include "core/AppState.h"
 #include "core/files/VolumeList.h"
@@ -26,23 +27,6 @@
 #include <type_traits>
 
 // What the tests of the File Browser and Export Media windows look at.
-
-inline Volume volume(const QString& root, const QString& name = QString(),
-                     const QString& fs = QStringLiteral("ext4"), bool removable = false,
-                     bool ready = true) {
-    return {.root = root, .name = name, .fileSystem = fs, .ready = ready, .removable = removable};
-}
-
-// A removable stick, as the device lists show it.
-inline Volume stickAt(const QString& root, const QString& name = QStringLiteral("STICK"),
-                      bool ready = true) {
-    return volume(root, name, QStringLiteral("vfat"), true, ready);
-}
-
-// Every name in a folder, hidden ones (a copy's temporary file) included.
-inline QStringList filesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-}
 
 // The folder both lists of a browsing window show, or both folders when they
 // differ.

@@ -55,9 +55,9 @@ QByteArray Tones::wavBytes(double seconds, double frequency, int sampleRate) {
     return out;
 }
 
-QByteArray Tones::aviBytes(const QColor& colour, int frames, int fps, int width, int height) {
+QByteArray Tones::aviBytes(quint32 rgb, int frames, int fps, int width, int height) {
     Tones dir;
-    const QString p = dir.video(QStringLiteral("v.avi"), colour, frames, fps, width, height);
+    const QString p = dir.video(QStringLiteral("v.avi"), rgb, frames, fps, width, height);
     QFile f(p);
     return !p.isEmpty() && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
@@ -71,14 +71,14 @@ QString Tones::file(const QString& name, const QByteArray& bytes) {
     return writeFile(p, bytes) ? p : QString();
 }
 
-QString Tones::video(const QString& name, const QColor& colour, int frames, int fps, int width,
-                     int height) {
+QString Tones::video(const QString& name, quint32 rgb, int frames, int fps, int width, int height) {
     const QString p = path(name);
-    const QString source = QStringLiteral("color=c=%1:s=%2x%3:r=%4")
-                               .arg(colour.name(QColor::HexRgb).replace(u'#', QLatin1String("0x")))
-                               .arg(width)
-                               .arg(height)
-                               .arg(fps);
+    const QString source =
+        QStringLiteral("color=c=%1:s=%2x%3:r=%4")
+            .arg(QStringLiteral("0x%1").arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0')))
+            .arg(width)
+            .arg(height)
+            .arg(fps);
     const QStringList options = {
         "-frames:v", QString::number(frames), "-c:v", "rawvideo", "-pix_fmt", "bgr24"};
     return ffmpeg(source, options, p) ? p : QString();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -17,9 +16,10 @@ public:
     // A 16-bit mono tone of the given length; returns its path.
     QString tone(const QString& name, double seconds, double frequency = 440.0,
                  int sampleRate = 44100);
-    // A video of one solid colour, 24-bit BGR frames, no sound; returns its path.
-    QString video(const QString& name, const QColor& colour, int frames = 10, int fps = 10,
-                  int width = 64, int height = 48);
+    // A video of one solid colour (0xRRGGBB), 24-bit BGR frames, no sound;
+    // returns its path.
+    QString video(const QString& name, quint32 rgb, int frames = 10, int fps = 10, int width = 64,
+                  int height = 48);
     // Any bytes under any name; returns its path.
     QString file(const QString& name, const QByteArray& bytes);
 
@@ -29,7 +29,7 @@ public:
     static bool encode(const QString& path, const QStringList& options, double seconds = 0.1);
 
     static QByteArray wavBytes(double seconds, double frequency, int sampleRate);
-    static QByteArray aviBytes(const QColor& colour, int frames, int fps, int width, int height);
+    static QByteArray aviBytes(quint32 rgb, int frames, int fps, int width, int height);
 
 private:
     QTemporaryDir m_dir;

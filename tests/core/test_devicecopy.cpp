@@ -1,7 +1,7 @@
 // The copy of the playlist onto a device and the deletes on it, on real file
 // systems: folders of the disk, small tmpfs mounts, FAT and exFAT images.
-#include "support/BrowsingWindows.h"
 #include "support/TestEnv.h"
+#include "support/Volumes.h"
 
 #include "core/device/DeviceCopy.h"
 #include "core/device/DeviceFolders.h"

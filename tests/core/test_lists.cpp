@@ -1,8 +1,8 @@
 // What the lists of the program hold, on plain data and real folders: the
 // browsing windows' file pattern, file and folder listings and drives, and
 // the playlist's limit.
-#include "support/BrowsingWindows.h"
 #include "support/TestEnv.h"
+#include "support/Volumes.h"
 
 #include "core/files/FolderListing.h"
 #include "core/playlist/PlaylistModel.h"

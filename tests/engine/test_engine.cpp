@@ -368,7 +368,7 @@ void TestEngine::videoFrameDrawn() {
         // Then a film, as the player windows give it: the decoder's picture
         // takes the place of the plain one, and fills the area (stretched):
         // a corner shows it too. A double click on it is full screen.
-        QVERIFY(w.e.setURL(m_tones->video(QStringLiteral("magenta.avi"), magenta, 60, 10)));
+        QVERIFY(w.e.setURL(m_tones->video(QStringLiteral("magenta.avi"), magenta.rgb(), 60, 10)));
         QTRY_VERIFY_WITH_TIMEOUT(shows(p, magenta), kLong);
         QVERIFY(shows(p, magenta, true));
         auto* picture = p.findChild<QWidget*>(QStringLiteral("picture"));
@@ -379,7 +379,7 @@ void TestEngine::videoFrameDrawn() {
     }
     // The window closed and opened again over the same engine: the picture
     // is there all the same, also for a file given while it was hidden.
-    QVERIFY(w.e.setURL(m_tones->video(QStringLiteral("green.avi"), green, 60, 10)));
+    QVERIFY(w.e.setURL(m_tones->video(QStringLiteral("green.avi"), green.rgb(), 60, 10)));
     QTest::qWait(kSettle);
     MediaPlayer later(w.e);
     later.resize(200, 180);
