@@ -1,6 +1,7 @@
 // The editing rules on plain data: sort, moves and shuffle.
 #include "support/TestEnv.h"
 
+#include "core/playlist/NaturalOrder.h"
 #include "core/playlist/PlaylistEdits.h"
 
 #include <QtTest>
@@ -20,8 +21,17 @@ void TestPlaylistEdits::sortIgnoresCaseAndDropsEmpty() {
     QCOMPARE(PlaylistEdits::sortedAToZ(in),
              QStringList({"/A.mp3", "/a.mp3", "/b.mp3", "/b.mp3", "/B/z.mp3"}));
     QVERIFY(PlaylistEdits::sortedAToZ({}).isEmpty());
-    // At length: case-folded code points, equal ones in list order; letters
-    // beyond ASCII, beyond U+FFFF, names that start others, duplicates.
+    // Natural order: numbers by value, accents beside their letter, equal
+    // keys (case, accents, leading zeros) in list order.
+    QCOMPARE(PlaylistEdits::sortedAToZ({"/Track 10.mp3", "/track 2.mp3", "/Track 1.mp3",
+                                        "/Zürich", "/École", "/Eagle", "/ecole", "/a01", "/a1",
+                                        "/v123456789012345678901", "/v99", "/v 1", "/v-1"}),
+             QStringList({"/a01", "/a1", "/Eagle", "/École", "/ecole", "/Track 1.mp3",
+                          "/track 2.mp3", "/Track 10.mp3", "/v 1", "/v-1", "/v99",
+                          "/v123456789012345678901", "/Zürich"}));
+    // At length: the natural keys' code points, equal ones in list order;
+    // letters beyond ASCII, beyond U+FFFF, names that start others,
+    // duplicates.
     QStringList many = samplePaths(3000);
     for (const char* odd : {"/B", "/b", "/b/", "/bé", "/BÉ", "/b", "/ß", "/ss", "/\xEF\xBF\xBD",
                             "/\xF0\x9F\x8E\xB5", "/Ärger", "/ärger", "/Zebra", "/zebra"})
@@ -29,7 +39,7 @@ void TestPlaylistEdits::sortIgnoresCaseAndDropsEmpty() {
     std::shuffle(many.begin(), many.end(), std::mt19937(3));
     QStringList expected = many;
     std::stable_sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
-        return a.toCaseFolded().toUcs4() < b.toCaseFolded().toUcs4();
+        return NaturalOrder::key(a).toUcs4() < NaturalOrder::key(b).toUcs4();
     });
     QCOMPARE(PlaylistEdits::sortedAToZ(many), expected);
 }

@@ -1,5 +1,7 @@
 #include "core/files/FolderListing.h"
 
+#include "core/playlist/NaturalOrder.h"
+
 #include "core/playlist/PathNames.h"
 
 #include <QDir>
@@ -37,11 +39,6 @@ bool wildcardMatch(QStringView pattern, QStringView name) {
     return p == pattern.size();
 }
 
-bool lessByName(const QString& a, const QString& b) {
-    const int c = a.compare(b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
-}
-
 // The names of a folder's entries of one kind, hidden ones left out.
 QStringList namesIn(const QString& folder, QDir::Filters kind, const FilePattern& pattern) {
     QStringList names;
@@ -52,8 +49,7 @@ QStringList namesIn(const QString& folder, QDir::Filters kind, const FilePattern
         if (!name.startsWith(u'.') && pattern.matches(name))
             names.append(name);
     }
-    std::sort(names.begin(), names.end(), lessByName);
-    return names;
+    return NaturalOrder::sorted(names);
 }
 
 } // namespace

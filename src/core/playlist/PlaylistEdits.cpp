@@ -1,14 +1,15 @@
 #include "core/playlist/PlaylistEdits.h"
 
+#include "core/playlist/NaturalOrder.h"
+
 #include <algorithm>
 
 namespace PlaylistEdits {
 
 namespace {
 
-// An entry to sort: its text (folded where it is not plain ASCII), its
-// position, and three characters of the text from the depth it is sorted at,
-// packed so that comparing keys compares those characters.
+// An entry to sort: its natural key, its position, and three characters of the text from the depth
+// it is sorted at, packed so that comparing keys compares those characters.
 struct Item {
     quint64 key;
     const char16_t* text;
@@ -16,14 +17,12 @@ struct Item {
     int index;
 };
 
-// The character at depth, ASCII letters folded, in code point order
-// (surrogates after U+E000..U+FFFF), counted from 1; 0 past the end.
+// The character at depth in code point order (surrogates after
+// U+E000..U+FFFF), counted from 1; 0 past the end.
 inline quint64 charAt(const Item& item, int depth) {
     if (depth >= item.size)
         return 0;
     const int c = item.text[depth];
-    if (unsigned(c - 'A') < 26u)
-        return c + 33;
     if (c >= 0xD800)
         return c >= 0xE000 ? c - 0x7FF : c + 0x2001;
     return c + 1;
@@ -89,29 +88,22 @@ void sortFrom(Item* a, int n, int depth) {
 } // namespace
 
 QStringList sortedAToZ(const QStringList& entries) {
-    // Entries that are not plain ASCII are sorted by their case-folded text.
-    std::vector<QString> folded;
+    // Each entry is sorted by its natural key (NaturalOrder): plain code
+    // points from there on.
+    std::vector<QString> keys;
     std::vector<Item> items;
+    keys.reserve(size_t(entries.size()));
     items.reserve(size_t(entries.size()));
     for (int i = 0; i < entries.size(); ++i) {
         const QString& e = entries[i];
         if (e.isEmpty())
             continue;
-        char16_t bits = 0; // without an early exit the loop runs on whole vectors
-        for (QChar c : e)
-            bits |= c.unicode();
-        if (bits >= 0x80) {
-            folded.push_back(e.toCaseFolded());
-            items.push_back({0, nullptr, int(folded.back().size()), i});
-        } else {
-            items.push_back({0, reinterpret_cast<const char16_t*>(e.utf16()), int(e.size()), i});
-        }
+        keys.push_back(NaturalOrder::key(e));
+        items.push_back({0, nullptr, int(keys.back().size()), i});
     }
-    size_t next = 0;
-    for (Item& item : items) {
-        if (!item.text)
-            item.text = reinterpret_cast<const char16_t*>(folded[next++].utf16());
-        loadKey(item, 0);
+    for (size_t k = 0; k < items.size(); ++k) {
+        items[k].text = reinterpret_cast<const char16_t*>(keys[k].utf16());
+        loadKey(items[k], 0);
     }
     sortFrom(items.data(), int(items.size()), 0);
     QStringList out;
