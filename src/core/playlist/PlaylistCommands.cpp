@@ -8,18 +8,30 @@ PlaylistCommands::PlaylistCommands(AppState& state, PlaylistModel& model,
     : m_state(state), m_model(model), m_selection(selection), m_save(std::move(save)),
       m_rng(std::random_device{}()) {}
 
-void PlaylistCommands::add(const QStringList& names) {
-    m_model.append(
-        PlaylistFiles::entriesFromNames(names, PlaylistModel::MaxEntries - m_model.count()));
+int PlaylistCommands::add(const QStringList& names) {
+    int leftOut = 0;
+    m_model.append(PlaylistFiles::entriesFromNames(
+        names, PlaylistModel::MaxEntries - m_model.count(), &leftOut));
+    return leftOut;
 }
 
-bool PlaylistCommands::replace(const QStringList& files) {
+bool PlaylistCommands::replace(const QStringList& files, int* leftOut) {
     if (files.isEmpty())
         return false;
     m_model.clear();
-    add(files);
+    const int missed = add(files);
+    if (leftOut)
+        *leftOut = missed;
     m_state.currentIndex = 0;
     return true;
+}
+
+QString PlaylistCommands::leftOutText(int leftOut) {
+    if (leftOut <= 0)
+        return {};
+    return leftOut == 1
+               ? QStringLiteral("The playlist is full: 1 file was not added.")
+               : QStringLiteral("The playlist is full: %1 files were not added.").arg(leftOut);
 }
 
 void PlaylistCommands::takeFocusedAsCurrent() {

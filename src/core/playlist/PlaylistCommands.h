@@ -24,11 +24,16 @@ public:
     PlaylistSelection selection() const { return PlaylistSelection(m_model, m_selection); }
 
     // Appends files in the given order: a playlist file is read and its
-    // entries appended, any other name is one entry; nothing past the limit.
-    void add(const QStringList& names);
+    // entries appended, a folder gives the media files under it, any other
+    // name is one entry; nothing past the limit. The count of what found no
+    // room.
+    int add(const QStringList& names);
     // The files of a launch replace the list, to be played from its top;
-    // false when there are none, and the list stays.
-    bool replace(const QStringList& files);
+    // false when there are none, and the list stays. leftOut counts what
+    // found no room.
+    bool replace(const QStringList& files, int* leftOut = nullptr);
+    // What tells the user that names found no room; empty when all did.
+    static QString leftOutText(int leftOut);
 
     // The focused entry becomes the current one, as a click on it does.
     void takeFocusedAsCurrent();

@@ -1,9 +1,12 @@
 #include "core/playlist/PlaylistFiles.h"
 
+#include "core/files/FolderWalk.h"
 #include "core/playlist/HtmlPage.h"
 #include "core/playlist/M3uFormat.h"
 #include "core/playlist/PathNames.h"
 #include "core/playlist/PlsFormat.h"
+
+#include <QFileInfo>
 
 #include <array>
 
@@ -86,13 +89,31 @@ QString removeQuotes(QString name) {
     return name;
 }
 
-QStringList entriesFromNames(const QStringList& names, int room) {
+bool isMediaName(QStringView name) {
+    // Sound first, then pictures that move.
+    static const char* const kEndings[] = {
+        "mp3", "mp2",  "ogg", "oga", "opus", "flac", "wav", "wma", "m4a", "aac",
+        "ape", "mpc",  "wv",  "aif", "aiff", "mka",  "mid", "mp4", "m4v", "mkv",
+        "avi", "webm", "mov", "wmv", "mpg",  "mpeg", "flv", "3gp", "ts",  "ogv"};
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return false;
+    const QStringView ending = name.sliced(dot + 1);
+    for (const char* e : kEndings) {
+        if (ending.compare(QLatin1StringView(e), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QStringList entriesFromNames(const QStringList& names, int room, int* leftOut) {
     QStringList out;
+    int missed = 0;
     for (const QString& name : names) {
         const int left = room - int(out.size());
-        if (left <= 0)
-            break;
         if (const Format* f = readableFormat(name)) {
+            if (left <= 0)
+                continue;
             const QStringList read = f->read(name, left);
             if (out.isEmpty())
                 out = read; // shares the list: no copy of 32,767 texts
@@ -100,10 +121,22 @@ QStringList entriesFromNames(const QStringList& names, int room) {
                 out += read;
             continue;
         }
+        if (!isMediaName(name) && QFileInfo(name).isDir()) {
+            const FolderWalk::Result walked = FolderWalk::mediaFiles(name, left);
+            out += walked.files;
+            missed += walked.leftOut;
+            continue;
+        }
         const QString entry = PathNames::entryForLocalPath(name);
-        if (!entry.isEmpty())
+        if (entry.isEmpty())
+            continue;
+        if (left > 0)
             out.append(entry);
+        else
+            ++missed;
     }
+    if (leftOut)
+        *leftOut = missed;
     return out;
 }
 

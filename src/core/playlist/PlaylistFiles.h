@@ -61,13 +61,18 @@ QString saveFilter();
 // first is, that one too. Nothing else is removed.
 QString removeQuotes(QString name);
 
+// Whether a name ends as a media file the program plays (the one table of
+// media endings, any letter case): what adding a folder takes.
+bool isMediaName(QStringView name);
+
 // What opening, dropping or adding names appends to the playlist, in their
 // order: the entries of a PLS or M3U file (none when it is missing,
-// unreadable or no regular file), any other name itself as one entry (as its
-// file:// address when it holds a control character; left out when it is
-// longer than a path can be). At most room entries, none when room is 0 or
-// less. Names are taken as given: callers remove quotes first where they
-// should.
-QStringList entriesFromNames(const QStringList& names, int room);
+// unreadable or no regular file), the media files under a folder
+// (FolderWalk), any other name itself as one entry (as its file:// address
+// when it holds a control character; left out when it is longer than a path
+// can be). At most room entries, none when room is 0 or less; leftOut, when
+// given, counts the names and the folders' files that found no room. Names
+// are taken as given: callers remove quotes first where they should.
+QStringList entriesFromNames(const QStringList& names, int room, int* leftOut = nullptr);
 
 } // namespace PlaylistFiles

@@ -33,6 +33,12 @@ public:
                                             const QString& filter, const QString& folder) = 0;
     virtual std::optional<QString> saveFile(QWidget* owner, const QString& title,
                                             const QString& filter, const QString& folder) = 0;
+    // A folder the user chooses, starting in folder; nullopt when cancelled.
+    virtual std::optional<QString> openFolder(QWidget* owner, const QString& title,
+                                              const QString& folder) {
+        (void)owner, (void)title, (void)folder;
+        return std::nullopt;
+    }
 };
 
 class Shell {

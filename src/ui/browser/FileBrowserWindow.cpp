@@ -163,6 +163,8 @@ void FileBrowserWindow::buildMenu() {
     };
     addAction = item("addAction", QStringLiteral("Add Selected Files"), [this] { addSelected(); });
     addAllAction = item("addAllAction", QStringLiteral("Add All Files"), [this] { addAll(); });
+    addFolderAction =
+        item("addFolderAction", QStringLiteral("Add Folder..."), [this] { addFolder(); });
     fileMenu->addSeparator()->setObjectName(QStringLiteral("separator"));
     tagAction =
         item("tagAction", QStringLiteral("Get MP3 ID3 Information"), [this] { showFileTag(); });
@@ -277,6 +279,15 @@ void FileBrowserWindow::addSelected() {
         paths << fileList->fullPath(row);
     if (!paths.isEmpty())
         m_host.addToPlaylist(paths);
+}
+
+void FileBrowserWindow::addFolder() {
+    // The folder shown, with its subfolders: the user confirms or picks
+    // another.
+    const auto chosen =
+        m_platform.files.openFolder(this, QStringLiteral("Add Folder"), fileList->path());
+    if (chosen)
+        m_host.addToPlaylist({*chosen});
 }
 
 void FileBrowserWindow::addAll() {

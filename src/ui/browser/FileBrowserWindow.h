@@ -45,6 +45,9 @@ public:
     void refresh();
     void addSelected();
     void addAll();
+    // The media files under a folder the user chooses (the one shown to
+    // begin with), added to the playlist.
+    void addFolder();
     void addFocusedFile();
     void exploreFolder();
     void showFileTag();
@@ -66,6 +69,7 @@ public:
     QMenu* fileMenu;
     QAction* addAction;
     QAction* addAllAction;
+    QAction* addFolderAction;
     QAction* tagAction;
 
 signals:

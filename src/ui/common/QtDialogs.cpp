@@ -89,6 +89,14 @@ std::optional<QString> QtFileDialogs::saveFile(QWidget* owner, const QString& ti
     return QDir::toNativeSeparators(name);
 }
 
+std::optional<QString> QtFileDialogs::openFolder(QWidget* owner, const QString& title,
+                                                 const QString& folder) {
+    const QString name = QFileDialog::getExistingDirectory(owner, title, folder);
+    if (name.isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(name);
+}
+
 bool QtShell::open(const QString& address) {
     QUrl url = QUrl::fromUserInput(address);
     if (QFileInfo(address).isAbsolute())

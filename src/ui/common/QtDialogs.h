@@ -17,6 +17,8 @@ public:
                                     const QString& folder) override;
     std::optional<QString> saveFile(QWidget* owner, const QString& title, const QString& filter,
                                     const QString& folder) override;
+    std::optional<QString> openFolder(QWidget* owner, const QString& title,
+                                      const QString& folder) override;
 
     // "A (*.a)|*.a|B (*.b)|*.b" becomes "A (*.a);;B (*.b)".
     static QString toQtFilter(const QString& filter);

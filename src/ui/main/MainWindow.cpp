@@ -172,7 +172,9 @@ SettingsStore::SaveResult MainWindow::writeSettings() {
 // Playlist files
 
 void MainWindow::addToPlaylist(const QStringList& paths) {
-    m_commands->add(paths);
+    const QString full = PlaylistCommands::leftOutText(m_commands->add(paths));
+    if (!full.isEmpty())
+        message(full);
 }
 
 void MainWindow::openPlaylistOrSong() {
@@ -182,6 +184,13 @@ void MainWindow::openPlaylistOrSong() {
     if (!chosen)
         return;
     addToPlaylist({PlaylistFiles::removeQuotes(*chosen)});
+}
+
+void MainWindow::addFolder() {
+    const auto chosen = m_platform.files.openFolder(this, QStringLiteral("Add Folder"),
+                                                    m_state.settings.browseFolder);
+    if (chosen)
+        addToPlaylist({*chosen});
 }
 
 void MainWindow::exportPlaylist() {
@@ -243,8 +252,10 @@ void MainWindow::openCommandLineFiles() {
 }
 
 void MainWindow::openFiles(const QStringList& files, bool minimized) {
-    if (!m_commands->replace(files))
+    int leftOut = 0;
+    if (!m_commands->replace(files, &leftOut))
         return;
+    const QString full = PlaylistCommands::leftOutText(leftOut);
     if (minimized) {
         setWindowState((windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen)) |
                        Qt::WindowMinimized);
@@ -256,6 +267,8 @@ void MainWindow::openFiles(const QStringList& files, bool minimized) {
     if (m_fileBrowser)
         toggleFileBrowser();
     playList();
+    if (!full.isEmpty())
+        message(full);
 }
 
 void MainWindow::openLaunchFiles(const QStringList& files) {

@@ -67,6 +67,8 @@ public:
 
     // Open, Export Playlist, files dropped on the list, the command line.
     void openPlaylistOrSong();
+    // The media files under a folder the user chooses, added to the list.
+    void addFolder();
     void exportPlaylist();
     void dropOnPlaylist(const QMimeData* data);
     void openCommandLineFiles();
@@ -147,6 +149,7 @@ public:
     QMenu* controlsMenu;
     QMenu* aboutMenu;
     QAction* openAction;
+    QAction* addFolderAction;
     QAction* exportPlaylistAction;
     QAction* resetAction;
     QAction* exitAction;

@@ -176,6 +176,8 @@ void MainWindow::buildMenus() {
     fileMenu->setObjectName(QStringLiteral("fileMenu"));
     openAction = item(fileMenu, "openAction", QStringLiteral("Open"),
                       QKeySequence(Qt::CTRL | Qt::Key_O), [this] { openPlaylistOrSong(); });
+    addFolderAction = item(fileMenu, "addFolderAction", QStringLiteral("Add Folder..."), {},
+                           [this] { addFolder(); });
     exportPlaylistAction = item(fileMenu, "exportPlaylistAction", QStringLiteral("Export Playlist"),
                                 QKeySequence(Qt::CTRL | Qt::Key_E), [this] { exportPlaylist(); });
     separator(fileMenu, "separator6");

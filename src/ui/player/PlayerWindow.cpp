@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -81,7 +82,12 @@ void PlayerWindow::dropEvent(QDropEvent* event) {
 
 void PlayerWindow::dropFiles(const QMimeData* data) {
     const QString path = firstLocalFile(data);
-    if (!path.isEmpty())
+    if (path.isEmpty())
+        return;
+    // A folder joins the list, and whatever plays goes on.
+    if (QFileInfo(path).isDir())
+        m_host.addToPlaylist({path});
+    else
         m_playback.dropOnPlayer(m_number, path);
 }
 

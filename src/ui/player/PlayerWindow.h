@@ -14,6 +14,8 @@ class PlayerHost {
 public:
     virtual ~PlayerHost() = default;
     virtual bool isMainWindowVisible() const = 0;
+    // Appends files (a folder: the media files under it) to the playlist.
+    virtual void addToPlaylist(const QStringList& paths) = 0;
 };
 
 // The design both player windows share: one media player component over the
