@@ -253,13 +253,13 @@ void TestPlayback::player2AndStopAll() {
     QVERIFY(f.state.player2Cued && f.host.open[1]);
     QCOMPARE(f.state.currentIndex, 2);
     QCOMPARE(f.host.captions[1], QStringLiteral("Player 2: s2.mp3"));
-    // Player 2's song ends: loadPending is clear (Player 1 cleared it when it
-    // loaded its song), so the next-song rule closes Player 1.
+    // Player 2's song ends: Player 1 and its run go on as they were.
     f.p2.play();
     f.p2.finish();
-    QVERIFY(!f.host.open[0] && f.host.open[1] && f.host.restores == 1);
+    QVERIFY(f.host.open[0] && f.state.listPlaying && f.host.open[1] && f.host.restores == 0);
+    QCOMPARE(f.state.player1File, QStringLiteral("/m/s0.mp3"));
     // Stop All with only Player 2 open leaves the run's flag as it was.
-    f.state.listPlaying = true;
+    f.host.open[0] = false;
     f.c.stopAll();
     QVERIFY(!f.host.open[1] && !f.state.player2Cued && f.state.listPlaying);
     // Player 2 is only ever cued, halted: nothing of it is heard, also not at

@@ -33,12 +33,8 @@ PlaybackController::PlaybackController(AppState& state, PlaylistModel& model,
     connect(&m_player1, &MediaControl::PlayStateChange, this,
             &PlaybackController::player1StateChanged);
     connect(&m_player1, &MediaControl::mediaError, this, &PlaybackController::player1Error);
-    connect(&m_player2, &MediaControl::PlayStateChange, this, [this] {
-        // Player 2's song ended: the next-song rule, with loadPending
-        // as Player 1 left it.
-        if (m_player2.playState() == MediaControl::MediaEnded && m_host.isPlayerOpen(2))
-            advance();
-    });
+    // The end of Player 2's song leaves Player 1 and its run as they are: a
+    // cued song is heard beside the list, never instead of it.
     connect(&m_player2, &MediaControl::mediaError, this,
             [this](const QString& path) { report(path); });
     for (MediaControl* engine : {&m_player1, &m_player2}) {
