@@ -1,11 +1,13 @@
 // What a listener hears of a list run: the real playback rules and decoder
 // playing tones into a private sound server, recorded and measured. Every
 // song is heard whole and the next follows without a gap, also when the
-// user picks another entry while a song plays.
+// user picks another entry, drags entries or plays a song in Player 2 while
+// a song plays.
 #include "support/Listener.h"
 #include "support/Tones.h"
 
 #include "core/playback/PlaybackController.h"
+#include "core/playlist/PlaylistCommands.h"
 #include "core/playlist/PlaylistModel.h"
 #include "engine/MediaEngine.h"
 
@@ -59,14 +61,18 @@ private slots:
 };
 
 void TestHeard::everySongWhole_data() {
-    QTest::addColumn<int>("clickOn"); // during the first song; -1 none
+    QTest::addColumn<QString>("during"); // what the user does in the first song
     QTest::addColumn<QList<double>>("heard");
-    QTest::newRow("a plain run") << -1 << QList<double>{440, 660, 880, 1100};
-    QTest::newRow("another entry clicked during the first song") << 2 << QList<double>{440, 1100};
+    QTest::newRow("a plain run") << QString() << QList<double>{440, 660, 880, 1100};
+    QTest::newRow("another entry clicked") << "click" << QList<double>{440, 1100};
+    // The queued next song follows the list as it now stands.
+    QTest::newRow("the last entry dragged up") << "drag" << QList<double>{440, 1100, 660, 880};
+    // Player 2's song ends and the run goes on.
+    QTest::newRow("a song in Player 2") << "player 2" << QList<double>{440, 660, 880, 1100};
 }
 
 void TestHeard::everySongWhole() {
-    QFETCH(int, clickOn);
+    QFETCH(QString, during);
     QFETCH(QList<double>, heard);
     Listener listener;
     if (!listener.error().isEmpty())
@@ -84,12 +90,18 @@ void TestHeard::everySongWhole() {
     Host host;
     host.engine = &p1;
     PlaybackController c(state, model, selection, p1, p2, host);
+    PlaylistCommands commands(state, model, selection, [] { return SettingsStore::SaveResult(); });
 
     listener.startRecording();
     c.playList();
-    if (clickOn >= 0) {
+    if (!during.isEmpty()) {
         QTRY_VERIFY_WITH_TIMEOUT(p1.position() > 0.1, 10000);
-        selection.setCurrentIndex(model.index(clickOn), QItemSelectionModel::ClearAndSelect);
+        if (during == "click")
+            selection.setCurrentIndex(model.index(2), QItemSelectionModel::ClearAndSelect);
+        else if (during == "drag")
+            commands.moveRows({3}, 1);
+        else
+            p2.setURL(tones.tone(QStringLiteral("cue.wav"), 0.2, 1320));
     }
     QTRY_VERIFY_WITH_TIMEOUT(!host.open, 20000);
     QTest::qWait(300); // what the server still holds

@@ -6,12 +6,16 @@
 #include "core/playlist/PlaylistEdits.h"
 #include "core/playlist/PlsFormat.h"
 #include "ui/common/Twips.h"
+#include "ui/main/JumpToSongWindow.h"
+#include "ui/main/PlaylistView.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 
 namespace {
@@ -47,6 +51,7 @@ private slots:
     void editingByClicksKeysAndButtons();
     void shuffleSavesAndReloads();
     void webAndUpdateCommands();
+    void dragUndoAndJump();
 };
 
 void TestMainWindow::layoutMenusAndFocusOrder() {
@@ -83,10 +88,10 @@ void TestMainWindow::layoutMenusAndFocusOrder() {
 
     QCOMPARE(texts(w.menuBar()->actions()), QStringList({"&Menu", "&Controls", "&About"}));
     QCOMPARE(w.versionAction->text(), QStringLiteral("Version 4.0.52"));
-    QCOMPARE(
-        texts(w.playlistMenu->actions()),
-        QStringList({"Play List From Selected Song", "Play Selected Song", "Play2 Selected Song",
-                     "-", "Remove Selected", "Remove All", "-", "Get MP3 ID3 Information"}));
+    QCOMPARE(texts(w.playlistMenu->actions()),
+             QStringList({"Play List From Selected Song", "Play Selected Song",
+                          "Play2 Selected Song", "-", "Remove Selected", "Remove All", "-",
+                          "Get MP3 ID3 Information", "-", "Undo", "Redo", "Jump to Song..."}));
     QList<QKeySequence> keys;
     for (QAction* a : {w.openAction, w.exportPlaylistAction, w.resetAction, w.exitAction,
                        w.removeAllAction, w.playListAction, w.playSongAction, w.stopAllAction})
@@ -241,6 +246,93 @@ void TestMainWindow::webAndUpdateCommands() {
                     MsgIcon::Exclamation);
     expectOkMessage(t.platform.messages.shown[1], "Error launching web update.",
                     MsgIcon::Exclamation);
+}
+
+void TestMainWindow::dragUndoAndJump() {
+    App t;
+    fill(t, 5);
+    PlaylistView* view = t.w->playlistView;
+    auto drop = [&](QMimeData* data, int row, bool lowerHalf) {
+        const QRect r = view->visualRect(t.w->playlistModel().index(row));
+        const QPointF at(r.center().x(), lowerHalf ? r.bottom() - 1 : r.top() + 1);
+        QDragEnterEvent enter(at.toPoint(), Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &enter);
+        QDropEvent event(at, Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &event);
+        delete data;
+    };
+    auto dragged = [&](QList<int> rows) {
+        QModelIndexList indexes;
+        for (int r : rows)
+            indexes << t.w->playlistModel().index(r);
+        return t.w->playlistModel().mimeData(indexes);
+    };
+    // Two entries apart dragged onto the top half of the first: they move
+    // there together, selected, and the index stays on its entry.
+    t.click(1);
+    t.click(3, Qt::ControlModifier);
+    t.state.currentIndex = 2;
+    drop(dragged({1, 3}), 0, false);
+    QCOMPARE(t.entries(), names({1, 3, 0, 2, 4}));
+    QCOMPARE(t.selectedRows(), QList<int>({0, 1}));
+    QCOMPARE(t.state.currentIndex, 3);
+    // Onto the lower half of the last row: to the end.
+    drop(dragged({0}), 4, true);
+    QCOMPARE(t.entries(), names({3, 0, 2, 4, 1}));
+    // Files from outside join at the end, wherever they fall.
+    auto* files = new QMimeData;
+    files->setUrls({QUrl::fromLocalFile(QStringLiteral("/m/9.mp3"))});
+    drop(files, 0, false);
+    QCOMPARE(t.entries(), names({3, 0, 2, 4, 1, 9}));
+
+    // Undo and Redo by their keys, the menu saying what they act on.
+    QCOMPARE(t.w->undoAction->text(), QStringLiteral("Undo Add"));
+    QTest::keyClick(t.w.get(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(t.w.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(t.entries(), names({1, 3, 0, 2, 4}));
+    QCOMPARE(t.w->redoAction->text(), QStringLiteral("Redo Move"));
+    QTest::keyClick(t.w.get(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(t.entries(), names({3, 0, 2, 4, 1}));
+    t.w->removeAll();
+    QCOMPARE(t.w->undoAction->text(), QStringLiteral("Undo Remove All"));
+    QVERIFY(!t.w->redoAction->isEnabled());
+    QTest::keyClick(t.w.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(t.w->playlistModel().count(), 0);
+    t.w->undoAction->trigger();
+    QCOMPARE(t.entries(), names({3, 0, 2, 4, 1}));
+
+    // Type-ahead goes by the file name.
+    view->setFocus();
+    QTest::keyClicks(view, QStringLiteral("4"));
+    QCOMPARE(t.selectedRows(), QList<int>({3}));
+
+    // Jump to Song: the matches as typed, without regard to case or
+    // accents; Enter plays the list from the one picked, selected in the
+    // list.
+    QStringList songs;
+    for (const char* name : {"Alpha.mp3", "\u00C9cole 2.mp3", "Zed.mp3"}) {
+        songs << t.env.path(QString::fromUtf8(name));
+        QFile f(songs.last());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(64, 'x'));
+    }
+    t.w->addToPlaylist(songs);
+    QTest::keyClick(t.w.get(), Qt::Key_J, Qt::ControlModifier);
+    QPointer<JumpToSongWindow> jump = t.w->jumpWindow();
+    QVERIFY(jump && jump->isVisible());
+    QCOMPARE(jump->windowTitle(), QStringLiteral("Jump to Song"));
+    QCOMPARE(jump->matches().size(), 8);
+    QTest::keyClicks(jump->searchEdit, QStringLiteral("ECOLE"));
+    QCOMPARE(jump->matches(), QList<int>({6}));
+    t.w->removeSelected(); // the list changes under the window
+    QCOMPARE(jump->matches(), QList<int>({5}));
+    QTest::keyClick(jump->searchEdit, Qt::Key_Return);
+    QVERIFY(!jump || !jump->isVisible());
+    QCOMPARE(t.selectedRows(), QList<int>({5}));
+    QCOMPARE(t.state.currentIndex, 5);
+    QVERIFY(t.state.listPlaying);
+    QCOMPARE(t.state.player1File, songs[1]);
 }
 
 QTEST_MAIN(TestMainWindow)

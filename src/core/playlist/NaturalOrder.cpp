@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string>
 #include <vector>
 
 namespace NaturalOrder {
@@ -28,36 +29,59 @@ void appendFolded(QString& out, QChar c) {
 
 } // namespace
 
-QString key(QStringView name) {
+QString fold(QStringView text) {
     QString out;
-    out.reserve(name.size() + 8);
+    out.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80)
+            out.append(QChar(u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u));
+        else if (c.isSurrogate())
+            out.append(c);
+        else
+            appendFolded(out, c);
+    }
+    return out;
+}
+
+void appendKey(std::u16string& out, QStringView name) {
     const qsizetype n = name.size();
+    const char16_t* text = name.utf16();
     for (qsizetype i = 0; i < n;) {
-        const char16_t c = name[i].unicode();
+        const char16_t c = text[i];
         if (isDigit(c)) {
             qsizetype end = i;
-            while (end < n && isDigit(name[end].unicode()))
+            while (end < n && isDigit(text[end]))
                 ++end;
             qsizetype from = i;
-            while (from + 1 < end && name[from].unicode() == u'0')
+            while (from + 1 < end && text[from] == u'0')
                 ++from;
             // "0" sorts digits before letters; then the count of digits, so
             // that a longer number is a larger one; then the digits.
-            out.append(u'0');
-            out.append(QChar(char16_t(0x100 + std::min<qsizetype>(end - from, 0xC000))));
-            out.append(name.sliced(from, end - from));
+            out.push_back(u'0');
+            out.push_back(char16_t(0x100 + std::min<qsizetype>(end - from, 0xC000)));
+            out.append(text + from, size_t(end - from));
             i = end;
             continue;
         }
-        if (c < 0x80)
-            out.append(QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c));
-        else if (QChar::isSurrogate(c))
-            out.append(QChar(c));
-        else
-            appendFolded(out, QChar(c));
+        if (c < 0x80) {
+            out.push_back(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+        } else if (QChar::isSurrogate(c)) {
+            out.push_back(c);
+        } else {
+            QString folded;
+            appendFolded(folded, QChar(c));
+            out.append(reinterpret_cast<const char16_t*>(folded.utf16()), size_t(folded.size()));
+        }
         ++i;
     }
-    return out;
+}
+
+QString key(QStringView name) {
+    std::u16string out;
+    out.reserve(size_t(name.size()) + 8);
+    appendKey(out, name);
+    return QString(reinterpret_cast<const QChar*>(out.data()), qsizetype(out.size()));
 }
 
 bool less(const QString& a, const QString& b) {

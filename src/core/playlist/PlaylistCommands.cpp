@@ -6,23 +6,28 @@
 PlaylistCommands::PlaylistCommands(AppState& state, PlaylistModel& model,
                                    QItemSelectionModel& selection, Save save)
     : m_state(state), m_model(model), m_selection(selection), m_save(std::move(save)),
-      m_rng(std::random_device{}()) {}
+      m_history(model, state), m_rng(std::random_device{}()) {}
 
 int PlaylistCommands::add(const QStringList& names) {
+    const auto before = m_history.before();
     int leftOut = 0;
     m_model.append(PlaylistFiles::entriesFromNames(
         names, PlaylistModel::MaxEntries - m_model.count(), &leftOut));
+    m_history.record(QStringLiteral("Add"), before);
     return leftOut;
 }
 
 bool PlaylistCommands::replace(const QStringList& files, int* leftOut) {
     if (files.isEmpty())
         return false;
+    const auto before = m_history.before();
     m_model.clear();
-    const int missed = add(files);
+    int missed = 0;
+    m_model.append(PlaylistFiles::entriesFromNames(files, PlaylistModel::MaxEntries, &missed));
     if (leftOut)
         *leftOut = missed;
     m_state.currentIndex = 0;
+    m_history.record(QStringLiteral("Open"), before);
     return true;
 }
 
@@ -51,12 +56,16 @@ bool PlaylistCommands::removeSelected() {
     const std::vector<char> marks = selection().marks();
     if (std::find(marks.begin(), marks.end(), 1) == marks.end())
         return false;
+    const auto before = m_history.before();
     m_model.removeMarked(marks);
+    m_history.record(QStringLiteral("Remove"), before);
     return true;
 }
 
 void PlaylistCommands::removeAll() {
+    const auto before = m_history.before();
     m_model.clear();
+    m_history.record(QStringLiteral("Remove All"), before);
 }
 
 void PlaylistCommands::moveCurrent(int direction) {
@@ -64,20 +73,64 @@ void PlaylistCommands::moveCurrent(int direction) {
     const int q = PlaylistEdits::moveTarget(m_model.entries(), p, direction);
     if (q < 0)
         return;
+    const auto before = m_history.before();
     m_model.swapEntries(p, q);
     selection().setSelected(p, false);
     selection().setSelected(q, true);
     // Selecting q made it the focused position; the click notification
     // moves currentIndex along with the entry.
     takeFocusedAsCurrent();
+    m_history.record(direction < 0 ? QStringLiteral("Move Up") : QStringLiteral("Move Down"),
+                     before);
+}
+
+void PlaylistCommands::moveRows(QList<int> rows, int target) {
+    const int n = m_model.count();
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.removeIf([n](int r) { return r < 0 || r >= n; });
+    target = std::clamp(target, 0, n);
+    if (rows.isEmpty())
+        return;
+    // order[new position] = old position: the others in their order, the
+    // moved ones together where the target entry stood among them.
+    std::vector<char> moved(size_t(n), 0);
+    for (int r : rows)
+        moved[size_t(r)] = 1;
+    std::vector<int> order;
+    order.reserve(size_t(n));
+    for (int i = 0; i <= n; ++i) {
+        if (i == target)
+            order.insert(order.end(), rows.begin(), rows.end());
+        if (i < n && !moved[size_t(i)])
+            order.push_back(i);
+    }
+    if (std::is_sorted(order.begin(), order.end()))
+        return; // dropped where they stand
+    const auto before = m_history.before();
+    const int current = m_state.currentIndex;
+    m_model.reorder(order);
+    const auto at = std::find(order.begin(), order.end(), current);
+    if (at != order.end())
+        m_state.currentIndex = int(at - order.begin());
+    m_history.record(QStringLiteral("Move"), before);
 }
 
 void PlaylistCommands::sortAToZ() {
+    const auto before = m_history.before();
     m_sortList = PlaylistEdits::sortedAToZ(m_model.entries());
     m_model.replaceAll(m_sortList);
+    m_history.record(QStringLiteral("A - Z"), before);
 }
 
 SettingsStore::SaveResult PlaylistCommands::shuffle() {
+    const auto before = m_history.before();
+    const SettingsStore::SaveResult saved = shuffleAndSave();
+    m_history.record(QStringLiteral("Shuffle"), before);
+    return saved;
+}
+
+SettingsStore::SaveResult PlaylistCommands::shuffleAndSave() {
     QStringList entries = m_model.entries();
     std::vector<char> marks = selection().marks();
     int current = m_state.currentIndex;

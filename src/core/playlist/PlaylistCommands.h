@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/playlist/HtmlPage.h"
+#include "core/playlist/PlaylistHistory.h"
 #include "core/playlist/PlaylistSelection.h"
 #include "core/settings/SettingsStore.h"
 
@@ -46,12 +47,19 @@ public:
     // Moves the current entry one place up (-1) or down (+1), selected and
     // still current.
     void moveCurrent(int direction);
+    // Moves entries (any positions, in list order) to stand together before
+    // the entry at target (the list's count: at its end), in one step; they
+    // stay selected, and the current index follows the entry it was on.
+    void moveRows(QList<int> rows, int target);
     void sortAToZ();
     // The sorted copy the last A - Z made.
     const QStringList& sortList() const { return m_sortList; }
     // Mixes the list and saves; the list stays as the moves left it when the
     // save fails. What the save gave.
     SettingsStore::SaveResult shuffle();
+    // Every change above can be undone and redone.
+    PlaylistHistory& history() { return m_history; }
+
     // The random numbers of Shuffle.
     std::mt19937& shuffleNumbers() { return m_rng; }
 
@@ -64,10 +72,13 @@ public:
     static bool exportTakesSteps(const QString& path);
 
 private:
+    SettingsStore::SaveResult shuffleAndSave();
+
     AppState& m_state;
     PlaylistModel& m_model;
     QItemSelectionModel& m_selection;
     Save m_save;
+    PlaylistHistory m_history;
     QStringList m_sortList;
     std::mt19937 m_rng;
 };

@@ -90,19 +90,26 @@ void sortFrom(Item* a, int n, int depth) {
 QStringList sortedAToZ(const QStringList& entries) {
     // Each entry is sorted by its natural key (NaturalOrder): plain code
     // points from there on.
-    std::vector<QString> keys;
+    // The keys one after another in one buffer: no allocation per entry.
+    std::u16string keys;
     std::vector<Item> items;
-    keys.reserve(size_t(entries.size()));
+    std::vector<size_t> starts;
+    qsizetype chars = 0;
+    for (const QString& e : entries)
+        chars += e.size();
+    keys.reserve(size_t(chars + chars / 4 + 16));
     items.reserve(size_t(entries.size()));
+    starts.reserve(size_t(entries.size()));
     for (int i = 0; i < entries.size(); ++i) {
         const QString& e = entries[i];
         if (e.isEmpty())
             continue;
-        keys.push_back(NaturalOrder::key(e));
-        items.push_back({0, nullptr, int(keys.back().size()), i});
+        starts.push_back(keys.size());
+        NaturalOrder::appendKey(keys, e);
+        items.push_back({0, nullptr, int(keys.size() - starts.back()), i});
     }
     for (size_t k = 0; k < items.size(); ++k) {
-        items[k].text = reinterpret_cast<const char16_t*>(keys[k].utf16());
+        items[k].text = keys.data() + starts[k];
         loadKey(items[k], 0);
     }
     sortFrom(items.data(), int(items.size()), 0);

@@ -1,5 +1,7 @@
 #include "core/playlist/PlaylistModel.h"
 
+#include <QMimeData>
+
 PlaylistModel::PlaylistModel(QObject* parent) : QAbstractListModel(parent) {}
 
 int PlaylistModel::rowCount(const QModelIndex& parent) const {
@@ -18,7 +20,46 @@ Qt::ItemFlags PlaylistModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QAbstractListModel::flags(index);
     if (!index.isValid())
         f |= Qt::ItemIsDropEnabled;
+    else
+        f |= Qt::ItemIsDragEnabled;
     return f;
+}
+
+Qt::DropActions PlaylistModel::supportedDragActions() const {
+    return Qt::CopyAction | Qt::MoveAction;
+}
+
+QMimeData* PlaylistModel::mimeData(const QModelIndexList& indexes) const {
+    QList<int> rows;
+    for (const QModelIndex& i : indexes) {
+        if (i.isValid() && i.row() < count())
+            rows << i.row();
+    }
+    std::sort(rows.begin(), rows.end());
+    QByteArray text;
+    for (int r : rows)
+        text += QByteArray::number(r) + ' ';
+    auto* data = new QMimeData;
+    data->setData(rowsMimeType(), text);
+    return data;
+}
+
+bool PlaylistModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int, int,
+                                    const QModelIndex&) const {
+    return data && (data->hasUrls() || data->hasFormat(rowsMimeType()));
+}
+
+QList<int> PlaylistModel::draggedRows(const QMimeData* data) {
+    QList<int> rows;
+    if (!data)
+        return rows;
+    for (const QByteArray& r : data->data(rowsMimeType()).split(' ')) {
+        bool ok = false;
+        const int row = r.toInt(&ok);
+        if (ok)
+            rows << row;
+    }
+    return rows;
 }
 
 Qt::DropActions PlaylistModel::supportedDropActions() const {
@@ -26,7 +67,7 @@ Qt::DropActions PlaylistModel::supportedDropActions() const {
 }
 
 QStringList PlaylistModel::mimeTypes() const {
-    return {QStringLiteral("text/uri-list")};
+    return {QStringLiteral("text/uri-list"), rowsMimeType()};
 }
 
 QString PlaylistModel::text(int pos) const {
@@ -103,4 +144,25 @@ void PlaylistModel::replaceAll(const QStringList& entries) {
     beginResetModel();
     m_entries = entries.size() > MaxEntries ? entries.mid(0, MaxEntries) : entries;
     endResetModel();
+}
+
+void PlaylistModel::reorder(const std::vector<int>& order) {
+    if (int(order.size()) != count())
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newOf(order.size());
+    QStringList entries;
+    entries.reserve(count());
+    for (size_t i = 0; i < order.size(); ++i) {
+        entries.append(m_entries.at(order[i]));
+        newOf[size_t(order[i])] = int(i);
+    }
+    m_entries = entries;
+    const QModelIndexList old = persistentIndexList();
+    QModelIndexList now;
+    now.reserve(old.size());
+    for (const QModelIndex& i : old)
+        now << index(newOf[size_t(i.row())]);
+    changePersistentIndexList(old, now);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -19,7 +19,16 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     Qt::DropActions supportedDropActions() const override;
+    Qt::DropActions supportedDragActions() const override;
+    // Files from outside as addresses; entries dragged inside the list as
+    // their positions (rowsMimeType).
     QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    static QString rowsMimeType() { return QStringLiteral("application/x-jukora-playlist-rows"); }
+    // The positions a drag inside the list carries, in list order.
+    static QList<int> draggedRows(const QMimeData* data);
 
     int count() const { return int(m_entries.size()); }
     const QStringList& entries() const { return m_entries; }
@@ -43,6 +52,10 @@ public:
 
     // Replaces the whole list.
     void replaceAll(const QStringList& entries);
+    // Puts the entries in a new order, order[new position] being the old
+    // one, as one change of layout: selections and the focus follow their
+    // entries.
+    void reorder(const std::vector<int>& order);
 
 private:
     QStringList m_entries;

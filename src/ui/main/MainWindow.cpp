@@ -13,6 +13,8 @@
 #include "ui/common/ProgressTask.h"
 #include "ui/common/WindowGeometry.h"
 #include "ui/export/ExportMediaWindow.h"
+#include "ui/main/JumpToSongWindow.h"
+#include "ui/main/PlaylistView.h"
 #include "ui/tags/TagWindow.h"
 
 #include <QAction>
@@ -40,6 +42,16 @@ constexpr double kMinOuterHeight = 3885;
 constexpr double kDefaultLeft = 3000;
 constexpr double kDefaultTop = 2500;
 
+// Holds a window in slot while it is open: its unload empties the slot.
+template <typename Window> Window* keep(QObject* context, QPointer<Window>& slot, Window* window) {
+    slot = window;
+    QObject::connect(window, &Window::unloaded, context, [&slot, window] {
+        if (slot == window)
+            slot = nullptr;
+    });
+    return window;
+}
+
 } // namespace
 
 MainWindow::MainWindow(AppState& state, Platform& platform, QWidget* parent)
@@ -63,6 +75,21 @@ MainWindow::MainWindow(AppState& state, Platform& platform, QWidget* parent)
                                : value == 2 ? Qt::PartiallyChecked
                                             : Qt::Unchecked);
     });
+    // Undo and Redo say what they would do.
+    auto showHistory = [this] {
+        const PlaylistHistory& history = m_commands->history();
+        undoAction->setEnabled(history.canUndo());
+        undoAction->setText(history.canUndo() ? QStringLiteral("Undo ") + history.undoName()
+                                              : QStringLiteral("Undo"));
+        redoAction->setEnabled(history.canRedo());
+        redoAction->setText(history.canRedo() ? QStringLiteral("Redo ") + history.redoName()
+                                              : QStringLiteral("Redo"));
+    };
+    connect(&m_commands->history(), &PlaylistHistory::changed, this, showHistory);
+    showHistory();
+    connect(playlistView, &PlaylistView::rowsDropped, this,
+            [this](const QList<int>& rows, int target) { m_commands->moveRows(rows, target); });
+    connect(playlistView, &PlaylistView::filesDropped, this, &MainWindow::dropOnPlaylist);
     WindowGeometry::followResizes(this, [this] { layOutControls(); });
 }
 
@@ -139,6 +166,7 @@ void MainWindow::resetProgram() {
     if (m_nowPlaying)
         m_nowPlaying->close();
     m_model.clear();
+    m_commands->history().clear();
     SettingsStore::removeSettingsFile();
     load();
 }
@@ -317,28 +345,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (watched == playlistView->viewport()) {
-        switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDropEvent*>(event);
-            if (drag->mimeData()->hasUrls()) {
-                drag->setDropAction(Qt::CopyAction);
-                drag->accept();
-            }
-            return true;
-        }
-        case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(event);
-            drop->setDropAction(Qt::CopyAction);
-            drop->accept();
-            dropOnPlaylist(drop->mimeData());
-            return true;
-        }
-        default:
-            break;
-        }
-    }
     if (watched == playlistView->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {
@@ -353,6 +359,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // ---------------------------------------------------------------------------
 // Editing commands
+
+void MainWindow::jumpToSong() {
+    if (m_jump) {
+        m_jump->raise();
+        m_jump->activateWindow();
+        return;
+    }
+    auto* jump = new JumpToSongWindow(m_model, this);
+    jump->setAttribute(Qt::WA_DeleteOnClose);
+    m_jump = jump;
+    connect(jump, &JumpToSongWindow::chosen, this, [this](int position) {
+        // As a click on the entry and Play List from it.
+        playlistView->selectionModel()->clearSelection();
+        m_commands->selection().setSelected(position, true);
+        m_commands->setFocusedPosition(position);
+        playlistView->scrollTo(m_model.index(position));
+        playList();
+    });
+    jump->show();
+}
 
 void MainWindow::removeSelected() {
     const int scroll = playlistView->verticalScrollBar()->value();
@@ -472,12 +498,7 @@ void MainWindow::toggleNowPlaying() {
         m_nowPlaying->close();
         return;
     }
-    auto* now = new NowPlayingWindow(m_state, *this);
-    m_nowPlaying = now;
-    connect(now, &NowPlayingWindow::unloaded, this, [this, now] {
-        if (m_nowPlaying == now)
-            m_nowPlaying = nullptr;
-    });
+    NowPlayingWindow* now = keep(this, m_nowPlaying, new NowPlayingWindow(m_state, *this));
     now->load();
     now->show();
     now->refresh();
@@ -491,15 +512,8 @@ void MainWindow::showTagWindow(const QString& path) {
         message(QStringLiteral("This is not an MP3 file!"));
         return;
     }
-    if (!m_tagWindow) {
-        auto* window = new TagWindow(m_state);
-        m_tagWindow = window;
-        connect(window, &TagWindow::unloaded, this, [this, window] {
-            if (m_tagWindow == window)
-                m_tagWindow = nullptr;
-        });
-        window->load();
-    }
+    if (!m_tagWindow)
+        keep(this, m_tagWindow, new TagWindow(m_state))->load();
     m_tagWindow->show(path, tags);
 }
 
@@ -528,12 +542,8 @@ void MainWindow::toggleFileBrowser() {
         m_fileBrowser->close();
         return;
     }
-    auto* browser = new FileBrowserWindow(m_state, m_platform, *this);
-    m_fileBrowser = browser;
-    connect(browser, &FileBrowserWindow::unloaded, this, [this, browser] {
-        if (m_fileBrowser == browser)
-            m_fileBrowser = nullptr;
-    });
+    FileBrowserWindow* browser =
+        keep(this, m_fileBrowser, new FileBrowserWindow(m_state, m_platform, *this));
     // Showing runs the window's load; it runs once more after.
     browser->show();
     browser->load();
@@ -544,13 +554,7 @@ void MainWindow::toggleExportMedia() {
         m_exportMedia->close();
         return;
     }
-    auto* port = new ExportMediaWindow(m_state, m_platform, *this);
-    m_exportMedia = port;
-    connect(port, &ExportMediaWindow::unloaded, this, [this, port] {
-        if (m_exportMedia == port)
-            m_exportMedia = nullptr;
-    });
-    port->show();
+    keep(this, m_exportMedia, new ExportMediaWindow(m_state, m_platform, *this))->show();
 }
 
 void MainWindow::openWebSite() {

@@ -10,6 +10,8 @@
 #include "engine/MediaEngine.h"
 #include "ui/browser/FileBrowserHost.h"
 #include "ui/export/ExportMediaHost.h"
+#include "ui/main/JumpToSongWindow.h"
+#include "ui/main/PlaylistView.h"
 #include "ui/player/NowPlayingWindow.h"
 #include "ui/player/PlayerWindow.h"
 
@@ -26,6 +28,7 @@ class QListView;
 class QMenu;
 class QMimeData;
 class QPushButton;
+
 class FileBrowserWindow;
 class TagWindow;
 class ExportMediaWindow;
@@ -89,6 +92,11 @@ public:
     void sortAToZ();
     void shuffle();
 
+    // Opens "Jump to Song" over the list; the song picked there plays as Play
+    // List from it.
+    void jumpToSong();
+    JumpToSongWindow* jumpWindow() const { return m_jump; }
+
     // The playlist's commands apart from the window, and its selection.
     PlaylistCommands& commands() { return *m_commands; }
     PlaylistSelection selection() const { return m_commands->selection(); }
@@ -135,7 +143,7 @@ public:
     QCheckBox* loopBox;
     QLabel* loopLabel;
     QLabel* banner;
-    QListView* playlistView;
+    PlaylistView* playlistView;
     QPushButton* moveUpButton;
     QPushButton* moveDownButton;
     QPushButton* removeButton;
@@ -165,6 +173,9 @@ public:
     QAction* versionAction;
     QAction* webSiteAction;
     QAction* updatesAction;
+    QAction* undoAction;
+    QAction* redoAction;
+    QAction* jumpAction;
 
     // The tag window for a file (an MP3 file; others get a message).
     void showTagWindow(const QString& path) override;
@@ -218,6 +229,7 @@ private:
     QPointer<TagWindow> m_tagWindow;
     QPointer<FileBrowserWindow> m_fileBrowser;
     QPointer<ExportMediaWindow> m_exportMedia;
+    QPointer<JumpToSongWindow> m_jump;
     QPointer<Player2Window> m_player2;
     // The players' decoders outlive their windows.
     MediaEngine m_engine1;

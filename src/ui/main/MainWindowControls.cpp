@@ -5,6 +5,7 @@
 #include "ui/common/AppIcon.h"
 #include "ui/common/Twips.h"
 #include "ui/common/WindowLook.h"
+#include "ui/main/PlaylistView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -94,7 +95,7 @@ void MainWindow::buildControls() {
     banner->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     banner->setFocusPolicy(Qt::TabFocus);
 
-    playlistView = new QListView(area);
+    playlistView = new PlaylistView(area);
     playlistView->setObjectName(QStringLiteral("playlistView"));
     playlistView->setGeometry(designRect(0, 240, 8910, 2565));
     playlistView->setModel(&m_model);
@@ -102,9 +103,6 @@ void MainWindow::buildControls() {
     playlistView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     playlistView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     playlistView->setFont(WindowLook::arial());
-    playlistView->setAcceptDrops(true);
-    playlistView->viewport()->setAcceptDrops(true);
-    playlistView->setDragDropMode(QAbstractItemView::DropOnly);
     {
         QPalette p = playlistView->palette();
         p.setColor(QPalette::Base, kListBack);
@@ -208,6 +206,16 @@ void MainWindow::buildMenus() {
     separator(playlistMenu, "separator5");
     tagAction = item(playlistMenu, "tagAction", QStringLiteral("Get MP3 ID3 Information"), {},
                      [this] { showSelectedTag(); });
+    separator(playlistMenu, "separator7");
+    undoAction = item(playlistMenu, "undoAction", QStringLiteral("Undo"),
+                      QKeySequence(QKeySequence::Undo), [this] { m_commands->history().undo(); });
+    redoAction = item(playlistMenu, "redoAction", QStringLiteral("Redo"),
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                      [this] { m_commands->history().redo(); });
+    redoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    jumpAction = item(playlistMenu, "jumpAction", QStringLiteral("Jump to Song..."),
+                      QKeySequence(Qt::CTRL | Qt::Key_J), [this] { jumpToSong(); });
     addActions(playlistMenu->actions());
 
     controlsMenu = menuBar()->addMenu(QStringLiteral("&Controls"));
