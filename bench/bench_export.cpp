@@ -218,7 +218,7 @@ void BM_CopyPlaylistVsCp(benchmark::State& s) {
 
         const bool ok = theirsTime > 0 && w->fileList->path() == ours && allCopied(ours) &&
                         allCopied(theirs) && platform.messages.shown.size() == 1 &&
-                        platform.messages.shown[0].text == QStringLiteral("Export Complete!");
+                        platform.messages.shown[0] == QStringLiteral("Export Complete!");
         QDir(ours).removeRecursively();
         QDir(theirs).removeRecursively();
         ::sync();

@@ -1,18 +1,13 @@
 // The decoder engine over a real libmpv, playing tones the test writes: the
 // contract the playback rules rely on (and that their fake player keeps).
-// Runs with mpv's null audio output; the picture only on a real display
-// (test_video, under Xvfb).
+// Runs with mpv's null audio output; the picture is the player windows'
+// (test_playerwindows, and test_video under Xvfb).
 #include "support/Tones.h"
 
 #include "engine/MediaEngine.h"
-#include "ui/player/MediaPlayer.h"
 
-#include <QGuiApplication>
-#include <QLabel>
-#include <QOpenGLWidget>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QSlider>
 #include <QtTest>
 
 #include <clocale>
@@ -63,16 +58,214 @@ struct Watched {
 class TestEngine : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void endsOncePerFile();
-    void stopPauseAndCue();
-    void filesThatDoNotPlay();
-    void queuedFileFollows();
-    void queuedFileChanged();
-    void closeAndDestroy();
-    void transportBar();
-    void withoutMediaLibrary();
-    void videoFrameDrawn(); // xcb only
+    void initTestCase() {
+        // As main() does: libmpv reads numbers in the C locale.
+        std::setlocale(LC_NUMERIC, "C");
+        m_tones = std::make_unique<Tones>();
+        QVERIFY(m_tones->isValid());
+    }
+    void endsOncePerFile() {
+        const QString a = tone("first.wav", 1.0), b = tone("second.wav", 0.3, 660);
+        Watched w;
+        STATE(w, Undefined);
+        QVERIFY(w.e.setURL(a));
+        WAIT_STATE(w, Playing);
+        QTRY_VERIFY_WITH_TIMEOUT(near(w.e.duration(), 1.0), kLong);
+        // Replaced before its end: a never ends, b ends once.
+        QVERIFY(w.e.setURL(b));
+        QCOMPARE(w.e.URL(), b);
+        ENDS_EXACTLY(w, 1);
+        STATE(w, MediaEnded);
+        QVERIFY(!near(w.e.duration(), 1.0)); // nothing of a shows after
+        const QList<int> seen = values(w.states);
+        for (int i = 1; i < seen.size(); ++i)
+            QVERIFY2(seen[i] != seen[i - 1], SHOW(seen));
+        // Play after the end plays the file again, to its end.
+        w.e.play();
+        ENDS_EXACTLY(w, 2);
+        QCOMPARE(w.errors.count(), 0);
+    }
+    void stopPauseAndCue() {
+        const QString a = tone("one-second.wav", 1.0);
+        Watched w;
+        QVERIFY(w.e.setURL(a));
+        QTRY_VERIFY_WITH_TIMEOUT(w.e.position() > 0.1, kLong);
+        // A pause holds the position.
+        w.e.pause();
+        STATE(w, Paused);
+        QTest::qWait(kSettle);
+        const double at = w.e.position();
+        QTest::qWait(kSettle);
+        QCOMPARE(w.e.position(), at);
+        // A seek moves it.
+        w.e.seek(0.1);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(w.e.position() - 0.1) < 0.02, kLong);
+        // Stop keeps the file, at its start.
+        w.e.stop();
+        STATE(w, Stopped);
+        QTRY_COMPARE_WITH_TIMEOUT(w.e.position(), 0.0, kLong);
+        QVERIFY(w.e.URL() == a && w.ends() == 0);
+
+        // Cued (not started): loaded, halted at the start, never playing, until
+        // play plays it from the start to its end.
+        Watched cued;
+        QVERIFY(cued.e.setURL(a, false));
+        QTest::qWait(2 * kSettle);
+        QCOMPARE(cued.e.position(), 0.0);
+        QVERIFY2(!values(cued.states).contains(MediaControl::Playing), SHOW(values(cued.states)));
+        cued.e.play();
+        ENDS_EXACTLY(cued, 1);
+    }
+    void filesThatDoNotPlay() {
+        Watched w;
+        // Missing, a folder, an empty file: refused at once, nothing later.
+        const QString missing = m_tones->path(QStringLiteral("nowhere.mp3"));
+        const QString empty = m_tones->file(QStringLiteral("empty.mp3"), QByteArray());
+        for (const QString& path : {missing, m_tones->path(QString()), empty}) {
+            QVERIFY2(!w.e.canOpen(path), qPrintable(path));
+            QVERIFY2(!w.e.setURL(path), qPrintable(path));
+        }
+        STATE(w, Undefined);
+        QVERIFY(w.e.URL().isEmpty() && w.states.isEmpty());
+
+        // Not media: one error, never playing, never ended, and play does not
+        // bring it back to life.
+        const QString bad =
+            m_tones->file(QStringLiteral("letter.mp3"),
+                          QByteArray("Dear friend,\nthis is not a song at all.\n").repeated(40));
+        QVERIFY(w.e.canOpen(bad) && w.e.setURL(bad));
+        QTRY_COMPARE_WITH_TIMEOUT(w.errors.count(), 1, kLong);
+        QCOMPARE(w.errors.at(0).at(0).toString(), bad);
+        STATE(w, Stopped);
+        w.e.play();
+        QTest::qWait(kSettle);
+        QCOMPARE(w.errors.count(), 1);
+        QVERIFY2(!values(w.states).contains(MediaControl::Playing) && w.ends() == 0,
+                 SHOW(values(w.states)));
+
+        // The next good file plays as usual, and a refused one leaves it alone.
+        const QString a = tone("still.wav", 0.5);
+        QVERIFY(w.e.setURL(a));
+        WAIT_STATE(w, Playing);
+        QVERIFY(!w.e.setURL(missing));
+        QCOMPARE(w.e.URL(), a);
+        ENDS_EXACTLY(w, 1);
+        QCOMPARE(w.errors.count(), 1);
+    }
+    void queuedFileFollows() {
+        const QString a = tone("gap-a.wav", 0.3), b = tone("gap-b.wav", 2.0, 660);
+        Watched w;
+        QVERIFY(w.e.setURL(a));
+        w.e.queueNext(b);
+        ENDS_EXACTLY(w, 1);
+        QCOMPARE(w.e.URL(), a);
+        // mpv went on to b by itself; named now, it is not reloaded: no
+        // buffering, and the position goes on from where it was.
+        QTRY_VERIFY_WITH_TIMEOUT(w.e.position() > 0.3, kLong);
+        const double before = w.e.position();
+        QSignalSpy positions(&w.e, &MediaControl::positionChanged);
+        w.states.clear();
+        QVERIFY(w.e.setURL(b));
+        QCOMPARE(values(w.states), QList<int>{MediaControl::Playing});
+        QTRY_VERIFY_WITH_TIMEOUT(w.e.position() > before + 0.2, kLong);
+        for (double s : values<double>(positions))
+            QVERIFY2(s >= before - 0.01, SHOW(values<double>(positions)));
+        w.e.stop();
+
+        // b played to its end before it was asked for: named then, it is
+        // reported as ended, not played again.
+        const QString c = tone("uc-c.wav", 0.3, 880);
+        Watched u;
+        QVERIFY(u.e.setURL(a));
+        u.e.queueNext(c);
+        ENDS_EXACTLY(u, 1);
+        QTest::qWait(2 * kSettle);
+        u.states.clear();
+        QVERIFY(u.e.setURL(c));
+        QCOMPARE(values(u.states), (QList<int>{MediaControl::Playing, MediaControl::MediaEnded}));
+    }
+    void queuedFileChanged() {
+        const QString a = tone("rq-a.wav", 0.3), b = tone("rq-b.wav", 2.0, 550),
+                      c = tone("rq-c.wav", 0.6, 660);
+        // Another file named at the end: c plays, from its start, not b.
+        Watched w;
+        connect(&w.e, &MediaControl::PlayStateChange, this, [&](int state) {
+            if (state == MediaControl::MediaEnded && w.e.URL() == a)
+                QVERIFY(w.e.setURL(c));
+        });
+        QVERIFY(w.e.setURL(a));
+        w.e.queueNext(b);
+        QTRY_COMPARE_WITH_TIMEOUT(w.e.URL(), c, kLong);
+        QTRY_VERIFY_WITH_TIMEOUT(near(w.e.duration(), 0.6), kLong);
+        ENDS_EXACTLY(w, 2);
+
+        // Queued, then changed or dropped before the end: only what is queued at
+        // the end follows.
+        Watched v;
+        QVERIFY(v.e.setURL(a));
+        v.e.queueNext(b);
+        v.e.queueNext(c);
+        ENDS_EXACTLY(v, 1);
+        QVERIFY(v.e.setURL(c));
+        QTRY_VERIFY_WITH_TIMEOUT(near(v.e.duration(), 0.6), kLong);
+        v.e.queueNext(b);
+        v.e.queueNext(QString());
+        ENDS_EXACTLY(v, 2);
+        QSignalSpy positions(&v.e, &MediaControl::positionChanged);
+        QVERIFY(v.e.setURL(b)); // opened afresh, from the start
+        STATE(v, Buffering);
+        QTRY_VERIFY_WITH_TIMEOUT(v.e.position() > 0.1, kLong);
+        QVERIFY2(values<double>(positions).first() < 0.2, SHOW(values<double>(positions)));
+    }
+    void closeAndDestroy() {
+        const QString longer = tone("long.wav", 3.0), brief = tone("brief.wav", 0.3);
+        // Closed: nothing loaded, nothing follows, nothing more reported.
+        Watched w;
+        QVERIFY(w.e.setURL(longer));
+        w.e.queueNext(brief);
+        WAIT_STATE(w, Playing);
+        w.e.close();
+        STATE(w, Stopped);
+        QVERIFY(w.e.URL().isEmpty());
+        QTest::qWait(2 * kSettle);
+        QVERIFY(w.ends() == 0 && w.e.position() == 0);
+        // An empty name unloads as close does.
+        QVERIFY(w.e.setURL(brief));
+        QVERIFY(w.e.setURL(QString()));
+        QVERIFY(w.e.URL().isEmpty() && w.e.playState() == MediaControl::Stopped);
+
+        // Gone with commands on their way, at last while playing with a file
+        // queued, and from its own end signal: what mpv has to say arrives
+        // after the engine is gone.
+        for (int i = 0; i < 3; ++i) {
+            auto e = std::make_unique<MediaEngine>();
+            QVERIFY(e->setURL(longer));
+            e->queueNext(brief);
+            e->seek(0.1);
+            e->setVolume(20 + i);
+            QTest::qWait(i * 50);
+        }
+        QPointer<MediaEngine> own(new MediaEngine);
+        connect(own.data(), &MediaControl::PlayStateChange, this, [&own](int state) {
+            if (state == MediaControl::MediaEnded)
+                delete own.data();
+        });
+        QVERIFY(own->setURL(brief));
+        QTRY_VERIFY_WITH_TIMEOUT(own.isNull(), kLong);
+        QTest::qWait(kSettle);
+    }
+    // Run with JUKORA_MPV_LIBRARY naming a missing file: every file fails as an
+    // unplayable one does.
+    void withoutMediaLibrary() {
+        if (qEnvironmentVariable("JUKORA_MPV_LIBRARY") != u"/nonexistent/libmpv.so")
+            QSKIP("needs JUKORA_MPV_LIBRARY=/nonexistent/libmpv.so");
+        Watched w;
+        const QString a = tone("nodecoder.wav", 0.3);
+        QVERIFY(w.e.setURL(a));
+        QTRY_COMPARE(w.errors.count(), 1);
+        QCOMPARE(w.errors.at(0).at(0).toString(), a);
+        STATE(w, Stopped);
+    }
 
 private:
     QString tone(const char* name, double seconds, double frequency = 440) {
@@ -80,313 +273,6 @@ private:
     }
     std::unique_ptr<Tones> m_tones;
 };
-
-void TestEngine::initTestCase() {
-    // As main() does: libmpv reads numbers in the C locale.
-    std::setlocale(LC_NUMERIC, "C");
-    m_tones = std::make_unique<Tones>();
-    QVERIFY(m_tones->isValid());
-}
-
-void TestEngine::endsOncePerFile() {
-    const QString a = tone("first.wav", 1.0), b = tone("second.wav", 0.3, 660);
-    Watched w;
-    STATE(w, Undefined);
-    QVERIFY(w.e.setURL(a));
-    WAIT_STATE(w, Playing);
-    QTRY_VERIFY_WITH_TIMEOUT(near(w.e.duration(), 1.0), kLong);
-    // Replaced before its end: a never ends, b ends once.
-    QVERIFY(w.e.setURL(b));
-    QCOMPARE(w.e.URL(), b);
-    ENDS_EXACTLY(w, 1);
-    STATE(w, MediaEnded);
-    QVERIFY(!near(w.e.duration(), 1.0)); // nothing of a shows after
-    const QList<int> seen = values(w.states);
-    for (int i = 1; i < seen.size(); ++i)
-        QVERIFY2(seen[i] != seen[i - 1], SHOW(seen));
-    // Play after the end plays the file again, to its end.
-    w.e.play();
-    ENDS_EXACTLY(w, 2);
-    QCOMPARE(w.errors.count(), 0);
-}
-
-void TestEngine::stopPauseAndCue() {
-    const QString a = tone("one-second.wav", 1.0);
-    Watched w;
-    QVERIFY(w.e.setURL(a));
-    QTRY_VERIFY_WITH_TIMEOUT(w.e.position() > 0.1, kLong);
-    // A pause holds the position.
-    w.e.pause();
-    STATE(w, Paused);
-    QTest::qWait(kSettle);
-    const double at = w.e.position();
-    QTest::qWait(kSettle);
-    QCOMPARE(w.e.position(), at);
-    // Stop keeps the file, at its start.
-    w.e.stop();
-    STATE(w, Stopped);
-    QTRY_COMPARE_WITH_TIMEOUT(w.e.position(), 0.0, kLong);
-    QVERIFY(w.e.URL() == a && w.ends() == 0);
-
-    // Cued (not started): loaded, halted at the start, never playing, until
-    // play plays it from the start to its end.
-    Watched cued;
-    QVERIFY(cued.e.setURL(a, false));
-    QTest::qWait(2 * kSettle);
-    QCOMPARE(cued.e.position(), 0.0);
-    QVERIFY2(!values(cued.states).contains(MediaControl::Playing), SHOW(values(cued.states)));
-    cued.e.play();
-    ENDS_EXACTLY(cued, 1);
-}
-
-void TestEngine::filesThatDoNotPlay() {
-    Watched w;
-    // Missing, a folder, an empty file: refused at once, nothing later.
-    const QString missing = m_tones->path(QStringLiteral("nowhere.mp3"));
-    const QString empty = m_tones->file(QStringLiteral("empty.mp3"), QByteArray());
-    for (const QString& path : {missing, m_tones->path(QString()), empty}) {
-        QVERIFY2(!w.e.canOpen(path), qPrintable(path));
-        QVERIFY2(!w.e.setURL(path), qPrintable(path));
-    }
-    STATE(w, Undefined);
-    QVERIFY(w.e.URL().isEmpty() && w.states.isEmpty());
-
-    // Not media: one error, never playing, never ended, and play does not
-    // bring it back to life.
-    const QString bad =
-        m_tones->file(QStringLiteral("letter.mp3"),
-                      QByteArray("Dear friend,\nthis is not a song at all.\n").repeated(40));
-    QVERIFY(w.e.canOpen(bad) && w.e.setURL(bad));
-    QTRY_COMPARE_WITH_TIMEOUT(w.errors.count(), 1, kLong);
-    QCOMPARE(w.errors.at(0).at(0).toString(), bad);
-    STATE(w, Stopped);
-    w.e.play();
-    QTest::qWait(kSettle);
-    QCOMPARE(w.errors.count(), 1);
-    QVERIFY2(!values(w.states).contains(MediaControl::Playing) && w.ends() == 0,
-             SHOW(values(w.states)));
-
-    // The next good file plays as usual, and a refused one leaves it alone.
-    const QString a = tone("still.wav", 0.5);
-    QVERIFY(w.e.setURL(a));
-    WAIT_STATE(w, Playing);
-    QVERIFY(!w.e.setURL(missing));
-    QCOMPARE(w.e.URL(), a);
-    ENDS_EXACTLY(w, 1);
-    QCOMPARE(w.errors.count(), 1);
-}
-
-void TestEngine::queuedFileFollows() {
-    const QString a = tone("gap-a.wav", 0.3), b = tone("gap-b.wav", 2.0, 660);
-    Watched w;
-    QVERIFY(w.e.setURL(a));
-    w.e.queueNext(b);
-    ENDS_EXACTLY(w, 1);
-    QCOMPARE(w.e.URL(), a);
-    // mpv went on to b by itself; named now, it is not reloaded: no
-    // buffering, and the position goes on from where it was.
-    QTRY_VERIFY_WITH_TIMEOUT(w.e.position() > 0.3, kLong);
-    const double before = w.e.position();
-    QSignalSpy positions(&w.e, &MediaControl::positionChanged);
-    w.states.clear();
-    QVERIFY(w.e.setURL(b));
-    QCOMPARE(values(w.states), QList<int>{MediaControl::Playing});
-    QTRY_VERIFY_WITH_TIMEOUT(w.e.position() > before + 0.2, kLong);
-    for (double s : values<double>(positions))
-        QVERIFY2(s >= before - 0.01, SHOW(values<double>(positions)));
-    w.e.stop();
-
-    // b played to its end before it was asked for: named then, it is
-    // reported as ended, not played again.
-    const QString c = tone("uc-c.wav", 0.3, 880);
-    Watched u;
-    QVERIFY(u.e.setURL(a));
-    u.e.queueNext(c);
-    ENDS_EXACTLY(u, 1);
-    QTest::qWait(2 * kSettle);
-    u.states.clear();
-    QVERIFY(u.e.setURL(c));
-    QCOMPARE(values(u.states), (QList<int>{MediaControl::Playing, MediaControl::MediaEnded}));
-}
-
-void TestEngine::queuedFileChanged() {
-    const QString a = tone("rq-a.wav", 0.3), b = tone("rq-b.wav", 2.0, 550),
-                  c = tone("rq-c.wav", 0.6, 660);
-    // Another file named at the end: c plays, from its start, not b.
-    Watched w;
-    connect(&w.e, &MediaControl::PlayStateChange, this, [&](int state) {
-        if (state == MediaControl::MediaEnded && w.e.URL() == a)
-            QVERIFY(w.e.setURL(c));
-    });
-    QVERIFY(w.e.setURL(a));
-    w.e.queueNext(b);
-    QTRY_COMPARE_WITH_TIMEOUT(w.e.URL(), c, kLong);
-    QTRY_VERIFY_WITH_TIMEOUT(near(w.e.duration(), 0.6), kLong);
-    ENDS_EXACTLY(w, 2);
-
-    // Queued, then changed or dropped before the end: only what is queued at
-    // the end follows.
-    Watched v;
-    QVERIFY(v.e.setURL(a));
-    v.e.queueNext(b);
-    v.e.queueNext(c);
-    ENDS_EXACTLY(v, 1);
-    QVERIFY(v.e.setURL(c));
-    QTRY_VERIFY_WITH_TIMEOUT(near(v.e.duration(), 0.6), kLong);
-    v.e.queueNext(b);
-    v.e.queueNext(QString());
-    ENDS_EXACTLY(v, 2);
-    QSignalSpy positions(&v.e, &MediaControl::positionChanged);
-    QVERIFY(v.e.setURL(b)); // opened afresh, from the start
-    STATE(v, Buffering);
-    QTRY_VERIFY_WITH_TIMEOUT(v.e.position() > 0.1, kLong);
-    QVERIFY2(values<double>(positions).first() < 0.2, SHOW(values<double>(positions)));
-}
-
-void TestEngine::closeAndDestroy() {
-    const QString longer = tone("long.wav", 3.0), brief = tone("brief.wav", 0.3);
-    // Closed: nothing loaded, nothing follows, nothing more reported.
-    Watched w;
-    QVERIFY(w.e.setURL(longer));
-    w.e.queueNext(brief);
-    WAIT_STATE(w, Playing);
-    w.e.close();
-    STATE(w, Stopped);
-    QVERIFY(w.e.URL().isEmpty());
-    QTest::qWait(2 * kSettle);
-    QVERIFY(w.ends() == 0 && w.e.position() == 0);
-    // An empty name unloads as close does.
-    QVERIFY(w.e.setURL(brief));
-    QVERIFY(w.e.setURL(QString()));
-    QVERIFY(w.e.URL().isEmpty() && w.e.playState() == MediaControl::Stopped);
-
-    // Gone with commands on their way, at last while playing with a file
-    // queued, and from its own end signal: what mpv has to say arrives
-    // after the engine is gone.
-    for (int i = 0; i < 3; ++i) {
-        auto e = std::make_unique<MediaEngine>();
-        QVERIFY(e->setURL(longer));
-        e->queueNext(brief);
-        e->seek(0.1);
-        e->setVolume(20 + i);
-        QTest::qWait(i * 50);
-    }
-    QPointer<MediaEngine> own(new MediaEngine);
-    connect(own.data(), &MediaControl::PlayStateChange, this, [&own](int state) {
-        if (state == MediaControl::MediaEnded)
-            delete own.data();
-    });
-    QVERIFY(own->setURL(brief));
-    QTRY_VERIFY_WITH_TIMEOUT(own.isNull(), kLong);
-    QTest::qWait(kSettle);
-}
-
-void TestEngine::transportBar() {
-    MediaEngine e;
-    MediaPlayer p(e);
-    p.show();
-    auto* volume = p.findChild<QSlider*>(QStringLiteral("volumeSlider"));
-    auto* seek = p.findChild<QSlider*>(QStringLiteral("seekSlider"));
-    auto* total = p.findChild<QLabel*>(QStringLiteral("totalLabel"));
-    auto* picture = p.findChild<QWidget*>(QStringLiteral("picture"));
-    QVERIFY(volume && seek && total && picture);
-    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-        QVERIFY(!p.findChild<QOpenGLWidget*>());
-
-    QVERIFY(e.setURL(tone("bar.wav", 1.5)));
-    QTRY_VERIFY_WITH_TIMEOUT(near(e.duration(), 1.5), kLong);
-    QCOMPARE(total->text(), QStringLiteral("0:01"));
-    QCOMPARE(seek->maximum(), 1500);
-    // The slider and the engine's volume are one.
-    QSignalSpy changed(&e, &MediaControl::volumeChanged);
-    volume->setValue(70);
-    QCOMPARE(e.volume(), 70);
-    e.setVolume(150);
-    QVERIFY(e.volume() == 100 && volume->value() == 100);
-    QCOMPARE(values(changed), (QList<int>{70, 100}));
-    e.pause();
-    e.seek(0.1);
-    QTRY_VERIFY_WITH_TIMEOUT(qAbs(e.position() - 0.1) < 0.02, kLong);
-
-    // A double-click on the picture toggles full screen; Escape leaves it,
-    // and so does any other means.
-    QTest::mouseDClick(picture, Qt::LeftButton);
-    QVERIFY(p.fullScreen() && (p.windowState() & Qt::WindowFullScreen));
-    QTest::mouseDClick(picture, Qt::LeftButton);
-    QVERIFY(!p.fullScreen() && !(p.windowState() & Qt::WindowFullScreen));
-    p.setFullScreen(true);
-    p.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&p));
-    QTest::keyClick(p.window(), Qt::Key_Escape);
-    QVERIFY(!p.fullScreen());
-    p.setFullScreen(true);
-    p.showNormal();
-    QVERIFY(!p.fullScreen());
-}
-
-// Run with JUKORA_MPV_LIBRARY naming a missing file: every file fails as an
-// unplayable one does.
-void TestEngine::withoutMediaLibrary() {
-    if (qEnvironmentVariable("JUKORA_MPV_LIBRARY") != u"/nonexistent/libmpv.so")
-        QSKIP("needs JUKORA_MPV_LIBRARY=/nonexistent/libmpv.so");
-    Watched w;
-    const QString a = tone("nodecoder.wav", 0.3);
-    QVERIFY(w.e.setURL(a));
-    QTRY_COMPARE(w.errors.count(), 1);
-    QCOMPARE(w.errors.at(0).at(0).toString(), a);
-    STATE(w, Stopped);
-    MediaPlayer p(w.e); // a plain black picture
-    QVERIFY(p.findChild<QWidget*>(QStringLiteral("picture")));
-}
-
-void TestEngine::videoFrameDrawn() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        QSKIP("The picture is drawn only on a real display (run as test_video under Xvfb).");
-    // The picture shows the colour in its centre, or in a corner.
-    const auto shows = [](MediaPlayer& p, const QColor& colour, bool corner = false) {
-        auto* gl = p.findChild<QOpenGLWidget*>();
-        const QImage frame = gl ? gl->grabFramebuffer() : QImage();
-        if (frame.isNull())
-            return false;
-        const QColor c = frame.pixelColor(corner ? QPoint(3, 3) : frame.rect().center());
-        return qAbs(c.red() - colour.red()) < 40 && qAbs(c.green() - colour.green()) < 40 &&
-               qAbs(c.blue() - colour.blue()) < 40;
-    };
-    const QColor magenta(255, 0, 255), green(0, 255, 0);
-    Watched w;
-    {
-        // A song: a plain picture names it, and OpenGL is not set up for it.
-        MediaPlayer p(w.e);
-        p.resize(320, 280);
-        p.show();
-        QVERIFY(w.e.setURL(tone("song.wav", 0.5)));
-        WAIT_STATE(w, Playing);
-        QTest::qWait(kSettle);
-        QVERIFY(!p.findChild<QOpenGLWidget*>());
-        QCOMPARE(p.findChild<QLabel*>(QStringLiteral("fileNote"))->text(),
-                 QStringLiteral("song.wav"));
-        // Then a film, as the player windows give it: the decoder's picture
-        // takes the place of the plain one, and fills the area (stretched):
-        // a corner shows it too. A double click on it is full screen.
-        QVERIFY(w.e.setURL(m_tones->video(QStringLiteral("magenta.avi"), magenta.rgb(), 60, 10)));
-        QTRY_VERIFY_WITH_TIMEOUT(shows(p, magenta), kLong);
-        QVERIFY(shows(p, magenta, true));
-        auto* picture = p.findChild<QWidget*>(QStringLiteral("picture"));
-        QVERIFY(picture == p.findChild<QOpenGLWidget*>());
-        QTest::mouseDClick(picture, Qt::LeftButton);
-        QVERIFY(p.fullScreen());
-        p.setFullScreen(false);
-    }
-    // The window closed and opened again over the same engine: the picture
-    // is there all the same, also for a file given while it was hidden.
-    QVERIFY(w.e.setURL(m_tones->video(QStringLiteral("green.avi"), green.rgb(), 60, 10)));
-    QTest::qWait(kSettle);
-    MediaPlayer later(w.e);
-    later.resize(200, 180);
-    later.show();
-    QTRY_VERIFY_WITH_TIMEOUT(shows(later, green), kLong);
-    QCOMPARE(w.errors.count(), 0);
-}
 
 QTEST_MAIN(TestEngine)
 #include "test_engine.moc"

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
 #include <QProcess>
-#include <QString>
 #include <QTemporaryDir>
 
 // Hears what the program plays: a private sound server (PulseAudio) with a

@@ -4,9 +4,7 @@
 #include "Tones.h"
 #include "core/playlist/PlsFormat.h"
 
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,11 +1,21 @@
-// The main window through its real widgets: layout, menus, the resize rule
-// and the editing commands driven with clicks and keys. The editing rules
-// themselves are tested on plain data in test_playlist_edits and test_lists.
+// The main window through its real widgets, with a temporary profile and
+// program folder: the focus order, the resize rule, the editing commands
+// driven with clicks and keys, Open, Export Playlist and drops on the list
+// with scripted dialogs, and the start-up, shutdown and reset. The editing
+// rules themselves are tested on plain data in test_playlist_edits and
+// test_lists, the formats and the reading of names in test_playlistfiles,
+// the command line's files in test_launch.
 #include "support/App.h"
+#include "support/SmallDisk.h"
 
+#include "core/playlist/HtmlPage.h"
 #include "core/playlist/PlaylistEdits.h"
 #include "core/playlist/PlsFormat.h"
+#include "core/settings/IniFile.h"
+#include "core/system/AppPaths.h"
 #include "ui/common/Twips.h"
+#include "ui/export/ExportMediaWindow.h"
+#include "ui/lists/FolderList.h"
 #include "ui/main/JumpToSongWindow.h"
 #include "ui/main/PlaylistView.h"
 
@@ -17,15 +27,11 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
+
+#include <csignal>
 
 namespace {
-
-int fill(App& t, int n) {
-    QStringList e;
-    for (int i = 0; i < n; ++i)
-        e << QStringLiteral("/m/%1.mp3").arg(i);
-    return t.w->playlistModel().append(e);
-}
 
 QStringList names(std::initializer_list<int> numbers) {
     QStringList out;
@@ -41,299 +47,503 @@ QStringList texts(const QList<QAction*>& actions) {
     return out;
 }
 
+void fill(App& t, int n) {
+    QStringList e;
+    for (int i = 0; i < n; ++i)
+        e << names({i});
+    t.w->playlistModel().append(e);
+}
+
+const QString kQuestion = QStringLiteral(
+    "Export playlist with full path names?\r\n\r\nNote: Selecting NO will create the playlist "
+    "without path names \r\nwhich should be saved in the same folder as the music");
+const QString kUnknownError = QStringLiteral("An unknown error has occurred.");
+
+struct Program : App {
+    // Export Playlist from the menu, answering the question and naming the
+    // file; returns what was written.
+    QByteArray exportAs(MsgAnswer answer, const QString& name) {
+        platform.messages.answers = {answer};
+        platform.files.answers = {env.path(name)};
+        w->exportPlaylistAction->trigger();
+        return readBytes(env.path(name));
+    }
+    // The list's drop handler with the data a drop from the file manager
+    // delivers.
+    void drop(const QStringList& paths) {
+        QList<QUrl> urls;
+        for (const QString& p : paths)
+            urls << QUrl::fromLocalFile(p);
+        QMimeData data;
+        data.setUrls(urls);
+        w->dropOnPlaylist(&data);
+    }
+};
+
+const QByteArray kThree = "\r\n[playlist]\r\nFile1=/m/one.mp3\r\nTitle1=one\r\n"
+                          "File2=/m/two.mp3\r\nTitle2=two\r\nFile3=/m/three.mp3\r\nTitle3=three\r\n"
+                          "\r\n";
+const QStringList kThreeEntries = {"/m/one.mp3", "/m/two.mp3", "/m/three.mp3"};
+
 } // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void layoutMenusAndFocusOrder();
-    void resizeRule();
-    void editingByClicksKeysAndButtons();
-    void shuffleSavesAndReloads();
-    void webAndUpdateCommands();
-    void dragUndoAndJump();
-};
-
-void TestMainWindow::layoutMenusAndFocusOrder() {
-    App t;
-    MainWindow& w = *t.w;
-    QCOMPARE(Twips::perPixel(), 15.0);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Jukora - https://www.jukora.example"));
-    auto px = [](int l, int t, int wd, int h) {
-        return QRect(Twips::toPx(l), Twips::toPx(t), Twips::toPx(wd), Twips::toPx(h));
-    };
-    QCOMPARE(w.playListButton->geometry(), px(0, 0, 1215, 255));
-    QCOMPARE(w.shuffleButton->geometry(), px(5385, 0, 720, 255));
-    QCOMPARE(w.playlistView->pos(), QPoint(0, Twips::toPx(240)));
-    QCOMPARE(w.playlistView->width(), Twips::toPx(8910));
-    QCOMPARE(w.play2SongButton->text(), QStringLiteral("Play2 Song"));
-    QCOMPARE(w.moveDownButton->text(), QStringLiteral("Move Down [-]"));
-    QCOMPARE(w.loopLabel->text(), QStringLiteral("Loop"));
-    QCOMPARE(w.centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 128));
-    QCOMPARE(w.playlistView->palette().color(QPalette::Base), QColor(224, 224, 224));
-    QCOMPARE(w.playlistView->selectionMode(), QAbstractItemView::ExtendedSelection);
-
-    // Tab goes through them in this order (the list's inner parts between).
-    const QList<QWidget*> order = {
-        w.playListButton,   w.playSongButton,    w.play2SongButton, w.stopAllButton,
-        w.sortButton,       w.shuffleButton,     w.loopBox,         w.playlistView,
-        w.moveUpButton,     w.moveDownButton,    w.removeButton,    w.removeAllButton,
-        w.nowPlayingButton, w.exportMediaButton, w.banner,          w.fileBrowserButton};
-    for (int i = 0; i + 1 < order.size(); ++i) {
-        QWidget* next = order[i]->nextInFocusChain();
-        while (!order.contains(next))
-            next = next->nextInFocusChain();
-        QCOMPARE(next, order[i + 1]);
+    void resizeRule() {
+        App t;
+        MainWindow& w = *t.w;
+        // The width springs back, the height follows down to the least one, the
+        // list grows and the bottom row stays whole under it.
+        const auto bottomRow = [&] {
+            for (QPushButton* b : {w.moveUpButton, w.removeAllButton, w.fileBrowserButton}) {
+                QCOMPARE(b->y(), w.playlistView->y() + w.playlistView->height());
+                QCOMPARE(b->geometry().bottom(), w.centralWidget()->height() - 1);
+            }
+        };
+        w.resize(900, 500);
+        QTRY_COMPARE(w.frameGeometry().width(), Twips::toPx(9150));
+        QCOMPARE(w.height(), 500);
+        bottomRow();
+        w.resize(w.width(), 60);
+        QTRY_COMPARE(w.frameGeometry().height(), Twips::toPx(3885));
+        bottomRow();
+        QCOMPARE(w.outerHeightTwips(), 3885.0);
+        // The hidden popup menu's shortcuts work in the window.
+        fill(t, 3);
+        w.playlistView->setFocus();
+        QTest::keyClick(w.playlistView, Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(w.playlistModel().count(), 0);
     }
+    void editingByClicksKeysAndButtons() {
+        App t;
+        fill(t, 6);
+        t.click(3);
+        t.state.currentIndex = 0;
+        t.click(3); // a click on the focused entry still sets the index
+        QCOMPARE(t.state.currentIndex, 3);
+        // Two entries apart, selected with Ctrl; a right click shows the popup
+        // and keeps the selection it acts on. The removal keeps the index.
+        t.click(1);
+        t.click(4, Qt::ControlModifier);
+        t.click(2, Qt::NoModifier, Qt::RightButton);
+        QTRY_VERIFY(t.w->playlistMenu->isVisible());
+        t.w->playlistMenu->hide();
+        QTest::mouseClick(t.w->removeButton, Qt::LeftButton);
+        QCOMPARE(t.entries(), names({0, 2, 3, 5}));
+        QVERIFY(t.state.currentIndex == 4 && t.selectedRows().isEmpty());
+        t.click(0);
+        QTest::keyClick(t.w->playlistView, Qt::Key_Delete);
+        QCOMPARE(t.entries(), names({2, 3, 5}));
 
-    QCOMPARE(texts(w.menuBar()->actions()), QStringList({"&Menu", "&Controls", "&About"}));
-    QCOMPARE(w.versionAction->text(), QStringLiteral("Version 4.0.52"));
-    QCOMPARE(texts(w.playlistMenu->actions()),
-             QStringList({"Play List From Selected Song", "Play Selected Song",
-                          "Play2 Selected Song", "-", "Remove Selected", "Remove All", "-",
-                          "Get MP3 ID3 Information", "-", "Undo", "Redo", "Jump to Song..."}));
-    QList<QKeySequence> keys;
-    for (QAction* a : {w.openAction, w.exportPlaylistAction, w.resetAction, w.exitAction,
-                       w.removeAllAction, w.playListAction, w.playSongAction, w.stopAllAction})
-        keys << a->shortcut();
-    QCOMPARE(keys, QList<QKeySequence>({Qt::CTRL | Qt::Key_O, Qt::CTRL | Qt::Key_E,
-                                        Qt::CTRL | Qt::Key_R, Qt::CTRL | Qt::Key_X,
-                                        Qt::SHIFT | Qt::Key_Delete, Qt::CTRL | Qt::Key_L,
-                                        Qt::CTRL | Qt::Key_P, Qt::CTRL | Qt::Key_S}));
-    // The hidden popup menu's shortcuts work in the window.
-    fill(t, 3);
-    w.playlistView->setFocus();
-    QTest::keyClick(w.playlistView, Qt::Key_Delete, Qt::ShiftModifier);
-    QCOMPARE(w.playlistModel().count(), 0);
-}
+        // The moves carry the current entry, selected, and the index with it:
+        // by the buttons and the keypad's minus and plus; the main keyboard's
+        // keys do nothing. Other selected entries stay selected.
+        t.click(0);
+        for (int i = 0; i < 2; ++i)
+            QTest::mouseClick(t.w->moveDownButton, Qt::LeftButton);
+        QCOMPARE(t.entries(), names({3, 5, 2}));
+        QCOMPARE(t.selectedRows(), QList<int>({2}));
+        QTest::mouseClick(t.w->moveUpButton, Qt::LeftButton);
+        QTest::keyClick(t.w->playlistView, Qt::Key_Plus, Qt::KeypadModifier);
+        QTest::keyClick(t.w->playlistView, Qt::Key_Minus);
+        QTest::keyClick(t.w->playlistView, Qt::Key_Plus);
+        QVERIFY(t.entries() == names({2, 3, 5}) && t.state.currentIndex == 0);
+        t.click(2, Qt::ControlModifier);
+        t.state.currentIndex = 0;
+        QTest::keyClick(t.w->playlistView, Qt::Key_Minus, Qt::KeypadModifier);
+        QCOMPARE(t.entries(), names({3, 2, 5}));
+        QCOMPARE(t.selectedRows(), QList<int>({1, 2}));
 
-void TestMainWindow::resizeRule() {
-    App t;
-    MainWindow& w = *t.w;
-    auto checkLayout = [&] {
-        QCOMPARE(w.frameGeometry().width(), Twips::toPx(9150));
-        QVERIFY(w.frameGeometry().height() >= Twips::toPx(3885));
-        // The bottom row directly under the list, whole, at the bottom.
-        for (QPushButton* b : {w.moveUpButton, w.removeAllButton, w.fileBrowserButton}) {
-            QCOMPARE(b->y(), w.playlistView->y() + w.playlistView->height());
-            QCOMPARE(b->geometry().bottom(), w.centralWidget()->height() - 1);
+        // A - Z drops the selection and keeps the index; Remove All keeps it too.
+        QTest::mouseClick(t.w->sortButton, Qt::LeftButton);
+        QCOMPARE(t.entries(), names({2, 3, 5}));
+        QVERIFY(t.selectedRows().isEmpty() && t.state.currentIndex == 1);
+        QTest::mouseClick(t.w->removeAllButton, Qt::LeftButton);
+        QVERIFY(t.entries().isEmpty() && t.state.currentIndex == 1);
+    }
+    void shuffleSavesAndReloads() {
+        App t;
+        fill(t, 40);
+        // The moves are the core's for the same random numbers. A list written
+        // whole reads back without a selection, in any window state; one that
+        // could not be written stays as the moves left it, selection and all.
+        for (const auto& [saved, maximized] :
+             {std::pair{true, false}, {false, false}, {true, true}}) {
+            t.click(5);
+            QStringList expected = t.entries();
+            std::vector<char> marks(40, 0);
+            marks[5] = 1;
+            int current = 5;
+            std::mt19937 numbers(saved ? 7 : 8);
+            t.w->commands().shuffleNumbers().seed(saved ? 7 : 8);
+            PlaylistEdits::shuffle(expected, marks, current, numbers);
+            QFile::setPermissions(t.env.autosaveFile(),
+                                  saved ? QFile::ReadOwner | QFile::WriteOwner : QFile::ReadOwner);
+            if (maximized)
+                t.w->showMaximized();
+            QTRY_COMPARE(t.w->isMaximized(), maximized);
+            QTest::mouseClick(t.w->shuffleButton, Qt::LeftButton);
+            QCOMPARE(t.entries(), expected);
+            QCOMPARE(t.state.currentIndex, current);
+            QCOMPARE(PlsFormat::read(t.env.autosaveFile()) == expected, saved);
+            QList<int> selected;
+            for (int i = 0; i < 40; ++i)
+                if (!saved && marks[size_t(i)])
+                    selected << i;
+            QCOMPARE(t.selectedRows(), selected);
+            QCOMPARE(t.w->selection().focusedPosition(), saved ? -1 : current);
         }
-        QCOMPARE(w.playListButton->y(), 0);
-    };
-    checkLayout();
-    QCOMPARE(w.frameGeometry().height(), Twips::toPx(3885));
-    // Wider and taller: the width springs back, the list grows.
-    w.resize(900, 500);
-    QTRY_COMPARE(w.frameGeometry().width(), Twips::toPx(9150));
-    QCOMPARE(w.height(), 500);
-    checkLayout();
-    // Below the least height: back to it.
-    w.resize(w.width(), 60);
-    QTRY_COMPARE(w.frameGeometry().height(), Twips::toPx(3885));
-    checkLayout();
-    QCOMPARE(w.outerHeightTwips(), 3885.0);
-}
-
-void TestMainWindow::editingByClicksKeysAndButtons() {
-    App t;
-    fill(t, 6);
-    QTest::mouseClick(t.w->removeButton, Qt::LeftButton); // nothing selected: no change
-    t.click(3);
-    t.state.currentIndex = 0;
-    t.click(3); // a click on the focused entry still sets the index
-    QCOMPARE(t.state.currentIndex, 3);
-    QTest::keyClick(t.w->playlistView, Qt::Key_Up);
-    QCOMPARE(t.state.currentIndex, 2);
-    // Two entries apart, selected with Ctrl; a right click shows the popup
-    // and keeps the selection it acts on. The removal keeps the index.
-    t.click(1);
-    t.click(4, Qt::ControlModifier);
-    t.click(2, Qt::NoModifier, Qt::RightButton);
-    QTRY_VERIFY(t.w->playlistMenu->isVisible());
-    t.w->playlistMenu->hide();
-    QTest::mouseClick(t.w->removeButton, Qt::LeftButton);
-    QCOMPARE(t.entries(), names({0, 2, 3, 5}));
-    QCOMPARE(t.state.currentIndex, 4);
-    QVERIFY(t.selectedRows().isEmpty());
-    t.click(0);
-    QTest::keyClick(t.w->playlistView, Qt::Key_Delete);
-    QCOMPARE(t.entries(), names({2, 3, 5}));
-
-    // The moves carry the current entry, selected, and the index with it:
-    // by the buttons and the keypad's minus and plus; the main keyboard's
-    // keys do nothing. Other selected entries stay selected.
-    t.click(0);
-    for (int i = 0; i < 2; ++i)
-        QTest::mouseClick(t.w->moveDownButton, Qt::LeftButton);
-    QCOMPARE(t.entries(), names({3, 5, 2}));
-    QCOMPARE(t.selectedRows(), QList<int>({2}));
-    QTest::mouseClick(t.w->moveUpButton, Qt::LeftButton);
-    QTest::keyClick(t.w->playlistView, Qt::Key_Plus, Qt::KeypadModifier);
-    QTest::keyClick(t.w->playlistView, Qt::Key_Minus);
-    QTest::keyClick(t.w->playlistView, Qt::Key_Plus);
-    QCOMPARE(t.entries(), names({2, 3, 5}));
-    QCOMPARE(t.state.currentIndex, 0);
-    t.click(2, Qt::ControlModifier);
-    t.state.currentIndex = 0;
-    QTest::keyClick(t.w->playlistView, Qt::Key_Minus, Qt::KeypadModifier);
-    QCOMPARE(t.entries(), names({3, 2, 5}));
-    QCOMPARE(t.selectedRows(), QList<int>({1, 2}));
-
-    // A - Z drops the selection and keeps the index; Remove All keeps it too.
-    QTest::mouseClick(t.w->sortButton, Qt::LeftButton);
-    QCOMPARE(t.entries(), names({2, 3, 5}));
-    QCOMPARE(t.w->commands().sortList(), t.entries());
-    QVERIFY(t.selectedRows().isEmpty());
-    QCOMPARE(t.state.currentIndex, 1);
-    QTest::mouseClick(t.w->removeAllButton, Qt::LeftButton);
-    QCOMPARE(t.w->playlistModel().count(), 0);
-    QCOMPARE(t.state.currentIndex, 1);
-}
-
-void TestMainWindow::shuffleSavesAndReloads() {
-    App t;
-    fill(t, 40);
-    // The moves are the core's for the same random numbers. A list written
-    // whole reads back without a selection, in any window state; one that
-    // could not be written stays as the moves left it, selection and all.
-    for (const auto& [saved, maximized] : {std::pair{true, false}, {false, false}, {true, true}}) {
-        t.click(5);
-        QStringList expected = t.entries();
-        std::vector<char> marks(40, 0);
-        marks[5] = 1;
-        int current = 5;
-        std::mt19937 numbers(saved ? 7 : 8);
-        t.w->commands().shuffleNumbers().seed(saved ? 7 : 8);
-        PlaylistEdits::shuffle(expected, marks, current, numbers);
-        QFile::setPermissions(t.env.autosaveFile(),
-                              saved ? QFile::ReadOwner | QFile::WriteOwner : QFile::ReadOwner);
-        if (maximized)
-            t.w->showMaximized();
-        QTRY_COMPARE(t.w->isMaximized(), maximized);
-        QTest::mouseClick(t.w->shuffleButton, Qt::LeftButton);
-        QCOMPARE(t.entries(), expected);
-        QCOMPARE(t.state.currentIndex, current);
-        QCOMPARE(PlsFormat::read(t.env.autosaveFile()) == expected, saved);
-        QList<int> selected;
-        for (int i = 0; i < 40; ++i)
-            if (!saved && marks[size_t(i)])
-                selected << i;
-        QCOMPARE(t.selectedRows(), selected);
-        QCOMPARE(t.w->selection().focusedPosition(), saved ? -1 : current);
     }
-    // An empty list still saves.
-    t.platform.messages.shown.clear();
-    t.w->removeAll();
-    QFile::remove(t.env.settingsFile());
-    t.w->shuffle();
-    QCOMPARE(t.w->playlistModel().count(), 0);
-    QVERIFY(QFile::exists(t.env.settingsFile()));
-    QVERIFY(t.platform.messages.shown.isEmpty());
-}
-
-void TestMainWindow::webAndUpdateCommands() {
-    App t;
-    for (bool opens : {true, false}) {
-        t.platform.shell.result = opens;
-        t.w->webSiteAction->trigger();
-        t.w->updatesAction->trigger();
+    void openDropsAndWeb() {
+        Program p;
+        const QString list = p.env.path("list.pls");
+        QVERIFY(PlsFormat::write(list, {"/m/a.mp3", "/m/b.mp3"}, false, false));
+        // Open: a playlist's entries, or a song without its quotes; Cancel
+        // adds nothing.
+        p.state.settings.browseFolder = p.env.path("");
+        p.platform.files.answers = {list, "\"/m/quoted song.mp3\"", std::nullopt};
+        for (int i = 0; i < 3; ++i)
+            p.w->openAction->trigger();
+        QCOMPARE(p.platform.files.folders.first(), p.env.path(""));
+        // Drops: in order, a playlist's entries in its place.
+        p.drop({"/m/c.mp3", list, "/m/folder"});
+        QCOMPARE(p.entries(), QStringList({"/m/a.mp3", "/m/b.mp3", "/m/quoted song.mp3", "/m/c.mp3",
+                                           "/m/a.mp3", "/m/b.mp3", "/m/folder"}));
+        // The web site and the update page; where they cannot be opened, the
+        // message.
+        p.platform.shell.result = false;
+        p.w->webSiteAction->trigger();
+        p.w->updatesAction->trigger();
+        QCOMPARE(p.platform.shell.opened.size(), 2);
+        QCOMPARE(p.platform.messages.texts(),
+                 QStringList({"Could not launch web browser.", "Error launching web update."}));
     }
-    const QString site = QStringLiteral("https://www.jukora.example");
-    const QString update = site + "/cgi-bin/update.cgi?soft=Jukora&vers=4.0.52";
-    QCOMPARE(t.platform.shell.opened, QStringList({site, update, site, update}));
-    QCOMPARE(t.platform.messages.shown.size(), 2); // when it could not open them
-    expectOkMessage(t.platform.messages.shown[0], "Could not launch web browser.",
-                    MsgIcon::Exclamation);
-    expectOkMessage(t.platform.messages.shown[1], "Error launching web update.",
-                    MsgIcon::Exclamation);
-}
+    void exportAnswersAndEndings() {
+        Program p;
+        p.w->playlistModel().append(QStringList({"/music/One.mp3", "/music/Two.mp3"}));
+        auto& shown = p.platform.messages.shown;
+        // Yes: full paths. No: bare file names.
+        QVERIFY(p.exportAs(MsgAnswer::Yes, "full.pls").contains("File1=/music/One.mp3\r\n"));
+        QCOMPARE(p.exportAs(MsgAnswer::No, "names.m3u"),
+                 QByteArray("#EXTM3U\r\n#EXTINF:0,One\r\nOne.mp3\r\n#EXTINF:0,Two\r\nTwo.mp3\r\n"));
+        // The web page, written on a thread of its own: the same bytes, no
+        // message.
+        QCOMPARE(p.exportAs(MsgAnswer::No, "page.html"),
+                 HtmlPage::render(p.entries(), p.env.path("page.html"), true, false));
+        QCOMPARE(shown.size(), 3);
+        // Cancel: no dialog, nothing written.
+        const qsizetype dialogs = p.platform.files.folders.size();
+        QVERIFY(p.exportAs(MsgAnswer::Cancel, "cancelled.pls").isNull());
+        QCOMPARE(p.platform.files.folders.size(), dialogs);
 
-void TestMainWindow::dragUndoAndJump() {
-    App t;
-    fill(t, 5);
-    PlaylistView* view = t.w->playlistView;
-    auto drop = [&](QMimeData* data, int row, bool lowerHalf) {
-        const QRect r = view->visualRect(t.w->playlistModel().index(row));
-        const QPointF at(r.center().x(), lowerHalf ? r.bottom() - 1 : r.top() + 1);
-        QDragEnterEvent enter(at.toPoint(), Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton,
-                              Qt::NoModifier);
-        QCoreApplication::sendEvent(view->viewport(), &enter);
-        QDropEvent event(at, Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view->viewport(), &event);
-        delete data;
-    };
-    auto dragged = [&](QList<int> rows) {
-        QModelIndexList indexes;
-        for (int r : rows)
-            indexes << t.w->playlistModel().index(r);
-        return t.w->playlistModel().mimeData(indexes);
-    };
-    // Two entries apart dragged onto the top half of the first: they move
-    // there together, selected, and the index stays on its entry.
-    t.click(1);
-    t.click(3, Qt::ControlModifier);
-    t.state.currentIndex = 2;
-    drop(dragged({1, 3}), 0, false);
-    QCOMPARE(t.entries(), names({1, 3, 0, 2, 4}));
-    QCOMPARE(t.selectedRows(), QList<int>({0, 1}));
-    QCOMPARE(t.state.currentIndex, 3);
-    // Onto the lower half of the last row: to the end.
-    drop(dragged({0}), 4, true);
-    QCOMPARE(t.entries(), names({3, 0, 2, 4, 1}));
-    // Files from outside join at the end, wherever they fall.
-    auto* files = new QMimeData;
-    files->setUrls({QUrl::fromLocalFile(QStringLiteral("/m/9.mp3"))});
-    drop(files, 0, false);
-    QCOMPARE(t.entries(), names({3, 0, 2, 4, 1, 9}));
-
-    // Undo and Redo by their keys, the menu saying what they act on.
-    QCOMPARE(t.w->undoAction->text(), QStringLiteral("Undo Add"));
-    QTest::keyClick(t.w.get(), Qt::Key_Z, Qt::ControlModifier);
-    QTest::keyClick(t.w.get(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(t.entries(), names({1, 3, 0, 2, 4}));
-    QCOMPARE(t.w->redoAction->text(), QStringLiteral("Redo Move"));
-    QTest::keyClick(t.w.get(), Qt::Key_Y, Qt::ControlModifier);
-    QCOMPARE(t.entries(), names({3, 0, 2, 4, 1}));
-    t.w->removeAll();
-    QCOMPARE(t.w->undoAction->text(), QStringLiteral("Undo Remove All"));
-    QVERIFY(!t.w->redoAction->isEnabled());
-    QTest::keyClick(t.w.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(t.w->playlistModel().count(), 0);
-    t.w->undoAction->trigger();
-    QCOMPARE(t.entries(), names({3, 0, 2, 4, 1}));
-
-    // Type-ahead goes by the file name.
-    view->setFocus();
-    QTest::keyClicks(view, QStringLiteral("4"));
-    QCOMPARE(t.selectedRows(), QList<int>({3}));
-
-    // Jump to Song: the matches as typed, without regard to case or
-    // accents; Enter plays the list from the one picked, selected in the
-    // list.
-    QStringList songs;
-    for (const char* name : {"Alpha.mp3", "\u00C9cole 2.mp3", "Zed.mp3"}) {
-        songs << t.env.path(QString::fromUtf8(name));
-        QFile f(songs.last());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(64, 'x'));
+        // An ending no writer knows, and a file that cannot be written.
+        shown.clear();
+        QVERIFY(p.exportAs(MsgAnswer::Yes, "list.txt").isNull());
+        p.exportAs(MsgAnswer::No, "gone/list.m3u");
+        QCOMPARE(p.platform.messages.texts(),
+                 QStringList({kQuestion, "This file format is currently unsupported", kQuestion,
+                              kUnknownError}));
     }
-    t.w->addToPlaylist(songs);
-    QTest::keyClick(t.w.get(), Qt::Key_J, Qt::ControlModifier);
-    QPointer<JumpToSongWindow> jump = t.w->jumpWindow();
-    QVERIFY(jump && jump->isVisible());
-    QCOMPARE(jump->windowTitle(), QStringLiteral("Jump to Song"));
-    QCOMPARE(jump->matches().size(), 8);
-    QTest::keyClicks(jump->searchEdit, QStringLiteral("ECOLE"));
-    QCOMPARE(jump->matches(), QList<int>({6}));
-    t.w->removeSelected(); // the list changes under the window
-    QCOMPARE(jump->matches(), QList<int>({5}));
-    QTest::keyClick(jump->searchEdit, Qt::Key_Return);
-    QVERIFY(!jump || !jump->isVisible());
-    QCOMPARE(t.selectedRows(), QList<int>({5}));
-    QCOMPARE(t.state.currentIndex, 5);
-    QVERIFY(t.state.listPlaying);
-    QCOMPARE(t.state.player1File, songs[1]);
-}
+    void unreadableAutosaveKept() {
+        // Larger than any list the program writes: it cannot be read, and the
+        // next save must not put an empty list in its place.
+        App p(false);
+        const QString autosave = p.env.autosaveFile(), kept = autosave + ".unreadable";
+        QFile big(autosave);
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(1) << 31));
+        big.close();
+        writeBytes(kept, "an older one");
+        p.start();
+        QCOMPARE(
+            p.platform.messages.texts(),
+            QStringList("The saved playlist could not be read. It is kept as\n\n" + kept + "-2"));
+        p.quit();
+        QCOMPARE(QFileInfo(kept + "-2").size(), qint64(1) << 31);
+        QCOMPARE(readBytes(kept), QByteArray("an older one"));
+        QVERIFY(QFileInfo(autosave).size() < 100);
+    }
+    void shutdown_data() {
+        QTest::addColumn<int>("signalNumber"); // 0: "E&xit"
+        QTest::addColumn<int>("state");
+        QTest::newRow("Exit, minimized") << 0 << int(Qt::WindowMinimized);
+        QTest::newRow("SIGTERM, maximized") << SIGTERM << int(Qt::WindowMaximized);
+        QTest::newRow("SIGINT") << SIGINT << int(Qt::WindowNoState);
+        QTest::newRow("SIGHUP, minimized") << SIGHUP << int(Qt::WindowMinimized);
+    }
+    void shutdown() {
+        QFETCH(int, signalNumber);
+        QFETCH(int, state);
+        App p(false);
+        writeBytes(p.env.autosaveFile(), kThree);
+        writeBytes(p.env.settingsFile(),
+                   "[Jukora]\nFilesH=5000\nLoop=1\nDirectory=/home/u/Music\nPlayW=6765\n");
+        p.start();
+        QVERIFY(p.entries() == kThreeEntries && p.w->loopBox->checkState() == Qt::Checked);
+        QCOMPARE(p.state.settings.browseFolder, QStringLiteral("/home/u/Music"));
+        p.w->watchSessionEnd();
+        p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
+        p.state.settings.browserPattern = QStringLiteral("*.ogg");
+        p.state.settings.sequence = true;
+        p.w->toggleNowPlaying();
+        p.w->setWindowState(Qt::WindowState(state));
+        QTRY_COMPARE(p.w->isNormalState(), state == Qt::WindowNoState);
+        signalNumber ? void(::raise(signalNumber)) : p.w->exitProgram();
+        // The normal shutdown: every window closed, everything saved (the
+        // settings of windows never opened too), except that the place of a
+        // minimized or maximized main window keeps its saved values.
+        QTRY_VERIFY(!p.w->isVisible() && !p.w->nowPlayingWindow());
+        QCOMPARE(PlsFormat::read(p.env.autosaveFile()), kThreeEntries + QStringList({"/kept.mp3"}));
+        QStringList values;
+        for (const char* key : {"Loop", "Mask", "Sequence", "NowPV", "PlayW"})
+            values << ReadIni("Jukora", QLatin1String(key));
+        QCOMPARE(values, QStringList({"1", "*.ogg", "True", "True", "6765"}));
+        const QString place = ReadIni("Jukora", "FilesH") + '/' + ReadIni("Jukora", "FilesY");
+        QCOMPARE(place == QLatin1String("5000/"), state != Qt::WindowNoState);
+    }
+    void shutdownDuringCopy() {
+        // SIGTERM while Copy Playlist runs: the copy stops after the file it is
+        // on, which is not left behind, and the shutdown saves, without a
+        // question or a message.
+        App p;
+        p.w->watchSessionEnd();
+        const QString target = p.env.path("stick");
+        QDir().mkpath(target);
+        for (int i = 1; i <= 3; ++i) {
+            const QString song = p.env.path(QStringLiteral("song%1.mp3").arg(i));
+            writeBytes(song, QByteArray(100 * 1024, 'm'));
+            p.w->playlistModel().append(song);
+        }
+        p.w->toggleExportMedia();
+        ExportMediaWindow* port = p.w->exportMediaWindow();
+        port->folderList->setPath(target);
+        connect(port, &ExportMediaWindow::fileCopied, this, [&](int entry) {
+            if (entry != 1)
+                return;
+            ::raise(SIGTERM);
+            QTRY_VERIFY(!p.w->isVisible());
+        });
+        port->copyPlaylist();
+        QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList({"song1.mp3"}));
+        QVERIFY(p.platform.messages.shown.isEmpty());
+        QCOMPARE(PlsFormat::read(p.env.autosaveFile()), p.entries());
+        QCOMPARE(ReadIni("Jukora", "FileExport"), target);
+        QTRY_VERIFY(!p.w->exportMediaWindow());
+    }
+    void saveFailures_data() {
+        // Both files are written whole or not at all (tested with the writer
+        // itself); here each is blocked once, one way or the other.
+        QTest::addColumn<bool>(
+            "keys"); // the settings file (read-only), else the autosave (full disk)
+        QTest::newRow("read-only settings") << true;
+        QTest::newRow("autosave on a full disk") << false;
+    }
+    void saveFailures() {
+        QFETCH(bool, keys);
+        App p(false);
+        SmallDisk disk;
+        if (!keys && !disk.mounted())
+            QSKIP(qPrintable(disk.why()));
+        if (!keys)
+            AppPaths::setProgramFolderOverride(disk.path(""));
+        const QString settings = AppPaths::settingsFile(), autosave = AppPaths::autosaveFile();
+        const QByteArray oldSettings = "[Jukora]\nMask=*.old\n";
+        writeBytes(settings, oldSettings);
+        writeBytes(autosave, kThree);
+        if (keys)
+            QFile::setPermissions(settings, QFile::ReadOwner);
+        else
+            disk.fill();
+        p.start();
+
+        // Shuffle saves; what could not be written stays whole, the rest is
+        // written, and the list is not taken back to an older one.
+        p.w->playlistModel().append(QStringLiteral("/new.mp3"));
+        p.state.settings.browserPattern = QStringLiteral("*.new");
+        p.w->shuffle();
+        QCOMPARE(p.platform.messages.texts(), QStringList({"Cannot Save Data"}));
+        QCOMPARE(p.w->playlistModel().count(), 4);
+        QCOMPARE(readBytes(keys ? settings : autosave), keys ? oldSettings : kThree);
+        QVERIFY(keys ? PlsFormat::read(autosave) == p.entries()
+                     : ReadIni("Jukora", "Mask") == "*.new");
+    }
+    void resetProgram() {
+        App p(false);
+        writeBytes(p.env.autosaveFile(), kThree);
+        writeBytes(p.env.settingsFile(), "[Jukora]\nLoop=1\nFilesX=900\nFilesH=7000\n");
+        QFile::setPermissions(p.env.settingsFile(), QFile::ReadOwner);
+        p.start();
+        QCOMPARE(p.w->leftTwips(), 900.0);
+        p.w->playlistModel().append(QStringLiteral("/added/after/save.mp3"));
+        p.state.currentIndex = 2;
+        p.w->resetProgram();
+        QVERIFY(!QFile::exists(p.env.settingsFile()) && p.w->isVisible());
+        QCOMPARE(p.entries(), kThreeEntries);
+        // 2500 twips is not a whole number of pixels: the window sits on the
+        // nearest one.
+        QTRY_COMPARE(QList<double>({p.w->leftTwips(), p.w->topTwips(), p.w->outerHeightTwips()}),
+                     QList<double>({3000, Twips::fromPx(Twips::toPx(2500)), 3885}));
+        // An absent key leaves the Loop box as it was.
+        QVERIFY(p.state.currentIndex == 0 && p.w->loopBox->checkState() == Qt::Checked);
+    }
+    void installedProgramKeepsItsPlaylist() {
+        App p(false);
+        // The program's folder cannot be written (an installed program): the
+        // playlist an earlier run saved there is read until the data folder has
+        // one of its own.
+        SmallDisk programFolder;
+        if (!programFolder.mounted())
+            QSKIP(qPrintable(programFolder.why()));
+        writeBytes(programFolder.path("jukora.pls"), kThree);
+        programFolder.makeReadOnly();
+        AppPaths::setProgramFolderOverride(programFolder.path(""));
+        p.start();
+        QCOMPARE(p.entries(), kThreeEntries);
+        p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
+        p.restart();
+        QVERIFY(QFile::exists(p.env.path("data/jukora.pls")));
+        QCOMPARE(p.entries(), kThreeEntries + QStringList({"/kept.mp3"}));
+    }
+    void layoutMenusAndFocusOrder() {
+        App t;
+        MainWindow& w = *t.w;
+        QCOMPARE(Twips::perPixel(), 15.0);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Jukora - https://www.jukora.example"));
+        auto px = [](int l, int t, int wd, int h) {
+            return QRect(Twips::toPx(l), Twips::toPx(t), Twips::toPx(wd), Twips::toPx(h));
+        };
+        QCOMPARE(w.playListButton->geometry(), px(0, 0, 1215, 255));
+        QCOMPARE(w.shuffleButton->geometry(), px(5385, 0, 720, 255));
+        QCOMPARE(w.playlistView->pos(), QPoint(0, Twips::toPx(240)));
+        QCOMPARE(w.playlistView->width(), Twips::toPx(8910));
+        QCOMPARE(w.play2SongButton->text(), QStringLiteral("Play2 Song"));
+        QCOMPARE(w.moveDownButton->text(), QStringLiteral("Move Down [-]"));
+        QCOMPARE(w.loopLabel->text(), QStringLiteral("Loop"));
+        QCOMPARE(w.centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 128));
+        QCOMPARE(w.playlistView->palette().color(QPalette::Base), QColor(224, 224, 224));
+        QCOMPARE(w.playlistView->selectionMode(), QAbstractItemView::ExtendedSelection);
+
+        // Tab goes through them in this order (the list's inner parts between).
+        const QList<QWidget*> order = {
+            w.playListButton,   w.playSongButton,    w.play2SongButton, w.stopAllButton,
+            w.sortButton,       w.shuffleButton,     w.loopBox,         w.playlistView,
+            w.moveUpButton,     w.moveDownButton,    w.removeButton,    w.removeAllButton,
+            w.nowPlayingButton, w.exportMediaButton, w.banner,          w.fileBrowserButton};
+        for (int i = 0; i + 1 < order.size(); ++i) {
+            QWidget* next = order[i]->nextInFocusChain();
+            while (!order.contains(next))
+                next = next->nextInFocusChain();
+            QCOMPARE(next, order[i + 1]);
+        }
+
+        QCOMPARE(texts(w.menuBar()->actions()), QStringList({"&Menu", "&Controls", "&About"}));
+        QCOMPARE(w.versionAction->text(), QStringLiteral("Version 4.0.52"));
+        QCOMPARE(texts(w.playlistMenu->actions()),
+                 QStringList({"Play List From Selected Song", "Play Selected Song",
+                              "Play2 Selected Song", "-", "Remove Selected", "Remove All", "-",
+                              "Get MP3 ID3 Information", "-", "Undo", "Redo", "Jump to Song..."}));
+        QList<QKeySequence> keys;
+        for (QAction* a : {w.openAction, w.exportPlaylistAction, w.resetAction, w.exitAction,
+                           w.removeAllAction, w.playListAction, w.playSongAction, w.stopAllAction})
+            keys << a->shortcut();
+        QCOMPARE(keys, QList<QKeySequence>({Qt::CTRL | Qt::Key_O, Qt::CTRL | Qt::Key_E,
+                                            Qt::CTRL | Qt::Key_R, Qt::CTRL | Qt::Key_X,
+                                            Qt::SHIFT | Qt::Key_Delete, Qt::CTRL | Qt::Key_L,
+                                            Qt::CTRL | Qt::Key_P, Qt::CTRL | Qt::Key_S}));
+        // The hidden popup menu's shortcuts work in the window.
+        fill(t, 3);
+        w.playlistView->setFocus();
+        QTest::keyClick(w.playlistView, Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(w.playlistModel().count(), 0);
+    }
+    void dragUndoAndJump() {
+        App t;
+        fill(t, 5);
+        PlaylistView* view = t.w->playlistView;
+        auto drop = [&](QMimeData* data, int row, bool lowerHalf) {
+            const QRect r = view->visualRect(t.w->playlistModel().index(row));
+            const QPointF at(r.center().x(), lowerHalf ? r.bottom() - 1 : r.top() + 1);
+            QDragEnterEvent enter(at.toPoint(), Qt::MoveAction | Qt::CopyAction, data,
+                                  Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(view->viewport(), &enter);
+            QDropEvent event(at, Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton,
+                             Qt::NoModifier);
+            QCoreApplication::sendEvent(view->viewport(), &event);
+            delete data;
+        };
+        auto dragged = [&](QList<int> rows) {
+            QModelIndexList indexes;
+            for (int r : rows)
+                indexes << t.w->playlistModel().index(r);
+            return t.w->playlistModel().mimeData(indexes);
+        };
+        // Two entries apart dragged onto the top half of the first: they move
+        // there together, selected, and the index stays on its entry.
+        t.click(1);
+        t.click(3, Qt::ControlModifier);
+        t.state.currentIndex = 2;
+        drop(dragged({1, 3}), 0, false);
+        QCOMPARE(t.entries(), names({1, 3, 0, 2, 4}));
+        QCOMPARE(t.selectedRows(), QList<int>({0, 1}));
+        QCOMPARE(t.state.currentIndex, 3);
+        // Onto the lower half of the last row: to the end.
+        drop(dragged({0}), 4, true);
+        QCOMPARE(t.entries(), names({3, 0, 2, 4, 1}));
+        // Files from outside join at the end, wherever they fall.
+        auto* files = new QMimeData;
+        files->setUrls({QUrl::fromLocalFile(QStringLiteral("/m/9.mp3"))});
+        drop(files, 0, false);
+        QCOMPARE(t.entries(), names({3, 0, 2, 4, 1, 9}));
+
+        // Undo and Redo by their keys, the menu saying what they act on.
+        QCOMPARE(t.w->undoAction->text(), QStringLiteral("Undo Add"));
+        QTest::keyClick(t.w.get(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(t.w.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(t.entries(), names({1, 3, 0, 2, 4}));
+        QCOMPARE(t.w->redoAction->text(), QStringLiteral("Redo Move"));
+        QTest::keyClick(t.w.get(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(t.entries(), names({3, 0, 2, 4, 1}));
+        t.w->removeAll();
+        QCOMPARE(t.w->undoAction->text(), QStringLiteral("Undo Remove All"));
+        QVERIFY(!t.w->redoAction->isEnabled());
+        QTest::keyClick(t.w.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(t.w->playlistModel().count(), 0);
+        t.w->undoAction->trigger();
+        QCOMPARE(t.entries(), names({3, 0, 2, 4, 1}));
+
+        // Type-ahead goes by the file name.
+        view->setFocus();
+        QTest::keyClicks(view, QStringLiteral("4"));
+        QCOMPARE(t.selectedRows(), QList<int>({3}));
+
+        // Jump to Song: the matches as typed, without regard to case or
+        // accents; Enter plays the list from the one picked, selected in the
+        // list.
+        QStringList songs;
+        for (const char* name : {"Alpha.mp3", "\u00C9cole 2.mp3", "Zed.mp3"}) {
+            songs << t.env.path(QString::fromUtf8(name));
+            QFile f(songs.last());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(64, 'x'));
+        }
+        t.w->addToPlaylist(songs);
+        QTest::keyClick(t.w.get(), Qt::Key_J, Qt::ControlModifier);
+        QPointer<JumpToSongWindow> jump = t.w->jumpWindow();
+        QVERIFY(jump && jump->isVisible());
+        QCOMPARE(jump->windowTitle(), QStringLiteral("Jump to Song"));
+        QCOMPARE(jump->matches().size(), 8);
+        QTest::keyClicks(jump->searchEdit, QStringLiteral("ECOLE"));
+        QCOMPARE(jump->matches(), QList<int>({6}));
+        t.w->removeSelected(); // the list changes under the window
+        QCOMPARE(jump->matches(), QList<int>({5}));
+        QTest::keyClick(jump->searchEdit, Qt::Key_Return);
+        QVERIFY(!jump || !jump->isVisible());
+        QCOMPARE(t.selectedRows(), QList<int>({5}));
+        QCOMPARE(t.state.currentIndex, 5);
+        QVERIFY(t.state.listPlaying);
+        QCOMPARE(t.state.player1File, songs[1]);
+    }
+};
 
 QTEST_MAIN(TestMainWindow)
 #include "test_mainwindow.moc"

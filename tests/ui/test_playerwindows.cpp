@@ -1,6 +1,9 @@
 // The player windows over the real engines, driven from the main window:
-// what only a window does (placement, captions, drops, the transport bar's
-// volume, the Loop box) and what survives a restart.
+// what only a window does (placement, captions, drops, the transport bar, the
+// picture, the Loop box) and what survives a restart; the Now Playing strip
+// and the tag window (what a tag gives is the core's: test_id3). The picture
+// is drawn only on a real display (test_video runs videoFrameDrawn under
+// Xvfb).
 #include "support/App.h"
 #include "support/Tones.h"
 
@@ -8,105 +11,238 @@
 #include "ui/common/Twips.h"
 #include "ui/common/WindowGeometry.h"
 #include "ui/player/MediaPlayer.h"
+#include "ui/player/NowPlayingWindow.h"
+#include "ui/tags/TagWindow.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QOpenGLWidget>
 #include <QPushButton>
 #include <QSlider>
 #include <QUrl>
 
 #include <clocale>
 
+namespace {
+
+constexpr int kLong = 15000; // waits for the decoder, never for speed
+
+template <typename T = QWidget> T* part(const QWidget* w, const char* name) {
+    return w->findChild<T*>(QLatin1String(name));
+}
+
+// Audio-looking bytes ending in an ID3v1 tag, padded with NULs.
+QByteArray tagged(const QByteArray& title) {
+    return QByteArray(300, '\x55') + id3v1Tag(title, "Band", "1999", "Comment", 9);
+}
+
+QStringList boxes(const TagWindow* t) {
+    QStringList out;
+    for (const QLineEdit* box : {t->fileEdit, t->titleEdit, t->artistEdit, t->albumEdit,
+                                 t->genreEdit, t->yearEdit, t->commentEdit})
+        out << box->text();
+    return out;
+}
+
+} // namespace
+
 class TestPlayerWindows : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { std::setlocale(LC_NUMERIC, "C"); }
-    void firstPlayer();
-    void secondPlayer();
-    void loopAndVolumeKept();
+    void twoPlayers() {
+        App p;
+        p.w->playlistModel().append({tones.tone("a.wav", 3.0), tones.tone("mix.wav", 0.5)});
+        // Player 1 applies only the values above 0 (the design size stays),
+        // Player 2 its four values without further condition, and loads the
+        // song halted.
+        AppSettings& s = p.state.settings;
+        s.player1Width = 0, s.player1Height = -60, s.player1Left = 1500;
+        s.player2Width = 7500, s.player2Height = 4500, s.player2Left = 3000, s.player2Top = 1500;
+        QTest::mouseClick(p.w->playListButton, Qt::LeftButton);
+        p.w->commands().setFocusedPosition(1);
+        QTest::mouseClick(p.w->play2SongButton, Qt::LeftButton);
+        Player1Window* p1 = p.w->player1();
+        Player2Window* p2 = p.w->player2Window();
+        QVERIFY(QTest::qWaitForWindowExposed(p1) && QTest::qWaitForWindowExposed(p2));
+        QCOMPARE(QStringList({p1->windowTitle(), p2->windowTitle()}),
+                 QStringList({"Player 1: a.wav", "Player 2: mix.wav"}));
+        QCOMPARE(WindowGeometry::left(p1), 1500.0);
+        QCOMPARE(QRectF(WindowGeometry::left(p2), WindowGeometry::top(p2),
+                        WindowGeometry::outerWidth(p2), WindowGeometry::outerHeight(p2)),
+                 QRectF(3000, 1500, 7500, 4500));
+        QVERIFY(p2->mediaPlayer->engine().playState() != MediaControl::Playing);
+        // The volume is one for both players.
+        auto* slider1 = part<QSlider>(p1, "volumeSlider");
+        QCOMPARE(slider1->value(), 50);
+        slider1->setValue(35);
+        QCOMPARE(part<QSlider>(p2, "volumeSlider")->value(), 35);
+
+        // Of the files dropped on Player 1, it takes the first.
+        const QStringList dropped = {tones.tone("d1.wav", 2.0), tones.tone("d2.wav", 0.3)};
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dropped[0]), QUrl::fromLocalFile(dropped[1])});
+        p1->dropFiles(&data);
+        QCOMPARE(p.state.player1File, dropped[0]);
+        QCOMPARE(p1->windowTitle(), QStringLiteral("Player 1: d1.wav"));
+        QCOMPARE(p1->mediaPlayer->engine().URL(), dropped[0]);
+        // Closed by the user: its playback ends with it.
+        p1->close();
+        QVERIFY(!p.w->player1() && p.w->playback().engine(1).URL().isEmpty());
+
+        // The shutdown closes Player 2 and writes its place; the Loop box
+        // shows the program's Loop, and it and the volume are there at the
+        // next start, for a new window too.
+        p.w->loopBox->click();
+        WindowGeometry::setLeft(p2, 4500);
+        p.restart();
+        const QByteArray ini = readBytes(p.env.settingsFile());
+        QVERIFY(ini.contains("Play2W=7500") && ini.contains("Play2X=4500"));
+        QVERIFY(p.state.volume == 35 && p.w->loopBox->isChecked() && p.state.loop == 1);
+        p.w->commands().setFocusedPosition(0);
+        p.w->play2Song();
+        QCOMPARE(part<QSlider>(p.w->player2Window(), "volumeSlider")->value(), 35);
+    }
+    void transportBar() {
+        MediaEngine e;
+        MediaPlayer p(e);
+        p.show();
+        auto* volume = part<QSlider>(&p, "volumeSlider");
+        QVERIFY(e.setURL(tones.tone("bar.wav", 1.5)));
+        QTRY_COMPARE_WITH_TIMEOUT(part<QSlider>(&p, "seekSlider")->maximum(), 1500, kLong);
+        QCOMPARE(part<QLabel>(&p, "totalLabel")->text(), QStringLiteral("0:01"));
+        // The slider and the engine's volume are one, held to its ends.
+        volume->setValue(70);
+        QCOMPARE(e.volume(), 70);
+        e.setVolume(150);
+        QVERIFY(e.volume() == 100 && volume->value() == 100);
+
+        // A double-click on the picture toggles full screen; leaving it by
+        // any other means is leaving it too.
+        QWidget* picture = part(&p, "picture");
+        QTest::mouseDClick(picture, Qt::LeftButton);
+        QVERIFY(p.fullScreen() && (p.windowState() & Qt::WindowFullScreen));
+        QTest::mouseDClick(picture, Qt::LeftButton);
+        QVERIFY(!p.fullScreen() && !(p.windowState() & Qt::WindowFullScreen));
+        p.setFullScreen(true);
+        p.showNormal();
+        QVERIFY(!p.fullScreen());
+    }
+    void videoFrameDrawn() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("The picture is drawn only on a real display (run as test_video under Xvfb).");
+        // The picture shows the colour in its centre, or in a corner.
+        const auto shows = [](MediaPlayer& p, const QColor& colour, bool corner = false) {
+            auto* gl = p.findChild<QOpenGLWidget*>();
+            const QImage frame = gl ? gl->grabFramebuffer() : QImage();
+            const QColor c = frame.isNull()
+                                 ? QColor(Qt::transparent)
+                                 : frame.pixelColor(corner ? QPoint(3, 3) : frame.rect().center());
+            return qAbs(c.red() - colour.red()) < 40 && qAbs(c.green() - colour.green()) < 40 &&
+                   qAbs(c.blue() - colour.blue()) < 40 && !frame.isNull();
+        };
+        const QColor magenta(255, 0, 255), green(0, 255, 0);
+        MediaEngine e;
+        QSignalSpy errors(&e, &MediaControl::mediaError);
+        {
+            // A song: a plain picture names it, and OpenGL is not set up for it.
+            MediaPlayer p(e);
+            p.resize(320, 280);
+            p.show();
+            QVERIFY(e.setURL(tones.tone("song.wav", 0.5)));
+            QTRY_COMPARE_WITH_TIMEOUT(e.playState(), int(MediaControl::Playing), kLong);
+            QTest::qWait(300);
+            QVERIFY(!p.findChild<QOpenGLWidget*>());
+            QCOMPARE(part<QLabel>(&p, "fileNote")->text(), QStringLiteral("song.wav"));
+            // Then a film: the decoder's picture takes the place of the plain
+            // one, and fills the area (stretched): a corner shows it too.
+            QVERIFY(e.setURL(tones.video(QStringLiteral("magenta.avi"), magenta.rgb(), 60, 10)));
+            QTRY_VERIFY_WITH_TIMEOUT(shows(p, magenta), kLong);
+            QVERIFY(shows(p, magenta, true) &&
+                    part(&p, "picture") == p.findChild<QOpenGLWidget*>());
+        }
+        // The window closed and opened again over the same engine: the picture
+        // is there all the same, also for a file given while it was hidden.
+        QVERIFY(e.setURL(tones.video(QStringLiteral("green.avi"), green.rgb(), 60, 10)));
+        QTest::qWait(300);
+        MediaPlayer later(e);
+        later.resize(200, 180);
+        later.show();
+        QTRY_VERIFY_WITH_TIMEOUT(shows(later, green), kLong);
+        QCOMPARE(errors.count(), 0);
+    }
+    void tagWindowFromPlaylistMenu() {
+        App p;
+        const QString song = p.env.path("song.mp3"), plain = p.env.path("plain.mp3");
+        const QString vorbis = p.env.path("song.ogg"), bare = p.env.path("bare.ogg");
+        writeBytes(song, tagged("Song"));
+        writeBytes(plain, QByteArray(500, 'x'));
+        writeBytes(bare, QByteArray(500, 'x'));
+        QVERIFY(Tones::encode(vorbis, {"-metadata", "title=Vorbis"}));
+        p.w->playlistModel().append(QStringList({plain, song, plain}));
+        p.w->tagAction->trigger(); // nothing selected: nothing happens
+        QVERIFY(!p.w->tagWindow());
+        // The first selected entry's tag, each field in its box.
+        p.w->selection().setSelected(2, true);
+        p.w->selection().setSelected(1, true);
+        p.w->tagAction->trigger();
+        TagWindow* t = p.w->tagWindow();
+        QCOMPARE(boxes(t),
+                 QStringList({song, "Song", "Band", "Album", " Metal", "1999", "Comment"}));
+        // The same window, refilled: an MP3 file without a tag empties every box.
+        p.w->showTagWindow(plain);
+        QCOMPARE(p.w->tagWindow(), t);
+        QCOMPARE(boxes(t), QStringList({plain, "", "", "", "", "", ""}));
+        // A file of another kind only with a tag; without, the message.
+        p.w->showTagWindow(bare);
+        QCOMPARE(t->fileEdit->text(), plain);
+        p.w->showTagWindow(vorbis);
+        QCOMPARE(t->titleEdit->text(), QStringLiteral("Vorbis"));
+        QCOMPARE(p.platform.messages.texts(), QStringList({"This is not an MP3 file!"}));
+    }
+    void nowPlaying() {
+        App p;
+        QTest::mouseClick(p.w->nowPlayingButton, Qt::LeftButton);
+        NowPlayingWindow* now = p.w->nowPlayingWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(now) && now->refreshTimer.isActive());
+
+        // A line for each open player: the tag's title, or the file name.
+        auto lines = [&] {
+            now->refresh();
+            return QStringList({now->player1Edit->text(), now->player2Edit->text()});
+        };
+        const QString song = p.env.path("a.mp3"), untitled = p.env.path("b.mp3");
+        writeBytes(song, tagged("Intro"));
+        writeBytes(untitled, tagged(""));
+        p.w->playlistModel().append(QStringList({song, untitled}));
+        p.w->commands().setFocusedPosition(0);
+        p.w->playSong();
+        p.w->commands().setFocusedPosition(1);
+        p.w->play2Song();
+        QCOMPARE(lines(), QStringList({"Intro", "b.mp3"}));
+        // The ID3 button of Player 2 opens the tag window for its file.
+        QTest::mouseClick(now->player2TagButton, Qt::LeftButton);
+        QCOMPARE(p.w->tagWindow()->fileEdit->text(), untitled);
+        p.w->stopAll();
+        QCOMPARE(lines(), QStringList({"", ""}));
+
+        // The height is held; a wider window widens the boxes and moves the
+        // buttons by the same amount, and is stored at once (its place
+        // through a closing: test_geometry).
+        const int boxWidth = now->player1Edit->width(), buttonLeft = now->player2TagButton->x();
+        now->resize(now->width() + Twips::toPx(1005), now->height() + 80);
+        QTRY_COMPARE(WindowGeometry::outerHeight(now), Twips::fromPx(Twips::toPx(1150)));
+        QCOMPARE(QList<int>({now->player2Edit->width() - boxWidth,
+                             now->player1TagButton->x() - buttonLeft}),
+                 QList<int>(2, Twips::toPx(1005)));
+        QCOMPARE(p.state.settings.nowPlayingWidth, WindowGeometry::outerWidth(now));
+    }
+
+private:
+    Tones tones;
 };
-
-void TestPlayerWindows::firstPlayer() {
-    App p;
-    Tones tones;
-    p.w->playlistModel().append({tones.tone("a.wav", 3.0), tones.tone("b.wav", 0.3)});
-    p.state.settings.player1Width = 0;
-    p.state.settings.player1Height = -60;
-    p.state.settings.player1Left = 1500;
-    QTest::mouseClick(p.w->playListButton, Qt::LeftButton);
-    Player1Window* p1 = p.w->player1();
-    QVERIFY(p1 && QTest::qWaitForWindowExposed(p1));
-    QCOMPARE(p1->windowTitle(), QStringLiteral("Player 1: a.wav"));
-    // Player 1 applies only the values above 0; the design size stays.
-    QCOMPARE(p1->size(), QSize(Twips::toPx(6765), Twips::toPx(6495)));
-    QCOMPARE(WindowGeometry::left(p1), 1500.0);
-
-    // Of the files dropped on it, it takes the first.
-    const QStringList dropped = {tones.tone("d1.wav", 2.0), tones.tone("d2.wav", 0.3)};
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(dropped[0]), QUrl::fromLocalFile(dropped[1])});
-    p.w->player1()->dropFiles(&data);
-    QCOMPARE(p.state.player1File, dropped[0]);
-    QCOMPARE(p.w->player1()->windowTitle(), QStringLiteral("Player 1: d1.wav"));
-    QCOMPARE(p.w->player1()->mediaPlayer->engine().URL(), dropped[0]);
-    // Closed by the user: its playback ends with it.
-    p.w->player1()->close();
-    QVERIFY(!p.w->player1());
-    QVERIFY(p.w->playback().engine(1).URL().isEmpty());
-}
-
-void TestPlayerWindows::secondPlayer() {
-    App p;
-    Tones tones;
-    p.w->playlistModel().append(tones.tone("mix.wav", 0.5));
-    // Player 2 applies its four values without further condition, and loads
-    // the song halted.
-    AppSettings& s = p.state.settings;
-    s.player2Width = 7500, s.player2Height = 4500, s.player2Left = 3000, s.player2Top = 1500;
-    p.w->commands().setFocusedPosition(0);
-    QTest::mouseClick(p.w->play2SongButton, Qt::LeftButton);
-    Player2Window* p2 = p.w->player2Window();
-    QVERIFY(p2->mediaPlayer->engine().playState() != MediaControl::Playing);
-    QCOMPARE(p2->windowTitle(), QStringLiteral("Player 2: mix.wav"));
-    QCOMPARE(QRectF(WindowGeometry::left(p2), WindowGeometry::top(p2),
-                    WindowGeometry::outerWidth(p2), WindowGeometry::outerHeight(p2)),
-             QRectF(3000, 1500, 7500, 4500));
-    // The shutdown closes Player 2 and writes its place.
-    QVERIFY(QTest::qWaitForWindowExposed(p2));
-    WindowGeometry::setLeft(p2, 4500);
-    p.w->close();
-    QVERIFY(!p.w->player2Window());
-    const QByteArray ini = readBytes(p.env.settingsFile());
-    QVERIFY(ini.contains("Play2W=7500") && ini.contains("Play2X=4500"));
-}
-
-// The Loop box shows the program's Loop; the volume is one for both players
-// and the next start.
-void TestPlayerWindows::loopAndVolumeKept() {
-    App p;
-    Tones tones;
-    p.w->playlistModel().append(tones.tone("v.wav", 3.0));
-    p.w->loopBox->click();
-    QCOMPARE(p.state.loop.get(), 1);
-    p.w->commands().setFocusedPosition(0);
-    p.w->playSong();
-    p.w->play2Song();
-    auto* slider1 = p.w->player1()->findChild<QSlider*>(QStringLiteral("volumeSlider"));
-    auto* slider2 = p.w->player2Window()->findChild<QSlider*>(QStringLiteral("volumeSlider"));
-    QCOMPARE(slider1->value(), 50);
-    slider1->setValue(35);
-    QCOMPARE(slider2->value(), 35);
-    p.w->stopAll();
-    p.w->play2Song(); // a new window: the volume stays
-    QCOMPARE(p.w->player2Window()->findChild<QSlider*>(QStringLiteral("volumeSlider"))->value(),
-             35);
-    p.restart();
-    QCOMPARE(p.state.volume, 35);
-    QVERIFY(p.w->loopBox->isChecked() && p.state.loop == 1);
-    // The volume has a section of its own; the window keys stay as they were.
-    const QByteArray ini = readBytes(p.env.settingsFile());
-    QVERIFY2(ini.contains("[Player]") && ini.contains("Volume=35"), ini.constData());
-}
 
 QTEST_MAIN(TestPlayerWindows)
 #include "test_playerwindows.moc"
