@@ -189,6 +189,26 @@ private slots:
             QCOMPARE(arrived.takeFirst(), files);
         };
         handOver({"/m/a.mp3", QString::fromUtf8("/m/\xc3\xa9t\xc3\xa9 b.mp3")});
+        // Where no socket can be made (a folder that is not there, a name
+        // one byte too long for a socket), the program runs alone; where no
+        // copy runs, a launch has nobody to hand over to.
+        const QString longName = dir.path() + u'/' + QString(107 - dir.path().size(), u'x');
+        for (const QString& bad : {dir.path() + "/none/s.socket", longName})
+            QCOMPARE(SingleInstance(bad).start({}, 100), SingleInstance::Start::Alone);
+        QVERIFY(!SingleInstance(dir.path() + "/none.socket").handOver({}, 100));
+        // A copy that ends takes its socket with it, but not one that another
+        // copy has made there since.
+        const QString other = dir.path() + "/other.socket";
+        auto older = std::make_unique<SingleInstance>(other);
+        QCOMPARE(older->start({}, 100), SingleInstance::Start::First);
+        QFile::remove(other);
+        {
+            SingleInstance newer(other);
+            QCOMPARE(newer.start({}, 100), SingleInstance::Start::First);
+            older.reset();
+            QVERIFY(QFile::exists(other));
+        }
+        QVERIFY(!QFile::exists(other));
 
         // All descriptors taken by a flood of connections: the copy waits, and
         // answers once there are some again.

@@ -13,11 +13,6 @@
 #include <clocale>
 #include <memory>
 
-// The play-state numbers of the component this one replaces.
-static_assert(MediaControl::Stopped == 1 && MediaControl::Paused == 2 &&
-              MediaControl::Playing == 3 && MediaControl::Buffering == 6 &&
-              MediaControl::MediaEnded == 8);
-
 namespace {
 
 constexpr int kLong = 15000; // waits for the decoder, never for speed
@@ -151,6 +146,16 @@ private slots:
         QCOMPARE(w.e.URL(), a);
         ENDS_EXACTLY(w, 1);
         QCOMPARE(w.errors.count(), 1);
+        // Queued behind a good file, it fails only once it is named: then the
+        // error, and it is not taken for the good one's successor.
+        QVERIFY(w.e.setURL(a));
+        w.e.queueNext(bad);
+        ENDS_EXACTLY(w, 2);
+        QCOMPARE(w.errors.count(), 1);
+        QVERIFY(w.e.setURL(bad));
+        QTRY_COMPARE_WITH_TIMEOUT(w.errors.count(), 2, kLong);
+        STATE(w, Stopped);
+        QCOMPARE(w.ends(), 2);
     }
     void queuedFileFollows() {
         const QString a = tone("gap-a.wav", 0.3), b = tone("gap-b.wav", 2.0, 660);

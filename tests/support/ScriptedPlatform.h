@@ -37,8 +37,6 @@ public:
     std::deque<std::optional<QString>> textAnswers;
     QStringList shown; // the texts
     QStringList prompts;
-
-    const QStringList& texts() const { return shown; }
 };
 
 // Records the folder each file dialog opened in, and gives the chosen names

@@ -105,7 +105,7 @@ private slots:
         b.click(w->folderList, w->folderList->openRow() + 1);
         w->exploreButton->click();
         QCOMPARE(b.platform.shell.opened, QStringList({b.music, b.music + "/Live"}));
-        QCOMPARE(b.messages.texts(), QStringList(2, "Folder not found."));
+        QCOMPARE(b.messages.shown, QStringList(2, "Folder not found."));
 
         // The menu acts on the selection the right button leaves.
         b.click(w->fileList, 2);
@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(filesIn(folder), files);
         QCOMPARE(d.listed(), files);
         QFETCH(QString, message);
-        QCOMPARE(d.messages.texts(), QStringList{message});
+        QCOMPARE(d.messages.shown, QStringList{message});
     }
 
     void exportCancelAndCloseWhileCopying() {
@@ -187,7 +187,7 @@ private slots:
         QVERIFY2(seen.startsWith("1: Copying file 1 of 4\n0001-song1.mp3\n"), qPrintable(seen));
         QVERIFY2(seen.endsWith(" of 200.0 kB"), qPrintable(seen));
         QCOMPARE(d.listed(), QStringList({"0001-song1.mp3"}));
-        QCOMPARE(d.messages.texts(), QStringList({"Copy cancelled."}));
+        QCOMPARE(d.messages.shown, QStringList({"Copy cancelled."}));
         disconnect(pressCancel);
 
         // Closing the window while it copies stops the copy; the window
@@ -205,7 +205,7 @@ private slots:
         w->copyPlaylist();
         QVERIFY(unloaded);
         QCOMPARE(filesIn(later), QStringList({"0001-song1.mp3", "0002-song2.mp3"}));
-        QCOMPARE(d.messages.texts(), QStringList(2, "Copy cancelled."));
+        QCOMPARE(d.messages.shown, QStringList(2, "Copy cancelled."));
         QCOMPARE(d.state.settings.exportFileFolder, later);
     }
 
@@ -233,7 +233,7 @@ private slots:
         messages.textAnswers = {QStringLiteral("Asked")};
         w->addFolder();
         QCOMPARE(w->folderNameEdit->text(), QStringLiteral("Asked"));
-        QCOMPARE(messages.texts(), QStringList({"Could not create new folder!"}));
+        QCOMPARE(messages.shown, QStringList({"Could not create new folder!"}));
 
         // Remove Folder. No: nothing goes. Yes: the highlighted folder goes
         // with all it holds, and the lists go to the drive's folder. The
@@ -249,8 +249,8 @@ private slots:
         w->removeFolderAction->trigger();
         QVERIFY(lists(w) == d.stick && folderRow(w, album) == -1);
         w->removeFolderButton->click();
-        QCOMPARE(messages.texts(), QStringList({question + album, question + album,
-                                                question + d.stick, "Cannot Delete Folder."}));
+        QCOMPARE(messages.shown, QStringList({question + album, question + album,
+                                              question + d.stick, "Cannot Delete Folder."}));
         QCOMPARE(lists(w), d.stick);
 
         // Explore (the device folder, or from the menu the highlighted one):
@@ -258,7 +258,7 @@ private slots:
         d.platform.shell.result = false;
         w->exploreButton->click();
         w->exploreFolderAction->trigger();
-        QCOMPARE(messages.texts().mid(4), QStringList(2, "Error launching Windows Explorer."));
+        QCOMPARE(messages.shown.mid(4), QStringList(2, "Error launching Windows Explorer."));
     }
 
     void exportRemoveFiles() {
@@ -283,7 +283,7 @@ private slots:
         QStringList asked;
         for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
             asked << "Are you sure you want to delete this file?\r\n" + d.onStick(name);
-        QCOMPARE(messages.texts(), asked);
+        QCOMPARE(messages.shown, asked);
 
         // Remove All asks once. What the list shows goes; subfolders and
         // files the pattern hides stay.
@@ -294,7 +294,7 @@ private slots:
         QCOMPARE(d.listed(), QStringList({"b.mp3"}));
         messages.answers = {MsgAnswer::Yes};
         w->removeAllFilesAction->trigger();
-        QCOMPARE(messages.texts(),
+        QCOMPARE(messages.shown,
                  QStringList(2, "Are you sure you want to delete all of these files? "));
         QCOMPARE(filesIn(d.stick) + filesIn(d.onStick("Sub")),
                  QStringList({"notes.txt", "inner.mp3"}));

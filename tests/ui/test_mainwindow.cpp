@@ -59,26 +59,36 @@ const QString kQuestion = QStringLiteral(
     "without path names \r\nwhich should be saved in the same folder as the music");
 const QString kUnknownError = QStringLiteral("An unknown error has occurred.");
 
-struct Program : App {
-    // Export Playlist from the menu, answering the question and naming the
-    // file; returns what was written.
-    QByteArray exportAs(MsgAnswer answer, const QString& name) {
-        platform.messages.answers = {answer};
-        platform.files.answers = {env.path(name)};
-        w->exportPlaylistAction->trigger();
-        return readBytes(env.path(name));
-    }
-    // The list's drop handler with the data a drop from the file manager
-    // delivers.
-    void drop(const QStringList& paths) {
-        QList<QUrl> urls;
-        for (const QString& p : paths)
-            urls << QUrl::fromLocalFile(p);
-        QMimeData data;
-        data.setUrls(urls);
-        w->dropOnPlaylist(&data);
-    }
-};
+// Export Playlist from the menu, answering the question and naming the file;
+// returns what was written.
+QByteArray exportAs(App& p, MsgAnswer answer, const QString& name) {
+    p.platform.messages.answers = {answer};
+    p.platform.files.answers = {p.env.path(name)};
+    p.w->exportPlaylistAction->trigger();
+    return readBytes(p.env.path(name));
+}
+
+// Data dropped on the list's row, on its top or lower half, as a drag ends.
+void dropOn(App& t, QMimeData* data, int row, bool lowerHalf = false) {
+    QWidget* view = t.w->playlistView->viewport();
+    const QRect r = t.w->playlistView->visualRect(t.w->playlistModel().index(row));
+    const QPointF at(r.center().x(), lowerHalf ? r.bottom() - 1 : r.top() + 1);
+    QDragEnterEvent enter(at.toPoint(), Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(view, &enter);
+    QDropEvent event(at, Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(view, &event);
+    delete data;
+}
+
+// What a drop from the file manager delivers.
+QMimeData* files(const QStringList& paths) {
+    QList<QUrl> urls;
+    for (const QString& p : paths)
+        urls << QUrl::fromLocalFile(p);
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    return data;
+}
 
 const QByteArray kThree = "\r\n[playlist]\r\nFile1=/m/one.mp3\r\nTitle1=one\r\n"
                           "File2=/m/two.mp3\r\nTitle2=two\r\nFile3=/m/three.mp3\r\nTitle3=three\r\n"
@@ -90,31 +100,6 @@ const QStringList kThreeEntries = {"/m/one.mp3", "/m/two.mp3", "/m/three.mp3"};
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void resizeRule() {
-        App t;
-        MainWindow& w = *t.w;
-        // The width springs back, the height follows down to the least one, the
-        // list grows and the bottom row stays whole under it.
-        const auto bottomRow = [&] {
-            for (QPushButton* b : {w.moveUpButton, w.removeAllButton, w.fileBrowserButton}) {
-                QCOMPARE(b->y(), w.playlistView->y() + w.playlistView->height());
-                QCOMPARE(b->geometry().bottom(), w.centralWidget()->height() - 1);
-            }
-        };
-        w.resize(900, 500);
-        QTRY_COMPARE(w.frameGeometry().width(), Twips::toPx(9150));
-        QCOMPARE(w.height(), 500);
-        bottomRow();
-        w.resize(w.width(), 60);
-        QTRY_COMPARE(w.frameGeometry().height(), Twips::toPx(3885));
-        bottomRow();
-        QCOMPARE(w.outerHeightTwips(), 3885.0);
-        // The hidden popup menu's shortcuts work in the window.
-        fill(t, 3);
-        w.playlistView->setFocus();
-        QTest::keyClick(w.playlistView, Qt::Key_Delete, Qt::ShiftModifier);
-        QCOMPARE(w.playlistModel().count(), 0);
-    }
     void editingByClicksKeysAndButtons() {
         App t;
         fill(t, 6);
@@ -196,7 +181,7 @@ private slots:
         }
     }
     void openDropsAndWeb() {
-        Program p;
+        App p;
         const QString list = p.env.path("list.pls");
         QVERIFY(PlsFormat::write(list, {"/m/a.mp3", "/m/b.mp3"}, false, false));
         // Open: a playlist's entries, or a song without its quotes; Cancel
@@ -207,7 +192,7 @@ private slots:
             p.w->openAction->trigger();
         QCOMPARE(p.platform.files.folders.first(), p.env.path(""));
         // Drops: in order, a playlist's entries in its place.
-        p.drop({"/m/c.mp3", list, "/m/folder"});
+        dropOn(p, files({"/m/c.mp3", list, "/m/folder"}), 0);
         QCOMPARE(p.entries(), QStringList({"/m/a.mp3", "/m/b.mp3", "/m/quoted song.mp3", "/m/c.mp3",
                                            "/m/a.mp3", "/m/b.mp3", "/m/folder"}));
         // The web site and the update page; where they cannot be opened, the
@@ -216,32 +201,32 @@ private slots:
         p.w->webSiteAction->trigger();
         p.w->updatesAction->trigger();
         QCOMPARE(p.platform.shell.opened.size(), 2);
-        QCOMPARE(p.platform.messages.texts(),
+        QCOMPARE(p.platform.messages.shown,
                  QStringList({"Could not launch web browser.", "Error launching web update."}));
     }
     void exportAnswersAndEndings() {
-        Program p;
+        App p;
         p.w->playlistModel().append(QStringList({"/music/One.mp3", "/music/Two.mp3"}));
         auto& shown = p.platform.messages.shown;
         // Yes: full paths. No: bare file names.
-        QVERIFY(p.exportAs(MsgAnswer::Yes, "full.pls").contains("File1=/music/One.mp3\r\n"));
-        QCOMPARE(p.exportAs(MsgAnswer::No, "names.m3u"),
+        QVERIFY(exportAs(p, MsgAnswer::Yes, "full.pls").contains("File1=/music/One.mp3\r\n"));
+        QCOMPARE(exportAs(p, MsgAnswer::No, "names.m3u"),
                  QByteArray("#EXTM3U\r\n#EXTINF:0,One\r\nOne.mp3\r\n#EXTINF:0,Two\r\nTwo.mp3\r\n"));
         // The web page, written on a thread of its own: the same bytes, no
         // message.
-        QCOMPARE(p.exportAs(MsgAnswer::No, "page.html"),
+        QCOMPARE(exportAs(p, MsgAnswer::No, "page.html"),
                  HtmlPage::render(p.entries(), p.env.path("page.html"), true, false));
         QCOMPARE(shown.size(), 3);
         // Cancel: no dialog, nothing written.
         const qsizetype dialogs = p.platform.files.folders.size();
-        QVERIFY(p.exportAs(MsgAnswer::Cancel, "cancelled.pls").isNull());
+        QVERIFY(exportAs(p, MsgAnswer::Cancel, "cancelled.pls").isNull());
         QCOMPARE(p.platform.files.folders.size(), dialogs);
 
         // An ending no writer knows, and a file that cannot be written.
         shown.clear();
-        QVERIFY(p.exportAs(MsgAnswer::Yes, "list.txt").isNull());
-        p.exportAs(MsgAnswer::No, "gone/list.m3u");
-        QCOMPARE(p.platform.messages.texts(),
+        QVERIFY(exportAs(p, MsgAnswer::Yes, "list.txt").isNull());
+        exportAs(p, MsgAnswer::No, "gone/list.m3u");
+        QCOMPARE(p.platform.messages.shown,
                  QStringList({kQuestion, "This file format is currently unsupported", kQuestion,
                               kUnknownError}));
     }
@@ -256,7 +241,7 @@ private slots:
         writeBytes(kept, "an older one");
         p.start();
         QCOMPARE(
-            p.platform.messages.texts(),
+            p.platform.messages.shown,
             QStringList("The saved playlist could not be read. It is kept as\n\n" + kept + "-2"));
         p.quit();
         QCOMPARE(QFileInfo(kept + "-2").size(), qint64(1) << 31);
@@ -361,7 +346,7 @@ private slots:
         p.w->playlistModel().append(QStringLiteral("/new.mp3"));
         p.state.settings.browserPattern = QStringLiteral("*.new");
         p.w->shuffle();
-        QCOMPARE(p.platform.messages.texts(), QStringList({"Cannot Save Data"}));
+        QCOMPARE(p.platform.messages.shown, QStringList({"Cannot Save Data"}));
         QCOMPARE(p.w->playlistModel().count(), 4);
         QCOMPARE(readBytes(keys ? settings : autosave), keys ? oldSettings : kThree);
         QVERIFY(keys ? PlsFormat::read(autosave) == p.entries()
@@ -407,7 +392,6 @@ private slots:
     void layoutMenusAndFocusOrder() {
         App t;
         MainWindow& w = *t.w;
-        QCOMPARE(Twips::perPixel(), 15.0);
         QCOMPARE(w.windowTitle(), QStringLiteral("Jukora - https://www.jukora.example"));
         auto px = [](int l, int t, int wd, int h) {
             return QRect(Twips::toPx(l), Twips::toPx(t), Twips::toPx(wd), Twips::toPx(h));
@@ -416,12 +400,11 @@ private slots:
         QCOMPARE(w.shuffleButton->geometry(), px(5385, 0, 720, 255));
         QCOMPARE(w.playlistView->pos(), QPoint(0, Twips::toPx(240)));
         QCOMPARE(w.playlistView->width(), Twips::toPx(8910));
-        QCOMPARE(w.play2SongButton->text(), QStringLiteral("Play2 Song"));
-        QCOMPARE(w.moveDownButton->text(), QStringLiteral("Move Down [-]"));
-        QCOMPARE(w.loopLabel->text(), QStringLiteral("Loop"));
+        QCOMPARE(
+            QStringList({w.play2SongButton->text(), w.moveDownButton->text(), w.loopLabel->text()}),
+            QStringList({"Play2 Song", "Move Down [-]", "Loop"}));
         QCOMPARE(w.centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 128));
         QCOMPARE(w.playlistView->palette().color(QPalette::Base), QColor(224, 224, 224));
-        QCOMPARE(w.playlistView->selectionMode(), QAbstractItemView::ExtendedSelection);
 
         // Tab goes through them in this order (the list's inner parts between).
         const QList<QWidget*> order = {
@@ -450,6 +433,22 @@ private slots:
                                             Qt::CTRL | Qt::Key_R, Qt::CTRL | Qt::Key_X,
                                             Qt::SHIFT | Qt::Key_Delete, Qt::CTRL | Qt::Key_L,
                                             Qt::CTRL | Qt::Key_P, Qt::CTRL | Qt::Key_S}));
+        // The width springs back, the height follows down to the least one, the
+        // list grows and the bottom row stays whole under it.
+        const auto bottomRow = [&] {
+            for (QPushButton* b : {w.moveUpButton, w.removeAllButton, w.fileBrowserButton}) {
+                QCOMPARE(b->y(), w.playlistView->y() + w.playlistView->height());
+                QCOMPARE(b->geometry().bottom(), w.centralWidget()->height() - 1);
+            }
+        };
+        w.resize(900, 500);
+        QTRY_COMPARE(w.frameGeometry().width(), Twips::toPx(9150));
+        QCOMPARE(w.height(), 500);
+        bottomRow();
+        w.resize(w.width(), 60);
+        QTRY_COMPARE(w.frameGeometry().height(), Twips::toPx(3885));
+        bottomRow();
+        QCOMPARE(w.outerHeightTwips(), 3885.0);
         // The hidden popup menu's shortcuts work in the window.
         fill(t, 3);
         w.playlistView->setFocus();
@@ -460,39 +459,22 @@ private slots:
         App t;
         fill(t, 5);
         PlaylistView* view = t.w->playlistView;
-        auto drop = [&](QMimeData* data, int row, bool lowerHalf) {
-            const QRect r = view->visualRect(t.w->playlistModel().index(row));
-            const QPointF at(r.center().x(), lowerHalf ? r.bottom() - 1 : r.top() + 1);
-            QDragEnterEvent enter(at.toPoint(), Qt::MoveAction | Qt::CopyAction, data,
-                                  Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(view->viewport(), &enter);
-            QDropEvent event(at, Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton,
-                             Qt::NoModifier);
-            QCoreApplication::sendEvent(view->viewport(), &event);
-            delete data;
-        };
-        auto dragged = [&](QList<int> rows) {
-            QModelIndexList indexes;
-            for (int r : rows)
-                indexes << t.w->playlistModel().index(r);
-            return t.w->playlistModel().mimeData(indexes);
-        };
+        PlaylistModel& m = t.w->playlistModel();
         // Two entries apart dragged onto the top half of the first: they move
         // there together, selected, and the index stays on its entry.
         t.click(1);
         t.click(3, Qt::ControlModifier);
         t.state.currentIndex = 2;
-        drop(dragged({1, 3}), 0, false);
+        dropOn(t, m.mimeData({m.index(1), m.index(3)}), 0);
         QCOMPARE(t.entries(), names({1, 3, 0, 2, 4}));
         QCOMPARE(t.selectedRows(), QList<int>({0, 1}));
         QCOMPARE(t.state.currentIndex, 3);
         // Onto the lower half of the last row: to the end.
-        drop(dragged({0}), 4, true);
+        dropOn(t, m.mimeData({m.index(0)}), 4, true);
         QCOMPARE(t.entries(), names({3, 0, 2, 4, 1}));
-        // Files from outside join at the end, wherever they fall.
-        auto* files = new QMimeData;
-        files->setUrls({QUrl::fromLocalFile(QStringLiteral("/m/9.mp3"))});
-        drop(files, 0, false);
+        // Files from outside join at the end, wherever they fall (in order,
+        // a playlist's entries in its place: openDropsAndWeb).
+        dropOn(t, files({"/m/9.mp3"}), 0);
         QCOMPARE(t.entries(), names({3, 0, 2, 4, 1, 9}));
 
         // Undo and Redo by their keys, the menu saying what they act on.
@@ -522,9 +504,7 @@ private slots:
         QStringList songs;
         for (const char* name : {"Alpha.mp3", "\u00C9cole 2.mp3", "Zed.mp3"}) {
             songs << t.env.path(QString::fromUtf8(name));
-            QFile f(songs.last());
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(QByteArray(64, 'x'));
+            writeBytes(songs.last(), QByteArray(64, 'x'));
         }
         t.w->addToPlaylist(songs);
         QTest::keyClick(t.w.get(), Qt::Key_J, Qt::ControlModifier);

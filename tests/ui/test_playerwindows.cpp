@@ -200,7 +200,7 @@ private slots:
         QCOMPARE(t->fileEdit->text(), plain);
         p.w->showTagWindow(vorbis);
         QCOMPARE(t->titleEdit->text(), QStringLiteral("Vorbis"));
-        QCOMPARE(p.platform.messages.texts(), QStringList({"This is not an MP3 file!"}));
+        QCOMPARE(p.platform.messages.shown, QStringList({"This is not an MP3 file!"}));
     }
     void nowPlaying() {
         App p;
