@@ -86,7 +86,10 @@ private slots:
         row("CR LF, LF, mark at the start", "\xEF\xBB\xBFone\r\n\r\ntwo\nthree\r\n",
             {"one", "", "two", "three"});
         row("CR alone", "one\rtwo\r\rthree", {"one", "two", "", "three"});
-        row("UTF-8", "Caf\xC3\xA9 \xE2\x82\xAC", {"Café €"});
+        // A lead byte at each end of the two-, three- and four-byte forms.
+        const QByteArray leads =
+            "\xC2\xA2 \xDF\xBF \xE0\xA4\x85 \xEF\xBD\xA1 \xF0\x9F\x98\x80 \xF4\x80\x80\x80";
+        row("UTF-8", "Caf\xC3\xA9 \xE2\x82\xAC " + leads, {QString::fromUtf8("Café € " + leads)});
         // The same letters as an older system wrote them.
         row("Windows-1252", "Caf\xE9 \x80 \x93q\x94", {QString::fromUtf8("Café € “q”")});
         row("cut UTF-8 sequence", "ab\xC3", {"abÃ"});
