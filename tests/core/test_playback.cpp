@@ -14,8 +14,6 @@ Q_DECLARE_METATYPE(Change)
 
 namespace {
 
-const QString kNoSongs = QStringLiteral("Error! No songs in playlist.");
-
 QStringList songs(int n) {
     QStringList s;
     for (int i = 0; i < n; ++i)
@@ -32,298 +30,232 @@ QString failedText(const QString& file) {
 class TestPlayback : public QObject {
     Q_OBJECT
 private slots:
-    void listRun_data();
-    void listRun();
-    void songHeardWhole_data();
-    void songHeardWhole();
-    void singleSong();
-    void failures_data();
-    void failures();
-    void failureMessageDoesNotHoldRun();
-    void player2AndStopAll();
-    void emptyFileCaption();
-    void dropsAndVolume();
-    void nextAndPrevious();
-};
-
-void TestPlayback::listRun_data() {
-    QTest::addColumn<int>("loop");
-    QTest::newRow("without Loop") << 0;
-    QTest::newRow("with Loop") << 1;
-}
-
-void TestPlayback::listRun() {
-    QFETCH(int, loop);
-    FakePlayback empty;
-    empty.c.playList();
-    QCOMPARE(empty.host.messages, QStringList{kNoSongs});
-    QVERIFY(!empty.host.open[0] && empty.host.saves == 1); // saved all the same
-
-    FakePlayback f(songs(3));
-    f.c.setLoop(loop);
-    f.state.currentIndex = 7; // past the end: the run starts at the top
-    f.c.playList();
-    QCOMPARE(f.host.saves, 1);
-    for (int i = 0; i < 3; ++i) {
-        QCOMPARE(f.host.captions[0], QStringLiteral("Player 1: s%1.mp3").arg(i));
-        QCOMPARE(f.selectedRows(), QList<int>{i}); // each selected while it plays
-        QVERIFY(f.host.open[0] && f.state.listPlaying);
-        f.p1.finish();
+    void listRun() {
+        FakePlayback empty;
+        empty.c.playList();
+        QCOMPARE(empty.host.messages, QStringList{"Error! No songs in playlist."});
+        QVERIFY(!empty.host.open[0] && empty.host.saves == 1); // saved all the same
+        for (int loop : {0, 1}) {
+            FakePlayback f(songs(3));
+            f.c.setLoop(loop);
+            f.state.currentIndex = 7; // past the end: the run starts at the top
+            f.c.playList();
+            QCOMPARE(f.host.saves, 1);
+            for (int i = 0; i < 3; ++i, f.p1.finish()) {
+                QCOMPARE(f.host.captions[0], QStringLiteral("Player 1: s%1.mp3").arg(i));
+                QCOMPARE(f.selectedRows(), QList<int>{i}); // each selected while it plays
+                QVERIFY(f.host.open[0] && f.state.listPlaying);
+            }
+            QCOMPARE(f.p1.cuts, 0);
+            QVERIFY(f.host.messages.isEmpty());
+            if (loop) { // again from the top, the settings saved again
+                QVERIFY(f.p1.url == u"/m/s0.mp3" && f.host.saves == 2);
+                QVERIFY(f.state.listPlaying && f.host.open[0]);
+            } else {
+                QVERIFY(!f.host.open[0] && !f.state.listPlaying && f.selectedRows().isEmpty());
+                QVERIFY(f.state.currentIndex == 3 && f.host.restores == 1);
+            }
+        }
     }
-    QCOMPARE(f.p1.cuts, 0);
-    if (loop) {
-        // Again from the top, the settings saved again.
-        QCOMPARE(f.p1.url, QStringLiteral("/m/s0.mp3"));
-        QCOMPARE(f.host.saves, 2);
-        QVERIFY(f.state.listPlaying && f.host.open[0]);
-    } else {
-        QVERIFY(!f.host.open[0] && !f.state.listPlaying && f.selectedRows().isEmpty());
-        QCOMPARE(f.state.currentIndex, 3);
-        QCOMPARE(f.host.restores, 1);
-    }
-    QVERIFY(f.host.messages.isEmpty());
-}
-
-// Whatever changes during a song, the file queued in the decoder is the one
-// the rule plays at its end: the song ends whole and the next follows.
-void TestPlayback::songHeardWhole_data() {
-    QTest::addColumn<int>("start");
-    QTest::addColumn<Change>("change");
-    QTest::addColumn<QString>("next"); // empty: the run ends
-    auto row = [](const char* name, int start, Change change, const QString& next) {
-        QTest::newRow(name) << start << change << next;
-    };
-    row(
-        "nothing", 1, [](FakePlayback&) {}, "/m/s2.mp3");
-    row(
-        "click on another entry", 1, [](FakePlayback& f) { f.focus(4); }, "/m/s5.mp3");
-    row(
-        "Play2 Song", 1, [](FakePlayback& f) { f.focus(3), f.c.play2Song(); }, "/m/s4.mp3");
-    row(
-        "playing entry moved down", 1,
-        [](FakePlayback& f) { f.model.swapEntries(1, 2), f.state.currentIndex = 2; }, "/m/s3.mp3");
-    row(
-        "next entry removed", 1, [](FakePlayback& f) { f.model.removeAt(2); }, "/m/s3.mp3");
-    row(
-        "Loop set on the last entry", 6, [](FakePlayback& f) { f.c.setLoop(1); }, "/m/s0.mp3");
-    row(
-        "entry added after the last", 6, [](FakePlayback& f) { f.model.append("/m/new.mp3"); },
-        "/m/new.mp3");
-    row(
-        "list sorted", 1,
-        [](FakePlayback& f) {
+    // Whatever changes during a song, the file queued in the decoder is the
+    // one the rule plays at its end: the song ends whole and the next follows.
+    void songHeardWhole_data() {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QString>("next"); // empty: the run ends
+        const auto row = [](const char* name, int start, const char* next, Change change) {
+            QTest::newRow(name) << start << change << QString::fromLatin1(next);
+        };
+        row("nothing", 1, "/m/s2.mp3", [](FakePlayback&) {});
+        row("click on another entry", 1, "/m/s5.mp3", [](FakePlayback& f) { f.focus(4); });
+        row("Play2 Song", 1, "/m/s4.mp3", [](FakePlayback& f) { f.focus(3), f.c.play2Song(); });
+        row("playing entry moved down", 1, "/m/s3.mp3",
+            [](FakePlayback& f) { f.model.swapEntries(1, 2), f.state.currentIndex = 2; });
+        row("next entry removed", 1, "/m/s3.mp3", [](FakePlayback& f) { f.model.removeAt(2); });
+        row("Loop set on the last entry", 6, "/m/s0.mp3", [](FakePlayback& f) { f.c.setLoop(1); });
+        row("entry added after the last", 6, "/m/new.mp3",
+            [](FakePlayback& f) { f.model.append("/m/new.mp3"); });
+        row("list sorted", 1, "/m/x", [](FakePlayback& f) {
             f.model.replaceAll({"/m/z", "/m/y", "/m/x"});
-        },
-        "/m/x");
-    row(
-        "next entry missing", 1, [](FakePlayback& f) { f.model.setText(2, "/m/missing.mp3"); },
-        "/m/s3.mp3");
-    row(
-        "next entry empty", 1, [](FakePlayback& f) { f.model.setText(2, ""); }, QString());
-    row(
-        "list cleared", 1, [](FakePlayback& f) { f.model.clear(); }, QString());
-}
-
-void TestPlayback::songHeardWhole() {
-    QFETCH(int, start);
-    QFETCH(Change, change);
-    QFETCH(QString, next);
-    FakePlayback f(songs(7));
-    f.state.currentIndex = start;
-    f.c.playList();
-    change(f);
-    QCOMPARE(f.p1.queued, next);
-    QCOMPARE(f.c.expectedNext(), next);
-    f.p1.finish();
-    QCOMPARE(f.p1.cuts, 0);
-    if (next.isEmpty()) {
-        QVERIFY(!f.host.open[0] && !f.state.listPlaying);
-    } else {
-        QCOMPARE(f.p1.url, next);
-        QCOMPARE(f.host.captions[0], QStringLiteral("Player 1: ") + next.mid(3));
+        });
+        row("next entry missing", 1, "/m/s3.mp3",
+            [](FakePlayback& f) { f.model.setText(2, "/m/missing.mp3"); });
+        row("next entry empty", 1, "", [](FakePlayback& f) { f.model.setText(2, ""); });
+        row("list cleared", 1, "", [](FakePlayback& f) { f.model.clear(); });
     }
-}
-
-void TestPlayback::singleSong() {
-    FakePlayback f(songs(3));
-    f.focus(1);
-    // Without Loop: one song, then Player 1 stays open, halted.
-    f.c.playSong();
-    QVERIFY(f.state.singleSong && f.p1.queued.isEmpty());
-    f.p1.finish();
-    QVERIFY(!f.state.listPlaying && !f.state.singleSong && f.host.open[0]);
-    // Played again with the transport bar, its end closes Player 1.
-    f.p1.play();
-    f.p1.finish();
-    QVERIFY(!f.host.open[0] && f.host.restores == 1);
-
-    // With Loop: the same song again and again, without a gap, until Stop All.
-    f.c.setLoop(1);
-    f.c.playSong();
-    for (int i = 0; i < 3; ++i) {
-        QCOMPARE(f.p1.queued, QStringLiteral("/m/s1.mp3"));
-        f.p1.finish();
-        QCOMPARE(f.p1.url, QStringLiteral("/m/s1.mp3"));
-    }
-    QCOMPARE(f.p1.cuts, 0);
-    f.c.stopAll();
-    QVERIFY(!f.host.open[0] && !f.state.listPlaying);
-}
-
-void TestPlayback::failures_data() {
-    QTest::addColumn<QStringList>("entries");
-    QTest::addColumn<bool>("song"); // Play Song on entry 1, else Play List
-    QTest::addColumn<int>("loop");
-    QTest::addColumn<int>("laps"); // songs to let end
-    QTest::addColumn<QStringList>("played");
-    QTest::addColumn<QStringList>("reported");
-    QTest::addColumn<bool>("runOn");
-    const QStringList bad6 = {"/m/missing0", "/m/missing1", "/m/missing2",
-                              "/m/missing3", "/m/missing4", "/m/missing5"};
-    QTest::newRow("Play Song with Loop on a missing entry")
-        << bad6 << true << 1 << 0 << QStringList() << QStringList{"/m/missing1"} << false;
-    QTest::newRow("Play List with Loop, every entry missing")
-        << bad6 << false << 1 << 0 << QStringList() << QStringList{"/m/missing0"} << false;
-    QTest::newRow("missing and empty entries")
-        << QStringList{"/m/a", "/m/missing", "/m/c", "", "/m/e"} << false << 0 << 2
-        << QStringList{"/m/a", "/m/c"} << QStringList{"/m/missing"} << false;
-    QTest::newRow("Loop over a list with a missing file, three laps")
-        << QStringList{"/m/a", "/m/missing", "/m/c"} << false << 1 << 6
-        << QStringList{"/m/a", "/m/c", "/m/a", "/m/c", "/m/a", "/m/c", "/m/a"}
-        << QStringList{"/m/missing"} << true;
-}
-
-// A file that cannot be played is reported once, the run goes on with the
-// next entry, and a run that could only fail ends.
-void TestPlayback::failures() {
-    QFETCH(QStringList, entries);
-    QFETCH(bool, song);
-    QFETCH(int, loop);
-    QFETCH(int, laps);
-    QFETCH(QStringList, played);
-    QFETCH(QStringList, reported);
-    QFETCH(bool, runOn);
-    FakePlayback f(entries);
-    f.c.setLoop(loop);
-    if (song)
-        f.focus(1), f.c.playSong();
-    else
+    void songHeardWhole() {
+        QFETCH(int, start);
+        QFETCH(Change, change);
+        QFETCH(QString, next);
+        FakePlayback f(songs(7));
+        f.state.currentIndex = start;
         f.c.playList();
-    for (int i = 0; i < laps; ++i)
+        change(f);
+        QCOMPARE(f.p1.queued, next);
+        QCOMPARE(f.c.expectedNext(), next);
         f.p1.finish();
-    QCoreApplication::processEvents(); // the messages come after the command
-    QStringList loads = f.p1.log.filter(QRegularExpression("^load "));
-    loads.replaceInStrings("load ", "");
-    QCOMPARE(loads, played);
-    QStringList texts;
-    for (const QString& file : reported)
-        texts << failedText(file);
-    QCOMPARE(f.host.messages, texts);
-    QCOMPARE(f.state.listPlaying.get(), runOn);
-    QCOMPARE(f.p1.cuts, 0);
-}
-
-// An unplayable file found while it plays: the next song starts at once, the
-// message names the file and comes after, and while it is open no other
-// opens.
-void TestPlayback::failureMessageDoesNotHoldRun() {
-    FakePlayback f({"/m/a", "/m/bad1", "/m/bad2", "/m/d"});
-    QStringList playingWhileOpen;
-    f.host.whileMessageOpen = [&] {
-        playingWhileOpen << f.p1.url;
-        if (f.p1.url == u"/m/bad2")
-            f.p1.fail(); // another failure while the box is open
-    };
-    f.c.playList();
-    f.p1.finish();
-    f.p1.fail(); // /m/bad1 turns out not to be media
-    QCOMPARE(f.p1.url, QStringLiteral("/m/bad2"));
-    QCoreApplication::processEvents();
-    QCOMPARE(f.host.messages, QStringList{failedText("/m/bad1")});
-    QCOMPARE(playingWhileOpen, QStringList{"/m/bad2"});
-    QCOMPARE(f.p1.url, QStringLiteral("/m/d"));
-    QVERIFY(f.state.listPlaying);
-}
-
-void TestPlayback::player2AndStopAll() {
-    FakePlayback f(songs(3));
-    f.c.playList();
-    f.focus(2);
-    f.c.play2Song();
-    QVERIFY(f.state.player2Cued && f.host.open[1]);
-    QCOMPARE(f.state.currentIndex, 2);
-    QCOMPARE(f.host.captions[1], QStringLiteral("Player 2: s2.mp3"));
-    // Player 2's song ends: Player 1 and its run go on as they were.
-    f.p2.play();
-    f.p2.finish();
-    QVERIFY(f.host.open[0] && f.state.listPlaying && f.host.open[1] && f.host.restores == 0);
-    QCOMPARE(f.state.player1File, QStringLiteral("/m/s0.mp3"));
-    // Stop All with only Player 2 open leaves the run's flag as it was.
-    f.host.open[0] = false;
-    f.c.stopAll();
-    QVERIFY(!f.host.open[1] && !f.state.player2Cued && f.state.listPlaying);
-    // Player 2 is only ever cued, halted: nothing of it is heard, also not at
-    // Stop All, which loads it once more.
-    QCOMPARE(f.p2.log, QStringList({"cue /m/s2.mp3", "stop", "pause", "play", "cue /m/s2.mp3",
-                                    "stop", "pause", "stop", "close"}));
-
-    // Stop All after a single song ended (loadPending set): Player 1 loads
-    // its file halted and closes.
-    f.state.listPlaying = false;
-    f.focus(0);
-    f.c.playSong();
-    f.p1.finish();
-    f.p1.log.clear();
-    f.c.stopAll();
-    QCOMPARE(f.p1.log, QStringList({"cue /m/s0.mp3", "stop", "close"}));
-}
-
-void TestPlayback::emptyFileCaption() {
-    FakePlayback f(songs(1));
-    f.c.playSong(); // nothing focused: the file is empty
-    QCoreApplication::processEvents();
-    QCOMPARE(f.host.captions[0], QStringLiteral("Player 1: "));
-    QVERIFY(f.host.messages.isEmpty());
-}
-
-void TestPlayback::dropsAndVolume() {
-    FakePlayback f;
-    f.host.open[0] = f.host.open[1] = true;
-    // Dropped while no run is on: loaded halted.
-    f.c.dropOnPlayer(1, "/d/x.mp3");
-    QCOMPARE(f.p1.log, QStringList({"stop", "cue /d/x.mp3", "stop"}));
-    QCOMPARE(f.host.captions[0], QStringLiteral("Player 1: x.mp3"));
-    f.c.dropOnPlayer(2, "/d/y.mp3");
-    QCOMPARE(f.state.player2File, QStringLiteral("/d/y.mp3"));
-
-    // One volume for both players, the desktop and the next start.
-    QSignalSpy spy(&f.c, &PlaybackController::volumeChanged);
-    f.p1.setVolume(30); // Player 1's slider
-    QVERIFY(f.p2.vol == 30 && f.state.volume == 30 && spy.count() == 1);
-    f.c.setVolume(180);
-    QVERIFY(f.p1.vol == 100 && f.p2.vol == 100 && f.state.volume == 100);
-}
-
-void TestPlayback::nextAndPrevious() {
-    FakePlayback f(songs(4));
-    f.state.currentIndex = 1;
-    f.c.playList();
-    QVERIFY(f.c.canGoNext() && f.c.canGoPrevious());
-    f.c.next();
-    QCOMPARE(f.p1.url, QStringLiteral("/m/s2.mp3"));
-    f.c.previous();
-    f.c.previous();
-    QCOMPARE(f.p1.url, QStringLiteral("/m/s0.mp3"));
-    QCOMPARE(f.selectedRows(), QList<int>{0});
-    QVERIFY(!f.c.canGoPrevious());
-    // The run goes on from there.
-    f.p1.finish();
-    QCOMPARE(f.p1.url, QStringLiteral("/m/s1.mp3"));
-    // Outside a list run: the entry after the current one, as Play Song.
-    f.c.stopAll();
-    f.c.next();
-    QVERIFY(f.state.singleSong && f.p1.url == u"/m/s2.mp3");
-}
+        QCOMPARE(f.p1.cuts, 0);
+        if (next.isEmpty())
+            QVERIFY(!f.host.open[0] && !f.state.listPlaying);
+        else
+            QVERIFY(f.p1.url == next && f.host.captions[0] == "Player 1: " + next.mid(3));
+    }
+    void singleSong() {
+        FakePlayback f(songs(3));
+        f.c.playSong(); // nothing focused: the file is empty, and no message
+        QCoreApplication::processEvents();
+        QVERIFY(f.host.captions[0] == u"Player 1: " && f.host.messages.isEmpty());
+        f.focus(1);
+        // Without Loop: one song, then Player 1 stays open, halted.
+        f.c.playSong();
+        QVERIFY(f.state.singleSong && f.p1.queued.isEmpty());
+        f.p1.finish();
+        QVERIFY(!f.state.listPlaying && !f.state.singleSong && f.host.open[0]);
+        // Played again with the transport bar, its end closes Player 1.
+        f.p1.play();
+        f.p1.finish();
+        QVERIFY(!f.host.open[0] && f.host.restores == 1);
+        // With Loop: the same song again and again, without a gap, until Stop All.
+        f.c.setLoop(1);
+        f.c.playSong();
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(f.p1.queued, QStringLiteral("/m/s1.mp3"));
+            f.p1.finish();
+            QCOMPARE(f.p1.url, QStringLiteral("/m/s1.mp3"));
+        }
+        QCOMPARE(f.p1.cuts, 0);
+        f.c.stopAll();
+        QVERIFY(!f.host.open[0] && !f.state.listPlaying);
+    }
+    // A file that cannot be played is reported once, the run goes on with
+    // the next entry, and a run that could only fail ends.
+    void failures() {
+        const QStringList bad = {"/m/missing0", "/m/missing1", "/m/missing2",
+                                 "/m/missing3", "/m/missing4", "/m/missing5"};
+        const struct {
+            QStringList entries;
+            bool song; // Play Song on entry 1, else Play List
+            int loop, laps;
+            QStringList played, reported;
+            bool runOn;
+        } cases[] = {
+            {bad, true, 1, 0, {}, {"/m/missing1"}, false},
+            {bad, false, 1, 0, {}, {"/m/missing0"}, false},
+            {{"/m/a", "/m/missing", "/m/c", "", "/m/e"},
+             false,
+             0,
+             2,
+             {"/m/a", "/m/c"},
+             {"/m/missing"},
+             false},
+            // Loop over a list with a missing file, three laps.
+            {{"/m/a", "/m/missing", "/m/c"},
+             false,
+             1,
+             6,
+             {"/m/a", "/m/c", "/m/a", "/m/c", "/m/a", "/m/c", "/m/a"},
+             {"/m/missing"},
+             true},
+        };
+        for (const auto& t : cases) {
+            FakePlayback f(t.entries);
+            f.c.setLoop(t.loop);
+            t.song ? (f.focus(1), f.c.playSong()) : f.c.playList();
+            for (int i = 0; i < t.laps; ++i)
+                f.p1.finish();
+            QCoreApplication::processEvents(); // the messages come after the command
+            QStringList loads = f.p1.log.filter(QRegularExpression("^load "));
+            QCOMPARE(loads.replaceInStrings("load ", ""), t.played);
+            QStringList texts;
+            for (const QString& file : t.reported)
+                texts << failedText(file);
+            QCOMPARE(f.host.messages, texts);
+            QCOMPARE(f.state.listPlaying.get(), t.runOn);
+            QCOMPARE(f.p1.cuts, 0);
+        }
+        // Found while it plays: the next song starts at once, the message
+        // names the file and comes after, and while it is open no other opens.
+        FakePlayback f({"/m/a", "/m/bad1", "/m/bad2", "/m/d"});
+        QStringList playingWhileOpen;
+        f.host.whileMessageOpen = [&] {
+            playingWhileOpen << f.p1.url;
+            if (f.p1.url == u"/m/bad2")
+                f.p1.fail(); // another failure while the box is open
+        };
+        f.c.playList();
+        f.p1.finish();
+        f.p1.fail(); // /m/bad1 turns out not to be media
+        QCOMPARE(f.p1.url, QStringLiteral("/m/bad2"));
+        QCoreApplication::processEvents();
+        QCOMPARE(f.host.messages, QStringList{failedText("/m/bad1")});
+        QCOMPARE(playingWhileOpen, QStringList{"/m/bad2"});
+        QVERIFY(f.p1.url == u"/m/d" && f.state.listPlaying);
+    }
+    void player2AndStopAll() {
+        FakePlayback f(songs(3));
+        f.c.playList();
+        f.focus(2);
+        f.c.play2Song();
+        QVERIFY(f.state.player2Cued && f.host.open[1] && f.state.currentIndex == 2);
+        QCOMPARE(f.host.captions[1], QStringLiteral("Player 2: s2.mp3"));
+        // Player 2's song ends: Player 1 and its run go on as they were.
+        f.p2.play();
+        f.p2.finish();
+        QVERIFY(f.host.open[0] && f.state.listPlaying && f.host.open[1] && f.host.restores == 0);
+        QCOMPARE(f.state.player1File, QStringLiteral("/m/s0.mp3"));
+        // Stop All with only Player 2 open leaves the run's flag as it was.
+        f.host.open[0] = false;
+        f.c.stopAll();
+        QVERIFY(!f.host.open[1] && !f.state.player2Cued && f.state.listPlaying);
+        // Player 2 is only ever cued, halted: nothing of it is heard, also
+        // not at Stop All, which loads it once more.
+        QCOMPARE(f.p2.log, QStringList({"cue /m/s2.mp3", "stop", "pause", "play", "cue /m/s2.mp3",
+                                        "stop", "pause", "stop", "close"}));
+        // Stop All after a single song ended (loadPending set): Player 1
+        // loads its file halted and closes.
+        f.state.listPlaying = false;
+        f.focus(0);
+        f.c.playSong();
+        f.p1.finish();
+        f.p1.log.clear();
+        f.c.stopAll();
+        QCOMPARE(f.p1.log, QStringList({"cue /m/s0.mp3", "stop", "close"}));
+    }
+    void dropsAndVolume() {
+        FakePlayback f;
+        f.host.open[0] = f.host.open[1] = true;
+        // Dropped while no run is on: loaded halted.
+        f.c.dropOnPlayer(1, "/d/x.mp3");
+        QCOMPARE(f.p1.log, QStringList({"stop", "cue /d/x.mp3", "stop"}));
+        QCOMPARE(f.host.captions[0], QStringLiteral("Player 1: x.mp3"));
+        f.c.dropOnPlayer(2, "/d/y.mp3");
+        QCOMPARE(f.state.player2File, QStringLiteral("/d/y.mp3"));
+        // One volume for both players, the desktop and the next start.
+        QSignalSpy spy(&f.c, &PlaybackController::volumeChanged);
+        f.p1.setVolume(30); // Player 1's slider
+        QVERIFY(f.p2.vol == 30 && f.state.volume == 30 && spy.count() == 1);
+        f.c.setVolume(180);
+        QVERIFY(f.p1.vol == 100 && f.p2.vol == 100 && f.state.volume == 100);
+    }
+    void nextAndPrevious() {
+        FakePlayback f(songs(4));
+        f.state.currentIndex = 1;
+        f.c.playList();
+        QVERIFY(f.c.canGoNext() && f.c.canGoPrevious());
+        f.c.next();
+        QCOMPARE(f.p1.url, QStringLiteral("/m/s2.mp3"));
+        f.c.previous();
+        f.c.previous();
+        QVERIFY(f.p1.url == u"/m/s0.mp3" && f.selectedRows() == QList<int>{0});
+        QVERIFY(!f.c.canGoPrevious());
+        f.p1.finish(); // the run goes on from there
+        QCOMPARE(f.p1.url, QStringLiteral("/m/s1.mp3"));
+        // Outside a list run: the entry after the current one, as Play Song.
+        f.c.stopAll();
+        f.c.next();
+        QVERIFY(f.state.singleSong && f.p1.url == u"/m/s2.mp3");
+    }
+};
 
 QTEST_MAIN(TestPlayback)
 #include "test_playback.moc"

@@ -1,9 +1,10 @@
-// The playlist formats through real files: PLS and M3U byte for byte in
-// their three forms, lists written by other players and hostile ones, and
-// the one table of formats that Open, Export Playlist, drops, the File
+// The playlist formats through real files: PLS, M3U and the web page byte for
+// byte in their three forms, lists written by other players and hostile ones,
+// and the one table of formats that Open, Export Playlist, drops, the File
 // Browser, the command line and the device copy go through.
 #include "support/TestEnv.h"
 
+#include "core/playlist/HtmlPage.h"
 #include "core/playlist/M3uFormat.h"
 #include "core/playlist/PlaylistFiles.h"
 #include "core/playlist/PlsFormat.h"
@@ -29,313 +30,362 @@ QStringList placed(QStringList entries, const QString& folder) {
     return entries;
 }
 
+const QByteArray kTail = "</ol></font></body></html>\r\n";
+
+QByteArray head(const QByteArray& refresh) {
+    return "<html><head><title>Vell Jukora Playlist</title><META HTTP-EQUIV='refresh' "
+           "CONTENT='30;URL=" +
+           refresh +
+           "'></head><body>\r\n"
+           "<table width='100%'><tr><td style='text-align: center;background-color: #B5B5B5;'>"
+           "<font  face='Arial, Helvetica, sans-serif' color='white'><b>Playlist</b></font>"
+           "</td></tr></table>\r\n"
+           "<font face='Arial, Helvetica, sans-serif'><ol>\r\n";
+}
+
+QByteArray entry(const QByteArray& target, const QByteArray& text, const QByteArray& artist = "",
+                 const QByteArray& title = "") {
+    return "<li><b><a href='" + target + "'>" + text +
+           "</a></b><br/>\r\nID3 Info - Artist: " + artist + " Title: " + title + "</li>\r\n";
+}
+
 } // namespace
 
 class TestPlaylistFiles : public QObject {
     Q_OBJECT
 private slots:
-    void forms_data();
-    void forms();
-    void roundTrips();
-    void foreignFiles_data();
-    void foreignFiles();
-    void largestLists();
-    void readAhead();
-    void listFolder();
+    void forms() {
+        // Rows of format, entries, file-name form, numbered, bytes ("@" for
+        // the current folder).
+        const QByteArray plsFull = "\r\n[playlist]\r\nFile1=/music/Song.mp3\r\nTitle1=Song\r\n"
+                                   "File2=/other/Track 2.mp3\r\nTitle2=Track 2\r\n\r\n";
+        const struct {
+            const char* name;
+            QStringList entries;
+            bool relative, sequence;
+            QByteArray bytes;
+        } cases[] = {
+            {"PLS", kTwo, false, false, plsFull},
+            {"PLS", kTwo, false, true, plsFull}, // numbers only with names
+            {"PLS", kTwo, true, false,
+             "\r\n[playlist]\r\nFile1=Song.mp3\r\nTitle1=Song\r\nFile2=Track 2.mp3\r\n"
+             "Title2=Track 2\r\n\r\n"},
+            {"PLS", kTwo, true, true,
+             "\r\n[playlist]\r\nFile1=0001-Song.mp3\r\nFile2=0002-Track 2.mp3\r\n\r\n"},
+            {"PLS", {}, true, true, "\r\n[playlist]\r\n\r\n"},
+            {"M3U", kTwo, false, false,
+             "#EXTM3U\r\n#EXTINF:0,Song\r\n/music/Song.mp3\r\n#EXTINF:0,Track 2\r\n"
+             "/other/Track 2.mp3\r\n"},
+            {"M3U", kTwo, true, false,
+             "#EXTM3U\r\n#EXTINF:0,Song\r\nSong.mp3\r\n#EXTINF:0,Track 2\r\nTrack 2.mp3\r\n"},
+            {"M3U", kTwo, true, true,
+             "#EXTM3U\r\n#EXTINF:0,Song\r\n0001-Song.mp3\r\n#EXTINF:0,Track 2\r\n"
+             "0002-Track 2.mp3\r\n"},
+            {"M3U", {}, true, true, "#EXTM3U\r\n"},
+            {"M3U",
+             {"/a/Song.flac", "/a/ab", QStringLiteral("/a/Ärger.ogg")},
+             false,
+             true,
+             "#EXTM3U\r\n#EXTINF:0,Song.\r\n/a/Song.flac\r\n#EXTINF:0,ab\r\n/a/ab\r\n"
+             "#EXTINF:0,\xC3\x84rger\r\n/a/\xC3\x84rger.ogg\r\n"},
+            // Relative entries are resolved against the current folder,
+            // untidied; full paths, Windows paths and addresses stay.
+            {"M3U",
+             {"Song.mp3", "../up/a.mp3", "C:\\Music\\c.mp3", "http://radio.example/s.mp3"},
+             false,
+             false,
+             "#EXTM3U\r\n#EXTINF:0,Song\r\n@/Song.mp3\r\n#EXTINF:0,a\r\n@/../up/a.mp3\r\n"
+             "#EXTINF:0,C:\\Music\\c\r\nC:\\Music\\c.mp3\r\n#EXTINF:0,s\r\n"
+             "http://radio.example/s.mp3\r\n"},
+        };
+        TestEnv env;
+        for (const auto& t : cases) {
+            QVERIFY(format(t.name).write(env.path("list"), t.entries, t.relative, t.sequence));
+            QCOMPARE(readBytes(env.path("list")),
+                     QByteArray(t.bytes).replace('@', QDir::currentPath().toUtf8()));
+        }
+    }
+    void roundTrips() {
+        TestEnv env;
+        const QString path = env.path("list");
+        const QStringList entries =
+            QStringLiteral("/music/Ärzte/Café = Bar.mp3|/music/b.ogg|/music/b.ogg|/music/日本.mp3|"
+                           "/music/#1 hit.mp3|/music/with  two  blanks .mp3|C:\\Music\\a.mp3|"
+                           "http://radio.example/live?x=1|/m/\uFEFFstarts with U+FEFF")
+                .split(u'|');
+        for (const char* name : {"PLS", "M3U"}) {
+            QVERIFY(format(name).write(path, entries, false, false));
+            QCOMPARE(format(name).read(path, 99), entries);
+            // A line feed in an entry never reaches the file raw: a path goes
+            // as its address, other text with the character percent-encoded.
+            QVERIFY(
+                format(name).write(path, {"/m/a\nFile2=/evil.mp3", "http://x/\ty"}, false, false));
+            QCOMPARE(format(name).read(path, 99),
+                     QStringList({"file:///m/a%0AFile2=/evil.mp3", "http://x/%09y"}));
+        }
+        // What the autosave gives back is known without reading it: the list
+        // itself, unless it holds what cannot be an entry.
+        QStringList back;
+        QVERIFY(PlsFormat::writeFull(path, entries, back));
+        QCOMPARE(back.constData(), entries.constData());
+        const QStringList odd = {"/m/ok.mp3", "/m/a\nb", "/" + QString(4095, u'x'),
+                                 QChar(0xD800) + QString("x")};
+        QVERIFY(PlsFormat::writeFull(path, odd, back));
+        QCOMPARE(back, PlsFormat::read(path, 99));
+        // A PLS value may start with U+FEFF.
+        QVERIFY(PlsFormat::write(path, {kFeff + "x"}, false, false));
+        QCOMPARE(PlsFormat::read(path, 9), QStringList({kFeff + "x"}));
+        // The M3U file-name form names files beside the list, wherever they were.
+        QVERIFY(M3uFormat::write(path, {"/m/a.mp3", "/n/b c.mp3"}, true, false));
+        QCOMPARE(M3uFormat::read(path, 9), QStringList({env.path("a.mp3"), env.path("b c.mp3")}));
+    }
+    void foreignFiles_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("expected"); // "@" stands for the list's folder
+        // The row's name starts with its format's. The text's encodings and line
+        // ends: test_textfiles.
+        const auto row = [](const char* tag, const QByteArray& bytes, const QStringList& expected) {
+            QTest::newRow(tag) << QString::fromLatin1(tag, 3) << bytes << expected;
+        };
+        const QString mu = QString::fromUtf8("/m/Müsik.mp3");
+        row("PLS count after header, LF ends, none on the last line",
+            "[playlist]\nNumberOfEntries=2\nFile1=/a/1.mp3\nTitle1=One\nLength1=-1\nVersion=2\n"
+            "File2=http://x/y?a=b",
+            {"/a/1.mp3", "http://x/y?a=b"});
+        row("PLS keys in any case, out of order, Windows-1252",
+            "[Playlist]\r\nfile2=/b.mp3\r\nFILE1=/m/M\xFCsik.mp3\r\nTitle1=x\r\n", {"/b.mp3", mu});
+        row("PLS lines that are not File lines",
+            "\xEF\xBB\xBF[playlist]\nFile=/nodigits.mp3\nFileX1=/bad.mp3\nFile1 =/space.mp3\n"
+            "garbage\n\nFile3=/good.mp3\n",
+            {"/good.mp3"});
+        row("PLS not a playlist", QByteArray("\x00\x01\x02 binary", 10), {});
+        row("PLS control characters and a name longer than a path",
+            "File1=/a\x01.mp3\nFile2=/b\t.mp3\nFile3=/c\x7F\nFile4=/d\xC2\x85\nFile5=/" +
+                QByteArray(4094, 'x') + "\nFile6=/" + QByteArray(4095, 'x') + "\nFile7=/o k~.mp3\n",
+            {"/" + QString(4094, 'x'), "/o k~.mp3"});
+        row("M3U LF endings, no end on the last line, mark",
+            "\xEF\xBB\xBF#EXTM3U\n#EXTINF:123,Artist - Song\n/m/a.mp3\n#EXTINF:-1,x\n/m/b.mp3",
+            {"/m/a.mp3", "/m/b.mp3"});
+        row("M3U comments and blank lines anywhere",
+            "\r\n\r\n# made by hand\r\n#EXTM3U\r\n\r\n/m/a.mp3\r\n# note\r\n   \r\n#EXTINF:0,b\r\n"
+            "\r\n/m/b.mp3\r\n\r\n#\r\n",
+            {"/m/a.mp3", "/m/b.mp3"});
+        row("M3U relative names, untidied, blanks kept",
+            "a.mp3\nsub//b.mp3\n../up/c.mp3\nx\n a.mp3 \n/m/b .mp3\n",
+            {"@/a.mp3", "@/sub//b.mp3", "@/../up/c.mp3", "@/x", "@/ a.mp3 ", "/m/b .mp3"});
+        row("M3U Windows paths and addresses kept",
+            "C:\\Music\\a.mp3\r\nd:/b.mp3\r\nC:\r\nhttps://x.example/a?b=c&d\n"
+            "rtsp+tcp://cam.example:554/s\n",
+            {"C:\\Music\\a.mp3", "d:/b.mp3", "C:", "https://x.example/a?b=c&d",
+             "rtsp+tcp://cam.example:554/s"});
+        row("M3U file addresses become paths",
+            "file:///home/u/My%20Song.mp3\nFILE:///m/%C3%A4.mp3\n",
+            {"/home/u/My Song.mp3", QString::fromUtf8("/m/ä.mp3")});
+        row("M3U no address without a scheme", "://x.mp3\n1http://x.mp3\nhttp:/x.mp3\n",
+            {"@/://x.mp3", "@/1http://x.mp3", "@/http:/x.mp3"});
+        // An encoded line feed in a file address stays encoded: decoded, it
+        // would put extra entries into the next autosave.
+        row("M3U control characters",
+            "file:///m/a%0AFile2=/evil.mp3\nhttp://x/a%0Ab\n/m/raw\x01\nraw\tn\n",
+            {"file:///m/a%0AFile2=/evil.mp3", "http://x/a%0Ab"});
+        row("M3U longer than a path",
+            "/" + QByteArray(4095, 'x') + "\n" + QByteArray(4096, 'y') + "\nhttp://" +
+                QByteArray(4100, 'z') + "\n/ok\n",
+            {"/ok"});
+    }
+    void foreignFiles() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, expected);
+        TestEnv env;
+        const QString path = env.path("Lists/foreign");
+        makeFile(path, bytes);
+        QCOMPARE(format(name).read(path, 32767), placed(expected, env.path("Lists")));
+    }
+    void readAhead() {
+        TestEnv env;
+        const QString path = env.path("jukora.pls"), other = env.path("other.pls");
+        QVERIFY(PlsFormat::write(path, {"/a.mp3", "/b.mp3"}, false, false));
+        QVERIFY(PlsFormat::write(other, {"/o.mp3"}, false, false));
+        // Taken by the next read of the same file, and only as far as room goes.
+        PlsFormat::readAhead(path);
+        QCOMPARE(PlsFormat::read(other), QStringList({"/o.mp3"}));
+        QCOMPARE(PlsFormat::read(path, 1), QStringList({"/a.mp3"}));
+        // A file replaced after the read began is read afresh.
+        PlsFormat::readAhead(path);
+        QVERIFY(PlsFormat::write(path, {"/new.mp3"}, false, false));
+        QCOMPARE(PlsFormat::read(path), QStringList({"/new.mp3"}));
+        PlsFormat::readAhead(env.path("gone.pls"));
+        QVERIFY(PlsFormat::read(env.path("gone.pls")).isEmpty());
+    }
+    void listFolder() {
+        TestEnv env;
+        makeFile(env.path("Lists/l.m3u"), "a.mp3\n");
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(env.path(""));
+        QCOMPARE(M3uFormat::read("Lists/l.m3u"),
+                 QStringList({QDir::currentPath() + "/Lists/a.mp3"}));
+        QDir::setCurrent(old);
+        // A list at the root gives one separator, not two.
+        QCOMPARE(M3uFormat::parse("a.mp3\n", "/list.m3u"), QStringList({"/a.mp3"}));
+    }
+    void removeQuotes() {
+        const QList<std::pair<QString, QString>> cases = {
+            {"\"C:\\Music\\My Song.mp3\"", "C:\\Music\\My Song.mp3"},
+            {"\"/m/a.mp3", "/m/a.mp3"},           // leading only
+            {"/m/a.mp3\"", "/m/a.mp3"},           // trailing only
+            {"/m/\"a\" b.mp3", "/m/\"a\" b.mp3"}, // inner quotes stay
+            {"\"\"/m/a.mp3\"\"", "\"/m/a.mp3\""}, // doubled: one each
+            {" \"/m/a.mp3\" ", " \"/m/a.mp3\" "}, // blanks stay
+            {"\"", ""}};
+        for (const auto& [name, expected] : cases)
+            QCOMPARE(PlaylistFiles::removeQuotes(name), expected);
+    }
+    void formatsByEnding() {
+        // Rows of name|format opened|format exported; the endings in small
+        // letters only.
+        const auto nameOf = [](const PlaylistFiles::Format* f) {
+            return f ? QString::fromLatin1(f->name) : QString();
+        };
+        TestEnv env;
+        for (const char* row :
+             {"/l/list.pls|PLS|PLS", "/l/list.m3u|M3U|M3U", "/l/xpls|PLS|PLS", "/l/page.htm||HTML",
+              "/l/page.html||HTML", "/l/LIST.PLS||", "/l/list.M3u||", "/l/page.HTML||",
+              "/l/notes.txt||", "/l/list.m3u8||", "/l/list.pls\"||", "ls||"}) {
+            const QStringList r = QString::fromLatin1(row).split(u'|');
+            QCOMPARE(nameOf(PlaylistFiles::readableFormat(r[0])) + '|' +
+                         nameOf(PlaylistFiles::writableFormat(r[0])),
+                     r[1] + '|' + r[2]);
+            // Each format's writer makes that format's bytes, which its reader
+            // reads.
+            if (const PlaylistFiles::Format* f = PlaylistFiles::writableFormat(r[0])) {
+                QVERIFY(f->write(env.path("out"), kTwo, false, false));
+                QVERIFY(f->read ? f->read(env.path("out"), 9) == kTwo
+                                : readBytes(env.path("out")).startsWith("<html>"));
+            }
+        }
+    }
+    void formatsOfTheDialogsAndDevice() {
+        QCOMPARE(PlaylistFiles::openFilter(),
+                 QStringLiteral("All Files (*.*)|*.*|Playlist Files (*.pls)|*.pls|Playlist Files "
+                                "(*.m3u)|*.m3u"));
+        QCOMPARE(
+            PlaylistFiles::saveFilter(),
+            QStringLiteral("Playlist Files (*.pls)|*.pls|Playlist Files (*.m3u)|*.m3u|Web Page "
+                           "(*.html)|*.html|All Files (*.*)|*.*"));
+        // The device copy's choices (its files: test_devicecopy).
+        for (const char* none : {"N/A", "", "pls", "HTML"})
+            QVERIFY(!PlaylistFiles::deviceFormat(none));
+    }
+    void entriesFromNames() {
+        TestEnv env;
+        const QString pls = env.path("list.pls"), m3u = env.path("list.m3u");
+        const QString upper = env.path("LIST.PLS");
+        const QStringList three = {"/a.mp3", "/b.mp3", "/c.mp3"};
+        for (const QString& list : {pls, upper})
+            QVERIFY(PlsFormat::write(list, three, false, false));
+        QVERIFY(M3uFormat::write(m3u, three, false, false));
+        const auto from = [](const QStringList& names, int room) {
+            return PlaylistFiles::entriesFromNames(names, room);
+        };
 
-    // The table of formats
-    void removeQuotes();
-    void formatsByEnding_data();
-    void formatsByEnding();
-    void formatsOfTheDialogsAndDevice();
-    void entriesFromNames();
+        // Lists read in their places; a media file and a list in capitals added
+        // as themselves; a folder without media files and a missing list add
+        // nothing (nor does a FIFO or a device: test_textfiles).
+        QCOMPARE(from({"/m/Song.mp3", pls, env.path(""), upper, env.path("gone.pls"), m3u}, 32767),
+                 QStringList({"/m/Song.mp3", "/a.mp3", "/b.mp3", "/c.mp3", upper, "/a.mp3",
+                              "/b.mp3", "/c.mp3"}));
+        // Only as many entries as there is room for.
+        QCOMPARE(from({pls, m3u}, 4), QStringList({"/a.mp3", "/b.mp3", "/c.mp3", "/a.mp3"}));
+        QVERIFY(from({"/m/Song.mp3"}, 0).isEmpty());
+        QVERIFY(from({m3u}, -5).isEmpty());
+        // A name with a line feed comes in as its address; one longer than a
+        // path, not at all; a quoted list name is taken as given.
+        QCOMPARE(from({"/m/a\nb.mp3", "/" + QString(4095, u'x'), '"' + pls + '"'}, 9),
+                 QStringList({"file:///m/a%0Ab.mp3", '"' + pls + '"'}));
+    }
+    void threeForms() {
+        TestEnv env;
+        const QString folder = env.path("Rock & Roll");
+        QDir().mkpath(folder);
+        const QString a = folder + "/It's <live> \"1\".mp3",
+                      b = folder + QStringLiteral("/Ärger 2.mp3");
+        writeBytes(a, QByteArray(72, 'x') + id3v1Tag("It's <b>", "Tom & \"Jerry\""));
+        writeBytes(b, QByteArray(72, 'x') + id3v1Tag("Second", "Bj\xF6rk")); // Latin-1 in the tag
+        const QByteArray dir = env.path("").toUtf8();
+        const QString page = env.path("It's <a&b>.html");
+        // The reload address is encoded, and escaped for the page; texts are
+        // escaped, links encoded; the address after a tagged entry has no tag.
+        const QByteArray top = head("file://" + dir + "It&#39;s%20%3Ca&amp;b%3E.html");
+        const QByteArray tagA = "Tom &amp; &quot;Jerry&quot;", titleA = "It&#39;s &lt;b&gt;";
+        QCOMPARE(
+            HtmlPage::render({a, b, "http://radio.example/live?a=1&b=2"}, page, false, false),
+            top +
+                entry("file://" + dir + "Rock%20&amp;%20Roll/It&#39;s%20%3Clive%3E%20%221%22.mp3",
+                      dir + "Rock &amp; Roll/It&#39;s &lt;live&gt; &quot;1&quot;.mp3", tagA,
+                      titleA) +
+                entry("file://" + dir + "Rock%20&amp;%20Roll/%C3%84rger%202.mp3",
+                      dir + "Rock &amp; Roll/\xC3\x84rger 2.mp3", "Bj\xC3\xB6rk", "Second") +
+                entry("http://radio.example/live?a=1&amp;b=2",
+                      "http://radio.example/live?a=1&amp;b=2") +
+                kTail);
+        // File names as their links, numbered (without numbers: below).
+        const QByteArray nameA = "It&#39;s &lt;live&gt; &quot;1&quot;.mp3";
+        QCOMPARE(HtmlPage::render({a, b}, page, true, true),
+                 top + entry("0001-" + nameA, "0001-" + nameA, tagA, titleA) +
+                     entry("0002-\xC3\x84rger 2.mp3", "0002-\xC3\x84rger 2.mp3", "Bj\xC3\xB6rk",
+                           "Second") +
+                     kTail);
+        QCOMPARE(HtmlPage::render({}, page, false, false), top + kTail);
+        // Characters that would cut a relative address short are encoded in the
+        // link, not in the text.
+        QCOMPARE(HtmlPage::render({"/m/Song #1?.mp3", "/m/50% off: live\\.mp3"},
+                                  "/My #1 list?.html", true, false),
+                 head("file:///My%20%231%20list%3F.html") +
+                     entry("Song %231%3F.mp3", "Song #1?.mp3") +
+                     entry("50%25 off%3A live%5C.mp3", "50% off: live\\.mp3") + kTail);
+    }
+    void onlyFilesAndWebAddressesAreLinks() {
+        // Any other scheme, and a path of another system, is plain text; a line
+        // feed never reaches the page raw.
+        const QStringList entries = {
+            "javascript://%0Aalert(1)", "JavaScript://x",      "data://text/html,x", "vbscript://x",
+            "C:\\Music\\a.mp3",         "HTTPS://x.example/a", "file:///m/a.mp3",    "/m/a\nb.mp3"};
+        const auto plain = [](const QByteArray& text) {
+            return "<li><b>" + text + "</b><br/>\r\nID3 Info - Artist:  Title: </li>\r\n";
+        };
+        QCOMPARE(HtmlPage::render(entries, "/p.html", false, false),
+                 head("file:///p.html") + plain("javascript://%0Aalert(1)") +
+                     plain("JavaScript://x") + plain("data://text/html,x") + plain("vbscript://x") +
+                     plain("C:\\Music\\a.mp3") +
+                     entry("https://x.example/a", "HTTPS://x.example/a") +
+                     entry("file:///m/a.mp3", "file:///m/a.mp3") +
+                     entry("file:///m/a%0Ab.mp3", "file:///m/a%0Ab.mp3") + kTail);
+    }
+    void stepsAndCancel() {
+        // One step for each entry, and the same page; cancelled after an entry,
+        // or after the last, it writes nothing and the old file stays.
+        TestEnv env;
+        const QString page = env.path("p.html");
+        const QStringList entries = {"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"};
+        for (int stopAt : {0, 1, 3}) {
+            QList<int> steps;
+            std::atomic<bool> cancel = false;
+            HtmlPage::Progress progress;
+            progress.step = [&](int done) {
+                steps << done;
+                cancel = done == stopAt;
+            };
+            progress.cancel = &cancel;
+            writeBytes(page, "old");
+            QCOMPARE(HtmlPage::write(page, entries, true, true, progress), stopAt == 0);
+            QCOMPARE(steps, QList<int>({1, 2, 3}).first(stopAt == 1 ? 1 : 3));
+            QCOMPARE(readBytes(page),
+                     stopAt ? QByteArray("old") : HtmlPage::render(entries, page, true, true));
+        }
+    }
 };
-
-void TestPlaylistFiles::forms_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("entries");
-    QTest::addColumn<bool>("relative");
-    QTest::addColumn<bool>("sequence");
-    QTest::addColumn<QByteArray>("bytes"); // "@" stands for the current folder
-    const auto row = [](const char* tag, const char* name, const QStringList& entries,
-                        bool relative, bool sequence, const QByteArray& bytes) {
-        QTest::newRow(tag) << QString::fromLatin1(name) << entries << relative << sequence << bytes;
-    };
-    const QByteArray plsFull = "\r\n[playlist]\r\nFile1=/music/Song.mp3\r\nTitle1=Song\r\n"
-                               "File2=/other/Track 2.mp3\r\nTitle2=Track 2\r\n\r\n";
-    row("PLS full", "PLS", kTwo, false, false, plsFull);
-    row("PLS full, sequence ignored", "PLS", kTwo, false, true, plsFull);
-    row("PLS names", "PLS", kTwo, true, false,
-        "\r\n[playlist]\r\nFile1=Song.mp3\r\nTitle1=Song\r\nFile2=Track 2.mp3\r\n"
-        "Title2=Track 2\r\n\r\n");
-    row("PLS numbered, no titles", "PLS", kTwo, true, true,
-        "\r\n[playlist]\r\nFile1=0001-Song.mp3\r\nFile2=0002-Track 2.mp3\r\n\r\n");
-    row("PLS empty", "PLS", {}, true, true, "\r\n[playlist]\r\n\r\n");
-    row("M3U full", "M3U", kTwo, false, false,
-        "#EXTM3U\r\n#EXTINF:0,Song\r\n/music/Song.mp3\r\n#EXTINF:0,Track 2\r\n"
-        "/other/Track 2.mp3\r\n");
-    row("M3U names", "M3U", kTwo, true, false,
-        "#EXTM3U\r\n#EXTINF:0,Song\r\nSong.mp3\r\n#EXTINF:0,Track 2\r\nTrack 2.mp3\r\n");
-    row("M3U numbered", "M3U", kTwo, true, true,
-        "#EXTM3U\r\n#EXTINF:0,Song\r\n0001-Song.mp3\r\n#EXTINF:0,Track 2\r\n"
-        "0002-Track 2.mp3\r\n");
-    row("M3U empty", "M3U", {}, true, true, "#EXTM3U\r\n");
-    row("M3U odd titles, UTF-8, sequence ignored", "M3U",
-        {"/a/Song.flac", "/a/ab", QStringLiteral("/a/Ärger.ogg")}, false, true,
-        "#EXTM3U\r\n#EXTINF:0,Song.\r\n/a/Song.flac\r\n#EXTINF:0,ab\r\n/a/ab\r\n"
-        "#EXTINF:0,\xC3\x84rger\r\n/a/\xC3\x84rger.ogg\r\n");
-    // relative entries are resolved against the current folder, untidied;
-    // full paths, Windows paths and addresses stay.
-    row("M3U relative entries", "M3U",
-        {"Song.mp3", "../up/a.mp3", "C:\\Music\\c.mp3", "http://radio.example/s.mp3"}, false, false,
-        "#EXTM3U\r\n#EXTINF:0,Song\r\n@/Song.mp3\r\n#EXTINF:0,a\r\n@/../up/a.mp3\r\n"
-        "#EXTINF:0,C:\\Music\\c\r\nC:\\Music\\c.mp3\r\n#EXTINF:0,s\r\n"
-        "http://radio.example/s.mp3\r\n");
-}
-
-void TestPlaylistFiles::forms() {
-    QFETCH(QString, name);
-    QFETCH(QStringList, entries);
-    QFETCH(bool, relative);
-    QFETCH(bool, sequence);
-    QFETCH(QByteArray, bytes);
-    TestEnv env;
-    QVERIFY(format(name).write(env.path("list"), entries, relative, sequence));
-    QCOMPARE(readBytes(env.path("list")), bytes.replace('@', QDir::currentPath().toUtf8()));
-}
-
-void TestPlaylistFiles::roundTrips() {
-    TestEnv env;
-    const QString path = env.path("list");
-    const QStringList entries = {"/music/Ärzte/Café = Bar.mp3",
-                                 "/music/b.ogg",
-                                 "/music/b.ogg",
-                                 QStringLiteral("/music/日本.mp3"),
-                                 "/music/#1 hit.mp3",
-                                 "/music/with  two  blanks .mp3",
-                                 "C:\\Music\\a.mp3",
-                                 "http://radio.example/live?x=1",
-                                 "/m/" + kFeff + "starts with U+FEFF"};
-    for (const char* name : {"PLS", "M3U"}) {
-        QVERIFY(format(name).write(path, entries, false, false));
-        QCOMPARE(format(name).read(path, 99), entries);
-        // A line feed in an entry never reaches the file raw: a path goes
-        // as its address, other text with the character percent-encoded.
-        QVERIFY(format(name).write(path, {"/m/a\nFile2=/evil.mp3", "http://x/\ty"}, false, false));
-        QCOMPARE(format(name).read(path, 99),
-                 QStringList({"file:///m/a%0AFile2=/evil.mp3", "http://x/%09y"}));
-    }
-    // What the autosave gives back is known without reading it: the list
-    // itself, unless it holds what cannot be an entry.
-    QStringList back;
-    QVERIFY(PlsFormat::writeFull(path, entries, back));
-    QCOMPARE(back.constData(), entries.constData());
-    const QStringList odd = {"/m/ok.mp3", "/m/a\nb", "/" + QString(4095, u'x'),
-                             QChar(0xD800) + QString("x")};
-    QVERIFY(PlsFormat::writeFull(path, odd, back));
-    QCOMPARE(back, PlsFormat::read(path, 99));
-    // A PLS value may start with U+FEFF.
-    QVERIFY(PlsFormat::write(path, {kFeff + "x"}, false, false));
-    QCOMPARE(PlsFormat::read(path, 9), QStringList({kFeff + "x"}));
-    // The M3U file-name form names files beside the list, wherever they were.
-    QVERIFY(M3uFormat::write(path, {"/m/a.mp3", "/n/b c.mp3"}, true, false));
-    QCOMPARE(M3uFormat::read(path, 9), QStringList({env.path("a.mp3"), env.path("b c.mp3")}));
-}
-
-void TestPlaylistFiles::foreignFiles_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("expected"); // "@" stands for the list's folder
-    // The row's name starts with its format's. The text's encodings and line
-    // ends: test_textfiles.
-    const auto row = [](const char* tag, const QByteArray& bytes, const QStringList& expected) {
-        QTest::newRow(tag) << QString::fromLatin1(tag, 3) << bytes << expected;
-    };
-    const QString mu = QString::fromUtf8("/m/Müsik.mp3");
-    row("PLS count after header, LF ends, none on the last line",
-        "[playlist]\nNumberOfEntries=2\nFile1=/a/1.mp3\nTitle1=One\nLength1=-1\nVersion=2\n"
-        "File2=http://x/y?a=b",
-        {"/a/1.mp3", "http://x/y?a=b"});
-    row("PLS keys in any case, out of order, Windows-1252",
-        "[Playlist]\r\nfile2=/b.mp3\r\nFILE1=/m/M\xFCsik.mp3\r\nTitle1=x\r\n", {"/b.mp3", mu});
-    row("PLS lines that are not File lines",
-        "\xEF\xBB\xBF[playlist]\nFile=/nodigits.mp3\nFileX1=/bad.mp3\nFile1 =/space.mp3\n"
-        "garbage\n\nFile3=/good.mp3\n",
-        {"/good.mp3"});
-    row("PLS not a playlist", QByteArray("\x00\x01\x02 binary", 10), {});
-    row("PLS control characters and a name longer than a path",
-        "File1=/a\x01.mp3\nFile2=/b\t.mp3\nFile3=/c\x7F\nFile4=/d\xC2\x85\nFile5=/" +
-            QByteArray(4094, 'x') + "\nFile6=/" + QByteArray(4095, 'x') + "\nFile7=/o k~.mp3\n",
-        {"/" + QString(4094, 'x'), "/o k~.mp3"});
-    row("M3U LF endings, no end on the last line, mark",
-        "\xEF\xBB\xBF#EXTM3U\n#EXTINF:123,Artist - Song\n/m/a.mp3\n#EXTINF:-1,x\n/m/b.mp3",
-        {"/m/a.mp3", "/m/b.mp3"});
-    row("M3U comments and blank lines anywhere",
-        "\r\n\r\n# made by hand\r\n#EXTM3U\r\n\r\n/m/a.mp3\r\n# note\r\n   \r\n#EXTINF:0,b\r\n"
-        "\r\n/m/b.mp3\r\n\r\n#\r\n",
-        {"/m/a.mp3", "/m/b.mp3"});
-    row("M3U relative names, untidied, blanks kept",
-        "a.mp3\nsub//b.mp3\n../up/c.mp3\nx\n a.mp3 \n/m/b .mp3\n",
-        {"@/a.mp3", "@/sub//b.mp3", "@/../up/c.mp3", "@/x", "@/ a.mp3 ", "/m/b .mp3"});
-    row("M3U Windows paths and addresses kept",
-        "C:\\Music\\a.mp3\r\nd:/b.mp3\r\nC:\r\nhttps://x.example/a?b=c&d\n"
-        "rtsp+tcp://cam.example:554/s\n",
-        {"C:\\Music\\a.mp3", "d:/b.mp3", "C:", "https://x.example/a?b=c&d",
-         "rtsp+tcp://cam.example:554/s"});
-    row("M3U file addresses become paths", "file:///home/u/My%20Song.mp3\nFILE:///m/%C3%A4.mp3\n",
-        {"/home/u/My Song.mp3", QString::fromUtf8("/m/ä.mp3")});
-    row("M3U no address without a scheme", "://x.mp3\n1http://x.mp3\nhttp:/x.mp3\n",
-        {"@/://x.mp3", "@/1http://x.mp3", "@/http:/x.mp3"});
-    // An encoded line feed in a file address stays encoded: decoded, it
-    // would put extra entries into the next autosave.
-    row("M3U control characters",
-        "file:///m/a%0AFile2=/evil.mp3\nhttp://x/a%0Ab\n/m/raw\x01\nraw\tn\n",
-        {"file:///m/a%0AFile2=/evil.mp3", "http://x/a%0Ab"});
-    row("M3U longer than a path",
-        "/" + QByteArray(4095, 'x') + "\n" + QByteArray(4096, 'y') + "\nhttp://" +
-            QByteArray(4100, 'z') + "\n/ok\n",
-        {"/ok"});
-}
-
-void TestPlaylistFiles::foreignFiles() {
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, expected);
-    TestEnv env;
-    const QString path = env.path("Lists/foreign");
-    makeFile(path, bytes);
-    QCOMPARE(format(name).read(path, 32767), placed(expected, env.path("Lists")));
-}
-
-void TestPlaylistFiles::largestLists() {
-    TestEnv env;
-    QStringList many;
-    for (int i = 1; i <= 32768; ++i)
-        many << QStringLiteral("/%1.mp3").arg(i);
-    for (const char* name : {"PLS", "M3U"}) {
-        QVERIFY(format(name).write(env.path("big"), many, false, false));
-        QCOMPARE(format(name).read(env.path("big"), 32767), many.mid(0, 32767));
-        // Numbers past 9999 keep all their digits.
-        QVERIFY(format(name).write(env.path("big"), many.mid(0, 12345), true, true));
-        const QByteArray before = QByteArray(name) == "PLS" ? "=" : "\n";
-        QVERIFY(readBytes(env.path("big")).contains(before + "12345-12345.mp3\r\n"));
-    }
-}
-
-void TestPlaylistFiles::readAhead() {
-    TestEnv env;
-    const QString path = env.path("jukora.pls"), other = env.path("other.pls");
-    QVERIFY(PlsFormat::write(path, {"/a.mp3", "/b.mp3"}, false, false));
-    QVERIFY(PlsFormat::write(other, {"/o.mp3"}, false, false));
-    // Taken by the next read of the same file, and only as far as room goes.
-    PlsFormat::readAhead(path);
-    QCOMPARE(PlsFormat::read(other), QStringList({"/o.mp3"}));
-    QCOMPARE(PlsFormat::read(path, 1), QStringList({"/a.mp3"}));
-    // A file replaced after the read began is read afresh.
-    PlsFormat::readAhead(path);
-    QVERIFY(PlsFormat::write(path, {"/new.mp3"}, false, false));
-    QCOMPARE(PlsFormat::read(path), QStringList({"/new.mp3"}));
-    PlsFormat::readAhead(env.path("gone.pls"));
-    QVERIFY(PlsFormat::read(env.path("gone.pls")).isEmpty());
-}
-
-void TestPlaylistFiles::listFolder() {
-    TestEnv env;
-    makeFile(env.path("Lists/l.m3u"), "a.mp3\n");
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(env.path(""));
-    QCOMPARE(M3uFormat::read("Lists/l.m3u"), QStringList({QDir::currentPath() + "/Lists/a.mp3"}));
-    QDir::setCurrent(old);
-    // A list at the root gives one separator, not two.
-    QCOMPARE(M3uFormat::parse("a.mp3\n", "/list.m3u"), QStringList({"/a.mp3"}));
-}
-
-void TestPlaylistFiles::removeQuotes() {
-    const QList<std::pair<QString, QString>> cases = {
-        {"\"C:\\Music\\My Song.mp3\"", "C:\\Music\\My Song.mp3"},
-        {"\"/m/a.mp3", "/m/a.mp3"},           // leading only
-        {"/m/a.mp3\"", "/m/a.mp3"},           // trailing only
-        {"/m/\"a\" b.mp3", "/m/\"a\" b.mp3"}, // inner quotes stay
-        {"\"\"/m/a.mp3\"\"", "\"/m/a.mp3\""}, // doubled: one each
-        {" \"/m/a.mp3\" ", " \"/m/a.mp3\" "}, // blanks stay
-        {"\"", ""}};
-    for (const auto& [name, expected] : cases)
-        QCOMPARE(PlaylistFiles::removeQuotes(name), expected);
-}
-
-void TestPlaylistFiles::formatsByEnding_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("read");    // the format opened, empty for none
-    QTest::addColumn<QString>("written"); // the format exported
-    // Rows of name|read|written; the endings in small letters only.
-    for (const char* row :
-         {"/l/list.pls|PLS|PLS", "/l/list.m3u|M3U|M3U", "/l/xpls|PLS|PLS", "/l/page.htm||HTML",
-          "/l/page.html||HTML", "/l/LIST.PLS||", "/l/list.M3u||", "/l/page.HTML||",
-          "/l/notes.txt||", "/l/list.m3u8||", "/l/list.pls\"||", "ls||"}) {
-        const QStringList r = QString::fromLatin1(row).split(u'|');
-        QTest::newRow(row) << r[0] << r[1] << r[2];
-    }
-}
-
-void TestPlaylistFiles::formatsByEnding() {
-    QFETCH(QString, name);
-    QFETCH(QString, read);
-    QFETCH(QString, written);
-    const auto nameOf = [](const PlaylistFiles::Format* f) {
-        return f ? QString::fromLatin1(f->name) : QString();
-    };
-    QCOMPARE(nameOf(PlaylistFiles::readableFormat(name)), read);
-    QCOMPARE(nameOf(PlaylistFiles::writableFormat(name)), written);
-    // Each format's writer makes that format's bytes, which its reader reads.
-    TestEnv env;
-    if (const PlaylistFiles::Format* f = PlaylistFiles::writableFormat(name)) {
-        QVERIFY(f->write(env.path("out"), kTwo, false, false));
-        if (f->read)
-            QCOMPARE(f->read(env.path("out"), 9), kTwo);
-        else
-            QVERIFY(readBytes(env.path("out")).startsWith("<html>"));
-    }
-}
-
-void TestPlaylistFiles::formatsOfTheDialogsAndDevice() {
-    QCOMPARE(PlaylistFiles::openFilter(),
-             QStringLiteral("All Files (*.*)|*.*|Playlist Files (*.pls)|*.pls|Playlist Files "
-                            "(*.m3u)|*.m3u"));
-    QCOMPARE(PlaylistFiles::saveFilter(),
-             QStringLiteral("Playlist Files (*.pls)|*.pls|Playlist Files (*.m3u)|*.m3u|Web Page "
-                            "(*.html)|*.html|All Files (*.*)|*.*"));
-    // The device copy's choices (its files: test_devicecopy).
-    for (const char* none : {"N/A", "", "pls", "HTML"})
-        QVERIFY(!PlaylistFiles::deviceFormat(none));
-}
-
-void TestPlaylistFiles::entriesFromNames() {
-    TestEnv env;
-    const QString pls = env.path("list.pls"), m3u = env.path("list.m3u");
-    const QString upper = env.path("LIST.PLS");
-    const QStringList three = {"/a.mp3", "/b.mp3", "/c.mp3"};
-    QVERIFY(PlsFormat::write(pls, three, false, false));
-    QVERIFY(PlsFormat::write(upper, three, false, false));
-    QVERIFY(M3uFormat::write(m3u, three, false, false));
-    const auto from = [](const QStringList& names, int room) {
-        return PlaylistFiles::entriesFromNames(names, room);
-    };
-
-    // Lists read in their places; a media file and a list in capitals added
-    // as themselves; a folder without media files and a missing list add
-    // nothing (nor does a FIFO or a device: test_textfiles).
-    QCOMPARE(from({"/m/Song.mp3", pls, env.path(""), upper, env.path("gone.pls"), m3u}, 32767),
-             QStringList({"/m/Song.mp3", "/a.mp3", "/b.mp3", "/c.mp3", upper, "/a.mp3",
-                          "/b.mp3", "/c.mp3"}));
-    // Only as many entries as there is room for.
-    QCOMPARE(from({pls, m3u}, 4), QStringList({"/a.mp3", "/b.mp3", "/c.mp3", "/a.mp3"}));
-    QVERIFY(from({"/m/Song.mp3"}, 0).isEmpty());
-    QVERIFY(from({m3u}, -5).isEmpty());
-    // A name with a line feed comes in as its address; one longer than a
-    // path, not at all; a quoted list name is taken as given.
-    QCOMPARE(from({"/m/a\nb.mp3", "/" + QString(4095, u'x'), '"' + pls + '"'}, 9),
-             QStringList({"file:///m/a%0Ab.mp3", '"' + pls + '"'}));
-}
 
 QTEST_GUILESS_MAIN(TestPlaylistFiles)
 #include "test_playlistfiles.moc"
