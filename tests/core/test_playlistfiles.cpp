@@ -56,9 +56,12 @@ class TestPlaylistFiles : public QObject {
 private slots:
     void forms() {
         // Rows of format, entries, file-name form, numbered, bytes ("@" for
-        // the current folder).
-        const QByteArray plsFull = "\r\n[playlist]\r\nFile1=/music/Song.mp3\r\nTitle1=Song\r\n"
-                                   "File2=/other/Track 2.mp3\r\nTitle2=Track 2\r\n\r\n";
+        // the current folder). A PLS for other players starts with
+        // "[playlist]" and ends with the count and the version, as Qmmp,
+        // Audacious and VLC expect; titles drop the real extension.
+        const QByteArray plsFull = "[playlist]\r\nFile1=/music/Song.mp3\r\nTitle1=Song\r\n"
+                                   "File2=/other/Track 2.mp3\r\nTitle2=Track 2\r\n"
+                                   "NumberOfEntries=2\r\nVersion=2\r\n";
         const struct {
             const char* name;
             QStringList entries;
@@ -68,36 +71,42 @@ private slots:
             {"PLS", kTwo, false, false, plsFull},
             {"PLS", kTwo, false, true, plsFull}, // numbers only with names
             {"PLS", kTwo, true, false,
-             "\r\n[playlist]\r\nFile1=Song.mp3\r\nTitle1=Song\r\nFile2=Track 2.mp3\r\n"
-             "Title2=Track 2\r\n\r\n"},
+             "[playlist]\r\nFile1=Song.mp3\r\nTitle1=Song\r\nFile2=Track 2.mp3\r\n"
+             "Title2=Track 2\r\nNumberOfEntries=2\r\nVersion=2\r\n"},
             {"PLS", kTwo, true, true,
-             "\r\n[playlist]\r\nFile1=0001-Song.mp3\r\nFile2=0002-Track 2.mp3\r\n\r\n"},
-            {"PLS", {}, true, true, "\r\n[playlist]\r\n\r\n"},
+             "[playlist]\r\nFile1=0001-Song.mp3\r\nFile2=0002-Track 2.mp3\r\n"
+             "NumberOfEntries=2\r\nVersion=2\r\n"},
+            {"PLS", {}, true, true, "[playlist]\r\nNumberOfEntries=0\r\nVersion=2\r\n"},
             {"M3U", kTwo, false, false,
-             "#EXTM3U\r\n#EXTINF:0,Song\r\n/music/Song.mp3\r\n#EXTINF:0,Track 2\r\n"
+             "#EXTM3U\r\n#EXTINF:-1,Song\r\n/music/Song.mp3\r\n#EXTINF:-1,Track 2\r\n"
              "/other/Track 2.mp3\r\n"},
             {"M3U", kTwo, true, false,
-             "#EXTM3U\r\n#EXTINF:0,Song\r\nSong.mp3\r\n#EXTINF:0,Track 2\r\nTrack 2.mp3\r\n"},
+             "#EXTM3U\r\n#EXTINF:-1,Song\r\nSong.mp3\r\n#EXTINF:-1,Track 2\r\nTrack 2.mp3\r\n"},
             {"M3U", kTwo, true, true,
-             "#EXTM3U\r\n#EXTINF:0,Song\r\n0001-Song.mp3\r\n#EXTINF:0,Track 2\r\n"
+             "#EXTM3U\r\n#EXTINF:-1,Song\r\n0001-Song.mp3\r\n#EXTINF:-1,Track 2\r\n"
              "0002-Track 2.mp3\r\n"},
             {"M3U", {}, true, true, "#EXTM3U\r\n"},
             {"M3U",
-             {"/a/Song.flac", "/a/ab", QStringLiteral("/a/Ärger.ogg")},
+             {"/a/Song.flac", "/a/ab", QStringLiteral("/a/Ärger.ogg"), "/a/.mp3", "/a/v.1.opus"},
              false,
              true,
-             "#EXTM3U\r\n#EXTINF:0,Song.\r\n/a/Song.flac\r\n#EXTINF:0,ab\r\n/a/ab\r\n"
-             "#EXTINF:0,\xC3\x84rger\r\n/a/\xC3\x84rger.ogg\r\n"},
+             "#EXTM3U\r\n#EXTINF:-1,Song\r\n/a/Song.flac\r\n#EXTINF:-1,ab\r\n/a/ab\r\n"
+             "#EXTINF:-1,\xC3\x84rger\r\n/a/\xC3\x84rger.ogg\r\n#EXTINF:-1,.mp3\r\n/a/.mp3\r\n"
+             "#EXTINF:-1,v.1\r\n/a/v.1.opus\r\n"},
             // Relative entries are resolved against the current folder,
             // untidied; full paths, Windows paths and addresses stay.
             {"M3U",
              {"Song.mp3", "../up/a.mp3", "C:\\Music\\c.mp3", "http://radio.example/s.mp3"},
              false,
              false,
-             "#EXTM3U\r\n#EXTINF:0,Song\r\n@/Song.mp3\r\n#EXTINF:0,a\r\n@/../up/a.mp3\r\n"
-             "#EXTINF:0,C:\\Music\\c\r\nC:\\Music\\c.mp3\r\n#EXTINF:0,s\r\n"
+             "#EXTM3U\r\n#EXTINF:-1,Song\r\n@/Song.mp3\r\n#EXTINF:-1,a\r\n@/../up/a.mp3\r\n"
+             "#EXTINF:-1,C:\\Music\\c\r\nC:\\Music\\c.mp3\r\n#EXTINF:-1,s\r\n"
              "http://radio.example/s.mp3\r\n"},
         };
+        // The autosave keeps the form it has always had.
+        QCOMPARE(PlsFormat::render(kTwo, false, false),
+                 "\r\n[playlist]\r\nFile1=/music/Song.mp3\r\nTitle1=Song\r\n"
+                 "File2=/other/Track 2.mp3\r\nTitle2=Track 2\r\n\r\n");
         TestEnv env;
         for (const auto& t : cases) {
             QVERIFY(format(t.name).write(env.path("list"), t.entries, t.relative, t.sequence));

@@ -206,12 +206,17 @@ private slots:
     }
     void exportAnswersAndEndings() {
         App p;
-        p.w->playlistModel().append(QStringList({"/music/One.mp3", "/music/Two.mp3"}));
+        p.w->playlistModel().append(QStringList({"/music/One.mp3", "/music/Flac 1.flac"}));
         auto& shown = p.platform.messages.shown;
-        // Yes: full paths. No: bare file names.
-        QVERIFY(exportAs(p, MsgAnswer::Yes, "full.pls").contains("File1=/music/One.mp3\r\n"));
+        // Yes: full paths. No: bare file names. In the form other players
+        // read: "[playlist]" on the first line, the count and the version
+        // last; each title without its extension, lengths unknown.
+        QCOMPARE(exportAs(p, MsgAnswer::Yes, "full.pls"),
+                 QByteArray("[playlist]\r\nFile1=/music/One.mp3\r\nTitle1=One\r\nFile2=/music/"
+                            "Flac 1.flac\r\nTitle2=Flac 1\r\nNumberOfEntries=2\r\nVersion=2\r\n"));
         QCOMPARE(exportAs(p, MsgAnswer::No, "names.m3u"),
-                 QByteArray("#EXTM3U\r\n#EXTINF:0,One\r\nOne.mp3\r\n#EXTINF:0,Two\r\nTwo.mp3\r\n"));
+                 QByteArray("#EXTM3U\r\n#EXTINF:-1,One\r\nOne.mp3\r\n#EXTINF:-1,Flac 1\r\nFlac "
+                            "1.flac\r\n"));
         // The web page, written on a thread of its own: the same bytes, no
         // message.
         QCOMPARE(exportAs(p, MsgAnswer::No, "page.html"),

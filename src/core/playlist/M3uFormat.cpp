@@ -73,7 +73,8 @@ QByteArray render(const QStringList& entries, bool relative, bool addSequence) {
         ++n;
         const QString entry = PathNames::lineSafe(text);
         const QStringView name = PathNames::fileNameView(entry);
-        out << QLatin1StringView("#EXTINF:0,") << PathNames::titleView(name)
+        // -1: the length is not known.
+        out << QLatin1StringView("#EXTINF:-1,") << PathNames::titleView(name)
             << QLatin1StringView("\r\n");
         if (!relative) {
             if (entry.isEmpty() || isKeptAsIs(entry)) {

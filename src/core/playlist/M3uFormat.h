@@ -7,17 +7,17 @@
 #include <QString>
 #include <QStringList>
 
-// The extended M3U playlist: "#EXTM3U", then per entry an "#EXTINF:0," line
+// The extended M3U playlist: "#EXTM3U", then per entry an "#EXTINF:-1," line
 // with the title and the path line, every line ending in CR LF.
 namespace M3uFormat {
 
 // The largest file that render() makes of a playlist, and so the largest
 // read: as many entries as a playlist holds, each as long as an entry may
-// be (in UTF-8), with its title (a part of it) on its "#EXTINF:0," line and
+// be (in UTF-8), with its title (a part of it) on its "#EXTINF:-1," line and
 // its path on a line of its own, where a relative entry follows the current
 // folder (a path too) and a "/".
 constexpr qint64 kMaxFileSize =
-    qint64(PlaylistModel::MaxEntries) * (sizeof("#EXTINF:0,\r\n") - 1 + PathNames::kMaxEntryBytes +
+    qint64(PlaylistModel::MaxEntries) * (sizeof("#EXTINF:-1,\r\n") - 1 + PathNames::kMaxEntryBytes +
                                          2 * PathNames::kMaxEntryBytes + sizeof("/\r\n") - 1) +
     sizeof("#EXTM3U\r\n") - 1;
 

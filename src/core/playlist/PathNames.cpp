@@ -31,8 +31,9 @@ QStringView fileNameView(QStringView path) {
     return path.sliced(start);
 }
 
-QString title(const QString& fileName) {
-    return fileName.size() < 4 ? fileName : fileName.chopped(4);
+QStringView titleView(QStringView fileName) {
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot > 0 ? fileName.first(dot) : fileName;
 }
 
 QString sequenceNumber(int n) {

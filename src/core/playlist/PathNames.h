@@ -13,11 +13,12 @@ namespace PathNames {
 QString fileName(const QString& path);
 QStringView fileNameView(QStringView path);
 
-// The file name without its last four characters (Song.mp3 gives Song). A
-// name of fewer than four characters is its own title.
-QString title(const QString& fileName);
-inline QStringView titleView(QStringView fileName) {
-    return fileName.size() < 4 ? fileName : fileName.chopped(4);
+// The file name without its extension (the text from its last "."):
+// "Song.mp3" and "Flac 1.flac" give "Song" and "Flac 1". A name without a
+// "." after its first character is its own title.
+QStringView titleView(QStringView fileName);
+inline QString title(const QString& fileName) {
+    return titleView(fileName).toString();
 }
 
 // The play-order number: n with at least four digits, zero-padded (1 gives

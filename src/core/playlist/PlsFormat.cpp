@@ -12,12 +12,15 @@
 
 namespace PlsFormat {
 
-QByteArray render(const QStringList& entries, bool relative, bool addSequence, bool* asTheyAre) {
+QByteArray render(const QStringList& entries, bool relative, bool addSequence, bool* asTheyAre,
+                  Form form) {
     qsizetype expected = 16;
     for (const QString& e : entries)
         expected += 2 * e.size() + 24;
     TextFile::Utf8Text out(expected);
-    out << QLatin1StringView("\r\n[playlist]\r\n");
+    const bool exchange = form == Form::Exchange;
+    out << (exchange ? QLatin1StringView("[playlist]\r\n")
+                     : QLatin1StringView("\r\n[playlist]\r\n"));
     bool allAsTheyAre = true;
     int n = 0;
     for (const QString& text : entries) {
@@ -41,7 +44,10 @@ QByteArray render(const QStringList& entries, bool relative, bool addSequence, b
         out << QLatin1StringView("\r\nTitle") << n << QLatin1StringView("=")
             << PathNames::titleView(name) << QLatin1StringView("\r\n");
     }
-    out << QLatin1StringView("\r\n");
+    if (exchange)
+        out << QLatin1StringView("NumberOfEntries=") << n << QLatin1StringView("\r\nVersion=2\r\n");
+    else
+        out << QLatin1StringView("\r\n");
     if (asTheyAre)
         *asTheyAre = allAsTheyAre;
     return out.take();
@@ -110,7 +116,8 @@ bool writeFull(const QString& path, const QStringList& entries, QStringList& rea
 }
 
 bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence) {
-    return TextFile::writeAtomically(path, render(entries, relative, addSequence));
+    return TextFile::writeAtomically(
+        path, render(entries, relative, addSequence, nullptr, Form::Exchange));
 }
 
 namespace {

@@ -8,7 +8,10 @@
 #include <QStringList>
 
 // The PLS playlist: "[playlist]" and numbered File lines, each followed by a
-// Title line, every line ending in CR LF.
+// Title line, every line ending in CR LF. The autosave keeps the form it has
+// always had (a blank line first and last); a playlist written for other
+// players starts with "[playlist]" and ends with "NumberOfEntries=" and
+// "Version=2", as they expect.
 namespace PlsFormat {
 
 // The largest file that render() makes of a playlist, and so the largest
@@ -19,7 +22,13 @@ static_assert(PlaylistModel::MaxEntries <= 99999, "numbers of five digits at mos
 constexpr qint64 kMaxFileSize = qint64(PlaylistModel::MaxEntries) *
                                     (sizeof("File32767=\r\n") - 1 + PathNames::kMaxEntryBytes +
                                      sizeof("Title32767=\r\n") - 1 + PathNames::kMaxEntryBytes) +
-                                sizeof("\r\n[playlist]\r\n\r\n") - 1;
+                                sizeof("\r\n[playlist]\r\n\r\n") - 1 +
+                                sizeof("NumberOfEntries=32767\r\nVersion=2\r\n") - 1;
+
+enum class Form {
+    Saved,   // the autosave's: "\r\n[playlist]\r\n" ... "\r\n"
+    Exchange // for other players: "[playlist]\r\n" ... "NumberOfEntries=N\r\nVersion=2\r\n"
+};
 
 // The file's bytes. relative writes file names instead of full paths;
 // relative with addSequence writes numbered file names and no Title lines.
@@ -28,7 +37,7 @@ constexpr qint64 kMaxFileSize = qint64(PlaylistModel::MaxEntries) *
 // (PathNames::isAcceptableEntry), so that the full-path form reads back as
 // the list itself.
 QByteArray render(const QStringList& entries, bool relative, bool addSequence,
-                  bool* asTheyAre = nullptr);
+                  bool* asTheyAre = nullptr, Form form = Form::Saved);
 
 // The entries of a PLS file, in the order of their lines: every line whose
 // key is "File" followed by digits (any letter case) gives the text after
@@ -41,8 +50,9 @@ QStringList parse(const QByteArray& bytes, int maxEntries = 32767);
 // be one, which is the rule.
 bool writeFull(const QString& path, const QStringList& entries, QStringList& readBack);
 
-// Writes the file through a temporary file; false when it could not be
-// written (the old file then stays whole).
+// Writes the file for other players (Export Playlist, the device's
+// playlist) through a temporary file; false when it could not be written
+// (the old file then stays whole).
 bool write(const QString& path, const QStringList& entries, bool relative, bool addSequence);
 
 // Reads a file; a missing or unreadable file, or one that is no regular file
