@@ -1,9 +1,9 @@
 #include "core/AppState.h"
 #include "core/Version.h"
 #include "core/system/AppPaths.h"
+#include "core/system/CommandLine.h"
 #include "core/system/HeapArenas.h"
 #include "desktop/MprisService.h"
-#include "core/system/CommandLine.h"
 #include "desktop/SingleInstance.h"
 #include "ui/common/QtDialogs.h"
 #include "ui/main/MainWindow.h"
@@ -14,9 +14,37 @@
 #include <QTimer>
 
 #include <clocale>
+#include <cstdio>
+
+namespace {
+
+// The arguments as given, Qt's own (-platform and the like) among them.
+QStringList argumentsOf(int argc, char* argv[]) {
+    QStringList out;
+    for (int i = 0; i < argc; ++i)
+        out << QString::fromLocal8Bit(argv[i]);
+    return out;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     useOneHeapArena();
+    // Help, the version and a wrong option are answered without a window,
+    // settings or the playlist.
+    const Launch launch = readLaunch(argumentsOf(argc, argv), QDir::currentPath());
+    if (launch.action != Launch::Action::Run) {
+        const bool refused = launch.action == Launch::Action::Refused;
+        std::fputs(launch.text.toLocal8Bit().constData(), refused ? stderr : stdout);
+        return refused ? 2 : 0;
+    }
+    const QString noDisplay =
+        missingDisplay(qEnvironmentVariable("QT_QPA_PLATFORM"), qEnvironmentVariable("DISPLAY"),
+                       qEnvironmentVariable("WAYLAND_DISPLAY"));
+    if (!noDisplay.isEmpty()) {
+        std::fputs(noDisplay.toLocal8Bit().constData(), stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(Version::productName());
     QApplication::setApplicationVersion(Version::text());
@@ -25,10 +53,9 @@ int main(int argc, char* argv[]) {
     // The media library reads numbers in the C locale.
     std::setlocale(LC_NUMERIC, "C");
 
-    // Every argument is a file. A copy already running on this display
-    // takes them, and this one ends at once.
-    const QStringList launchFiles =
-        commandLineFiles(QApplication::arguments().mid(1), QDir::currentPath());
+    // A copy already running on this display takes the files, and this one
+    // ends at once.
+    const QStringList& launchFiles = launch.files;
     SingleInstance instance(
         SingleInstance::socketPath(SingleInstance::displayName(QApplication::platformName())));
     if (instance.start(launchFiles) == SingleInstance::Start::HandedOver)

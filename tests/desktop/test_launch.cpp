@@ -61,6 +61,63 @@ private slots:
             QStringList({"/music/My Song.mp3", "/m//x.pls", "/home/u/a.mp3", "/home/u/b.m3u",
                          "/home/c.mp3", "/home/u/d", "/m/a b.mp3", "/home/u/e.mp3", "/home/u/f.mp3",
                          "/home/u/in\"side.mp3", "/m/a b.mp3", "http://radio/stream"}));
+        // Options: help and the version alone, an unknown one refused; "--"
+        // ends them; Qt's own are neither refused nor files.
+        using A = Launch::Action;
+        const struct {
+            QStringList args;
+            A action;
+            QStringList files;
+        } rows[] = {
+            {{"--help", "x.mp3"}, A::Help, {}},
+            {{"-v"}, A::Version, {}},
+            {{"--bogus", "x.mp3"}, A::Refused, {}},
+            {{"-x.mp3"}, A::Refused, {}},
+            {{"--", "-x.mp3", "--help"}, A::Run, {"/home/u/-x.mp3", "/home/u/--help"}},
+            {{"-platform", "offscreen", "-reverse", "a.mp3"}, A::Run, {"/home/u/a.mp3"}},
+        };
+        for (const auto& r : rows) {
+            const Launch launch = readLaunch(QStringList{"jukora"} + r.args, "/home/u");
+            QCOMPARE(launch.action, r.action);
+            QCOMPARE(launch.files, r.files);
+        }
+        // No display where Qt would look for an X or Wayland one.
+        QCOMPARE(missingDisplay("", "", ""),
+                 QStringLiteral("jukora: no display; set DISPLAY or WAYLAND_DISPLAY\n"));
+        QVERIFY(!missingDisplay("wayland-egl", "", "").isEmpty());
+        for (const auto& [platform, x, wayland] :
+             {std::tuple{"xcb", ":0", ""}, {"", "", "wayland-0"}, {"offscreen", "", ""}})
+            QVERIFY(missingDisplay(platform, x, wayland).isEmpty());
+    }
+    void optionsWithoutAWindow() {
+        // The real program answers them without a window, without touching
+        // the settings or the list.
+        Session s;
+        writeBytes(s.path("home/jk.ini"), "[Jukora]\nFilesH=5000\n");
+        const struct {
+            QStringList args;
+            bool display;
+            int code;
+            QByteArray out, err;
+        } rows[] = {
+            {{"--help"}, true, 0, "Usage: jukora [options] [file or folder...]\n", ""},
+            {{"--version"}, true, 0, "jukora 4.0.52\n", ""},
+            {{"--bogus"}, true, 2, "", "jukora: Unknown option 'bogus'.\nUsage: jukora"},
+            {{}, false, 1, "", "jukora: no display; set DISPLAY or WAYLAND_DISPLAY\n"},
+        };
+        for (const auto& r : rows) {
+            QProcessEnvironment env = s.environment();
+            if (!r.display)
+                env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(s.path("bin/jukora"), r.args);
+            QVERIFY(p.waitForFinished(kDeadline));
+            QCOMPARE(p.exitCode(), r.code);
+            QVERIFY(p.readAllStandardOutput().startsWith(r.out));
+            QVERIFY(p.readAllStandardError().startsWith(r.err));
+        }
+        QVERIFY(QFile::exists(s.path("home/jk.ini")) && s.saved().isEmpty());
     }
     void settingsFile() {
         QTemporaryDir dir;

@@ -54,6 +54,8 @@ public:
     // The socket of the one running copy on the offscreen platform.
     QString socket() const { return path("run/jukora-offscreen.socket"); }
 
+    QProcessEnvironment environment() const { return m_env; }
+
     // Starts the program with these arguments in the music folder.
     QProcess* launch(const QStringList& args = {}) {
         auto p = std::make_unique<QProcess>();
