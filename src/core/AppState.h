@@ -30,7 +30,7 @@ struct AppSettings {
 // carries the value only.
 template <class T> class Watched {
 public:
-    Watched(T value = T()) : m_value(value) {}
+    Watched(T value = T()) : m_value(std::move(value)) {}
     Watched(const Watched& other) : m_value(other.m_value) {}
     Watched& operator=(const Watched& other) { return *this = other.m_value; }
     Watched& operator=(T value) {
@@ -59,8 +59,8 @@ struct AppState {
     // The playlist position a list run is at; moves act on it.
     Watched<int> currentIndex = 0;
     // What Player 1 plays or is to play, and what Player 2 holds.
-    QString player1File;
-    QString player2File;
+    Watched<QString> player1File;
+    Watched<QString> player2File;
     // A Player 1 run (list or single song) is active.
     Watched<bool> listPlaying = false;
     // Player 1's next load takes player1File.

@@ -18,6 +18,8 @@ PlaybackController::PlaybackController(AppState& state, PlaylistModel& model,
     m_state.currentIndex.onChange(inputs);
     m_state.listPlaying.onChange(inputs);
     m_state.singleSong.onChange(inputs);
+    for (Watched<QString>* file : {&m_state.player1File, &m_state.player2File})
+        file->onChange([this] { emit playersChanged(); });
     m_state.loop.onChange([this] {
         requeue();
         emit loopChanged(m_state.loop);
@@ -47,6 +49,8 @@ PlaybackController::~PlaybackController() {
     for (Watched<int>* w : {&m_state.currentIndex, &m_state.loop})
         w->onChange({});
     for (Watched<bool>* w : {&m_state.listPlaying, &m_state.singleSong})
+        w->onChange({});
+    for (Watched<QString>* w : {&m_state.player1File, &m_state.player2File})
         w->onChange({});
 }
 

@@ -99,6 +99,8 @@ signals:
     void volumeChanged(int volume);
     // Whatever the desktop's controls show may have changed.
     void changed();
+    // The file Player 1 or Player 2 holds has changed.
+    void playersChanged();
 
 private:
     void startList();

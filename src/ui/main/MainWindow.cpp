@@ -69,6 +69,9 @@ MainWindow::MainWindow(AppState& state, Platform& platform, QWidget* parent)
     m_settings = std::make_unique<SettingsStore>(m_state, m_model, *m_playback);
     m_commands = std::make_unique<PlaylistCommands>(
         m_state, m_model, *playlistView->selectionModel(), [this] { return writeSettings(); });
+    // The strip follows the players at once: their files, their windows.
+    connect(m_playback.get(), &PlaybackController::playersChanged, this,
+            &MainWindow::refreshNowPlaying);
     connect(m_playback.get(), &PlaybackController::loopChanged, this, [this](int value) {
         const QSignalBlocker block(loopBox);
         loopBox->setCheckState(value == 1   ? Qt::Checked
@@ -450,8 +453,15 @@ void MainWindow::showPlayer(int n) {
         m_player2 = p;
         w = p;
     }
+    connect(w, &PlayerWindow::unloaded, this, &MainWindow::refreshNowPlaying, Qt::QueuedConnection);
     w->load();
     w->show();
+    refreshNowPlaying();
+}
+
+void MainWindow::refreshNowPlaying() {
+    if (m_nowPlaying)
+        m_nowPlaying->refresh();
 }
 
 void MainWindow::closePlayer(int n) {

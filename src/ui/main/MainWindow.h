@@ -95,6 +95,8 @@ public:
     // Opens "Jump to Song" over the list; the song picked there plays as Play
     // List from it.
     void jumpToSong();
+    // Now Playing, when open, shows what the players hold now.
+    void refreshNowPlaying();
     JumpToSongWindow* jumpWindow() const { return m_jump; }
 
     // The playlist's commands apart from the window, and its selection.
