@@ -78,21 +78,7 @@ MainWindow::MainWindow(AppState& state, Platform& platform, QWidget* parent)
                                : value == 2 ? Qt::PartiallyChecked
                                             : Qt::Unchecked);
     });
-    // Undo and Redo say what they would do.
-    auto showHistory = [this] {
-        const PlaylistHistory& history = m_commands->history();
-        undoAction->setEnabled(history.canUndo());
-        undoAction->setText(history.canUndo() ? QStringLiteral("Undo ") + history.undoName()
-                                              : QStringLiteral("Undo"));
-        redoAction->setEnabled(history.canRedo());
-        redoAction->setText(history.canRedo() ? QStringLiteral("Redo ") + history.redoName()
-                                              : QStringLiteral("Redo"));
-    };
-    connect(&m_commands->history(), &PlaylistHistory::changed, this, showHistory);
-    showHistory();
-    connect(playlistView, &PlaylistView::rowsDropped, this,
-            [this](const QList<int>& rows, int target) { m_commands->moveRows(rows, target); });
-    connect(playlistView, &PlaylistView::filesDropped, this, &MainWindow::dropOnPlaylist);
+    connectEditing();
     WindowGeometry::followResizes(this, [this] { layOutControls(); });
 }
 
@@ -362,26 +348,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // ---------------------------------------------------------------------------
 // Editing commands
-
-void MainWindow::jumpToSong() {
-    if (m_jump) {
-        m_jump->raise();
-        m_jump->activateWindow();
-        return;
-    }
-    auto* jump = new JumpToSongWindow(m_model, this);
-    jump->setAttribute(Qt::WA_DeleteOnClose);
-    m_jump = jump;
-    connect(jump, &JumpToSongWindow::chosen, this, [this](int position) {
-        // As a click on the entry and Play List from it.
-        playlistView->selectionModel()->clearSelection();
-        m_commands->selection().setSelected(position, true);
-        m_commands->setFocusedPosition(position);
-        playlistView->scrollTo(m_model.index(position));
-        playList();
-    });
-    jump->show();
-}
 
 void MainWindow::removeSelected() {
     const int scroll = playlistView->verticalScrollBar()->value();

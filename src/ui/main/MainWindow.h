@@ -217,6 +217,8 @@ private:
     void endSession();
     void buildControls();
     void buildMenus();
+    // Undo and Redo's texts, and the list's drags and drops, to the commands.
+    void connectEditing();
     void message(const QString& text, MsgIcon icon);
     // Closes the other windows in the order of the shutdown.
     void closeBrowsingWindows();

@@ -5,6 +5,7 @@
 #include "ui/common/AppIcon.h"
 #include "ui/common/Twips.h"
 #include "ui/common/WindowLook.h"
+#include "ui/main/JumpToSongWindow.h"
 #include "ui/main/PlaylistView.h"
 
 #include <QAction>
@@ -13,7 +14,9 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 
 namespace {
 
@@ -236,4 +239,42 @@ void MainWindow::buildMenus() {
     separator(aboutMenu, "separator3");
     updatesAction = item(aboutMenu, "updatesAction", QStringLiteral("Check for &Updates"), {},
                          [this] { checkForUpdates(); });
+}
+
+void MainWindow::connectEditing() {
+    // Undo and Redo say what they would do.
+    auto showHistory = [this] {
+        const PlaylistHistory& history = m_commands->history();
+        undoAction->setEnabled(history.canUndo());
+        undoAction->setText(history.canUndo() ? QStringLiteral("Undo ") + history.undoName()
+                                              : QStringLiteral("Undo"));
+        redoAction->setEnabled(history.canRedo());
+        redoAction->setText(history.canRedo() ? QStringLiteral("Redo ") + history.redoName()
+                                              : QStringLiteral("Redo"));
+    };
+    connect(&m_commands->history(), &PlaylistHistory::changed, this, showHistory);
+    showHistory();
+    connect(playlistView, &PlaylistView::rowsDropped, this,
+            [this](const QList<int>& rows, int target) { m_commands->moveRows(rows, target); });
+    connect(playlistView, &PlaylistView::filesDropped, this, &MainWindow::dropOnPlaylist);
+}
+
+void MainWindow::jumpToSong() {
+    if (m_jump) {
+        m_jump->raise();
+        m_jump->activateWindow();
+        return;
+    }
+    auto* jump = new JumpToSongWindow(m_model, this);
+    jump->setAttribute(Qt::WA_DeleteOnClose);
+    m_jump = jump;
+    connect(jump, &JumpToSongWindow::chosen, this, [this](int position) {
+        // As a click on the entry and Play List from it.
+        playlistView->selectionModel()->clearSelection();
+        m_commands->selection().setSelected(position, true);
+        m_commands->setFocusedPosition(position);
+        playlistView->scrollTo(m_model.index(position));
+        playList();
+    });
+    jump->show();
 }
