@@ -96,12 +96,13 @@ private slots:
             // Relative entries are resolved against the current folder,
             // untidied; full paths, Windows paths and addresses stay.
             {"M3U",
-             {"Song.mp3", "../up/a.mp3", "C:\\Music\\c.mp3", "http://radio.example/s.mp3"},
+             {"Song.mp3", "../up/a.mp3", "C:\\Music\\c.mp3", "http://radio.example/s.mp3",
+              "rtp9+x.y-z://h/t"},
              false,
              false,
              "#EXTM3U\r\n#EXTINF:-1,Song\r\n@/Song.mp3\r\n#EXTINF:-1,a\r\n@/../up/a.mp3\r\n"
              "#EXTINF:-1,C:\\Music\\c\r\nC:\\Music\\c.mp3\r\n#EXTINF:-1,s\r\n"
-             "http://radio.example/s.mp3\r\n"},
+             "http://radio.example/s.mp3\r\n#EXTINF:-1,t\r\nrtp9+x.y-z://h/t\r\n"},
         };
         // The autosave keeps the form it has always had.
         QCOMPARE(PlsFormat::render(kTwo, false, false),
