@@ -38,9 +38,9 @@ int main(int argc, char* argv[]) {
         std::fputs(launch.text.toLocal8Bit().constData(), refused ? stderr : stdout);
         return refused ? 2 : 0;
     }
-    const QString noDisplay =
-        missingDisplay(qEnvironmentVariable("QT_QPA_PLATFORM"), qEnvironmentVariable("DISPLAY"),
-                       qEnvironmentVariable("WAYLAND_DISPLAY"));
+    const QString noDisplay = missingDisplay(
+        launch.platform.isEmpty() ? qEnvironmentVariable("QT_QPA_PLATFORM") : launch.platform,
+        qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"));
     if (!noDisplay.isEmpty()) {
         std::fputs(noDisplay.toLocal8Bit().constData(), stderr);
         return 1;

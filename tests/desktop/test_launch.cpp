@@ -81,6 +81,7 @@ private slots:
             QCOMPARE(launch.action, r.action);
             QCOMPARE(launch.files, r.files);
         }
+        QCOMPARE(readLaunch({"jukora", "-platform", "offscreen"}, "/").platform, "offscreen");
         // No display where Qt would look for an X or Wayland one.
         QCOMPARE(missingDisplay("", "", ""),
                  QStringLiteral("jukora: no display; set DISPLAY or WAYLAND_DISPLAY\n"));

@@ -82,6 +82,7 @@ Launch readLaunch(const QStringList& arguments, const QString& currentFolder) {
         launch.text = QStringLiteral("jukora %1\n").arg(Version::text());
     } else {
         launch.files = commandLineFiles(parser.positionalArguments(), currentFolder);
+        launch.platform = parser.value(QStringLiteral("platform"));
     }
     return launch;
 }

@@ -22,6 +22,8 @@ struct Launch {
     QStringList files;
     // What to print: the usage, the version, or why the launch was refused.
     QString text;
+    // The platform asked for with -platform, if any.
+    QString platform;
 };
 // arguments as the process has them, the program's name first.
 Launch readLaunch(const QStringList& arguments, const QString& currentFolder);
