@@ -1,5 +1,6 @@
 // The File Browser on a folder of 10,000 files: opening it, typing one
 // character into the pattern box, and "Add All" into the playlist.
+#include "BenchApp.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
@@ -153,13 +154,5 @@ BENCHMARK(BM_FileListRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FolderListRead)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    // As the program runs.
-    useOneHeapArena();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // folders added, a keystroke in Jump to Song over 32,767 entries, and undo
 // and redo after 100 steps of A - Z and Shuffle, with the memory the steps
 // keep.
+#include "BenchApp.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
@@ -26,23 +27,8 @@ namespace {
 
 constexpr int kFull = 32767;
 
-struct Fixture {
-    TestEnv env;
-    ScriptedPlatform platform;
-    AppState state;
-    std::unique_ptr<MainWindow> w;
-
-    Fixture() {
-        w = std::make_unique<MainWindow>(state, platform.platform);
-        w->load();
-        w->show();
-        if (!QTest::qWaitForWindowExposed(w.get()))
-            qFatal("main window not shown");
-    }
-    void fill() {
-        w->playlistModel().replaceAll(samplePaths(kFull));
-        QCoreApplication::processEvents();
-    }
+struct Fixture : MainWindowFixture {
+    void fill() { MainWindowFixture::fill(samplePaths(kFull)); }
 };
 
 double msSince(const QElapsedTimer& clock) {
@@ -158,13 +144,5 @@ BENCHMARK(BM_JumpKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UndoRedo)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 int main(int argc, char** argv) {
-    // As the program runs.
-    useOneHeapArena();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -5,6 +5,7 @@
 // Copy Playlist ends with every copy on the disk, where cp ends with them in
 // memory: cp is timed alone and with the flush of its copies after it, which
 // is what the same guarantee costs it.
+#include "BenchApp.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
@@ -259,13 +260,5 @@ void BM_CopyPlaylistVsCp(benchmark::State& s) {
 BENCHMARK(BM_CopyPlaylistVsCp)->Iterations(12)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    // As the program runs.
-    useOneHeapArena();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -5,6 +5,7 @@
 // plain std::sort of the same 32,767 paths, "x_empty" the start-up's over an
 // empty Qt main window's (and "x_window" over the main window's without a
 // list), "x_write" a save's over one write and sync of its bytes.
+#include "BenchApp.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 
@@ -88,23 +89,8 @@ void plainWrite(const QString& path, const QByteArray& bytes) {
     ::close(fd);
 }
 
-struct Fixture {
-    TestEnv env;
-    ScriptedPlatform platform;
-    AppState state;
-    std::unique_ptr<MainWindow> w;
-
-    Fixture() {
-        w = std::make_unique<MainWindow>(state, platform.platform);
-        w->load();
-        w->show();
-        if (!QTest::qWaitForWindowExposed(w.get()))
-            qFatal("main window not shown");
-    }
-    void fill() {
-        w->playlistModel().replaceAll(paths());
-        QCoreApplication::processEvents();
-    }
+struct Fixture : MainWindowFixture {
+    void fill() { MainWindowFixture::fill(paths()); }
 };
 
 void BM_ImportPLS(benchmark::State& s) {
