@@ -20,7 +20,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListView>
+#include <QListWidget>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QProcess>
 #include <QtTest>
 
@@ -199,10 +201,18 @@ int startupChild(int argc, char** argv, const QString& mode, const QString& fold
     std::unique_ptr<QMainWindow> window;
     ScriptedPlatform platform;
     AppState state;
-    if (mode == QLatin1String("empty")) {
+    if (mode == QLatin1String("plain")) {
+        // The plainest window that shows what ours does: a menu and a list
+        // with one path in it.
         window = std::make_unique<QMainWindow>();
+        window->menuBar()->addMenu(QStringLiteral("&Menu"))->addAction(QStringLiteral("Open"));
+        auto* list = new QListWidget;
+        list->addItem(QStringLiteral("/home/user/Music/The Artist/The Album/01 - The Song.mp3"));
+        window->setCentralWidget(list);
         window->resize(610, 259);
     } else {
+        if (mode == QLatin1String("titles"))
+            writeBytes(folder + QStringLiteral("/jk.ini"), "[View]\nSongTitles=True\n");
         auto w = std::make_unique<MainWindow>(state, platform.platform);
         w->load();
         window = std::move(w);
@@ -232,35 +242,42 @@ double startChild(const QString& mode, const QString& folder, long& rss) {
 }
 
 // The main window with the full autosaved playlist, each start followed by
-// one of the main window without an autosave and one of an empty Qt main
-// window: "x_empty" is the full start over the empty window's, "x_window"
-// over the main window's without a list.
+// the same with song titles shown, one of the main window without an
+// autosave and one of a plain Qt window that shows a menu and a list of one
+// path: "x_plain" is the full start over the plain window's, "x_window" over
+// the main window's without a list, "x_titles" the start with titles over
+// the one without.
 void BM_Startup(benchmark::State& s) {
     TestEnv env;
     PlsFormat::write(env.autosaveFile(), paths(), false, false);
-    const QString none = env.path("none");
+    const QString titled = env.path("titled"), none = env.path("none");
     QDir().mkpath(none);
-    double full = 0, window = 0, empty = 0;
-    long fullRss = 0, windowRss = 0, emptyRss = 0;
+    QDir().mkpath(titled);
+    QFile::copy(env.autosaveFile(), titled + QStringLiteral("/jukora.pls"));
+    double full = 0, titles = 0, window = 0, plain = 0;
+    long fullRss = 0, titlesRss = 0, windowRss = 0, plainRss = 0;
     for (auto _ : s) {
         const double f = startChild(QStringLiteral("full"), env.programFolder(), fullRss);
+        const double t = startChild(QStringLiteral("titles"), titled, titlesRss);
         const double w = startChild(QStringLiteral("full"), none, windowRss);
-        const double e = startChild(QStringLiteral("empty"), none, emptyRss);
-        if (f == 0 || w == 0 || e == 0) {
+        const double p = startChild(QStringLiteral("plain"), none, plainRss);
+        if (f == 0 || t == 0 || w == 0 || p == 0) {
             s.SkipWithError("start-up child failed");
             break;
         }
         s.SetIterationTime(f);
         full += f;
+        titles += t;
         window += w;
-        empty += e;
+        plain += p;
     }
-    s.counters["x_empty"] = full / std::max(empty, 1e-9);
+    s.counters["x_plain"] = full / std::max(plain, 1e-9);
     s.counters["x_window"] = full / std::max(window, 1e-9);
-    s.counters["empty_ms"] = empty * 1000 / std::max<double>(1, double(s.iterations()));
+    s.counters["x_titles"] = titles / std::max(full, 1e-9);
+    s.counters["plain_ms"] = plain * 1000 / std::max<double>(1, double(s.iterations()));
     s.counters["resident_MiB"] = double(fullRss) / 1024.0;
     s.counters["window_MiB"] = double(windowRss) / 1024.0;
-    s.counters["empty_MiB"] = double(emptyRss) / 1024.0;
+    s.counters["plain_MiB"] = double(plainRss) / 1024.0;
 }
 
 } // namespace

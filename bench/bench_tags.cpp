@@ -2,13 +2,19 @@
 // ID3v1 reader alone costs (the page before other tags were read) and what
 // the tags of every kind cost now, per file and for the whole page. Then
 // the tags of one large file of zeros (a preallocated download) of each
-// ending, which the windows read on their thread.
+// ending, which the windows read on their thread. Last, the list with song
+// titles shown: scrolled through from top to bottom, and the memory of every
+// title read.
+#include "BenchApp.h"
+
 #include "support/TestEnv.h"
 #include "support/Tones.h"
 
 #include "core/playlist/HtmlPage.h"
 #include "core/tags/ID3.h"
 #include "core/tags/SongTags.h"
+#include "core/tags/SongTitles.h"
+#include "ui/main/PlaylistView.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,8 +22,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QElapsedTimer>
+
 #include <map>
 #include <memory>
+
+#include <malloc.h>
 
 namespace {
 
@@ -118,8 +128,58 @@ void BM_ZeroFile(benchmark::State& s) {
         benchmark::DoNotOptimize(Tags::readSongTags(f.fileName()));
 }
 
+// Every kFull tagged file in the list with song titles shown, the key held
+// (Arg 0: PageDown through the whole list, as fast as the window takes the
+// keys; Arg 1: End, then Home, ten times): the longest time the window
+// spends on one turn of its event loop, while the titles of the rows shown
+// arrive from their thread. One run each: the titles are read once.
+void BM_ScrollWithTitles(benchmark::State& s) {
+    const QStringList& paths = Files::of(ID3v2);
+    MainWindowFixture f;
+    f.fill(paths);
+    f.w->showSongTitles(true);
+    PlaylistView* view = f.w->playlistView;
+    view->setFocus();
+    const auto press = [&](Qt::Key key, double& longest) {
+        QElapsedTimer turn;
+        turn.start();
+        QTest::keyClick(view, key);
+        QCoreApplication::processEvents();
+        longest = std::max(longest, double(turn.nsecsElapsed()) / 1e6);
+    };
+    double longest = 0;
+    int presses = 0;
+    for (auto _ : s) {
+        if (s.range(0) == 0) {
+            while (view->currentIndex().row() < kFull - 1)
+                press(Qt::Key_PageDown, longest), ++presses;
+        } else {
+            for (int i = 0; i < 10; ++i)
+                press(Qt::Key_End, longest), press(Qt::Key_Home, longest), presses += 2;
+        }
+    }
+    s.counters["longest_turn_ms"] = longest;
+    s.counters["presses"] = double(presses) / double(s.iterations());
+    s.counters["titles_read"] = double(f.w->songTitles().count());
+}
+
+// The heap that the titles of all kFull songs take once read.
+void BM_TitlesMemory(benchmark::State& s) {
+    const QStringList& paths = Files::of(ID3v2);
+    for (auto _ : s) {
+        const size_t before = mallinfo2().uordblks;
+        auto titles = std::make_unique<SongTitles>();
+        for (const QString& path : paths)
+            titles->title(path);
+        s.counters["MiB"] = double(mallinfo2().uordblks - before) / (1024.0 * 1024.0);
+        s.counters["bytes_per_title"] = double(mallinfo2().uordblks - before) / kFull;
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_ScrollWithTitles)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_TitlesMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ZeroFile)
     ->ArgsProduct({benchmark::CreateDenseRange(0, int(std::size(kEndings)) - 1, 1), {200, 2000}})
     ->Unit(benchmark::kMillisecond);
@@ -129,6 +189,10 @@ BENCHMARK(BM_ReadTags)
 BENCHMARK(BM_HtmlPage)->DenseRange(ID3v1, Untagged)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
+    useOneHeapArena();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

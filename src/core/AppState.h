@@ -74,6 +74,9 @@ struct AppState {
     Watched<int> loop = 0;
     // Both players' volume, 0 to 100.
     int volume = 50;
+    // The list shows song titles ("Artist - Title" and the length) instead
+    // of the entries' paths; the players' captions and Now Playing follow.
+    bool showSongTitles = false;
 
     // Player 1's full screen and window state (0 normal, 1 minimized,
     // 2 maximized) as its last resize saw them; kept for the program's life.

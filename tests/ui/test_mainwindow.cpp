@@ -424,7 +424,8 @@ private slots:
             QCOMPARE(next, order[i + 1]);
         }
 
-        QCOMPARE(texts(w.menuBar()->actions()), QStringList({"&Menu", "&Controls", "&About"}));
+        QCOMPARE(texts(w.menuBar()->actions()),
+                 QStringList({"&Menu", "&Controls", "&View", "&About"}));
         QCOMPARE(w.versionAction->text(), QStringLiteral("Version 4.0.52"));
         QCOMPARE(texts(w.playlistMenu->actions()),
                  QStringList({"Play List From Selected Song", "Play Selected Song",

@@ -7,6 +7,7 @@
 #include "support/App.h"
 #include "support/Tones.h"
 
+#include "core/settings/IniFile.h"
 #include "engine/MediaEngine.h"
 #include "ui/common/Twips.h"
 #include "ui/common/WindowGeometry.h"
@@ -239,6 +240,34 @@ private slots:
                              now->player1TagButton->x() - buttonLeft}),
                  QList<int>(2, Twips::toPx(1005)));
         QCOMPARE(p.state.settings.nowPlayingWidth, WindowGeometry::outerWidth(now));
+    }
+
+    void songTitles() {
+        App p;
+        const QString song = p.env.path("s.mp3"), plain = p.env.path("plain.wav");
+        QVERIFY(Tones::encode(song, {"-metadata", "artist=Band", "-metadata", "title=Intro"}, 1));
+        QVERIFY(Tones::encode(plain, {}, 1));
+        p.w->playlistModel().append(QStringList({song, plain}));
+        p.w->commands().setFocusedPosition(0);
+        p.w->playSong();
+        QTest::mouseClick(p.w->nowPlayingButton, Qt::LeftButton);
+        const QModelIndex row = p.w->playlistModel().index(0);
+        QCOMPARE(row.data().toString(), song);
+        QCOMPARE(p.w->player1()->windowTitle(), QStringLiteral("Player 1: s.mp3"));
+        // On: the row, the caption and Now Playing show the title at once.
+        p.w->songTitlesAction->trigger();
+        QCOMPARE(p.w->player1()->windowTitle(), QStringLiteral("Player 1: Band - Intro"));
+        QCOMPARE(p.w->nowPlayingWindow()->player1Edit->text(), QStringLiteral("Band - Intro"));
+        QTRY_COMPARE(row.data().toString(), QStringLiteral("Band - Intro"));
+        QCOMPARE(row.data(PlaylistModel::LengthRole).toString(), QStringLiteral("0:01"));
+        p.w->playlistView->viewport()->repaint(); // the length beside the title
+        // Kept in a section of its own, and on at the next start.
+        p.restart();
+        QVERIFY(p.w->songTitlesAction->isChecked());
+        QCOMPARE(ReadIni("View", "SongTitles"), QStringLiteral("True"));
+        QTRY_COMPARE(p.w->playlistModel().index(1).data().toString(), QStringLiteral("plain.wav"));
+        p.w->songTitlesAction->trigger();
+        QCOMPARE(p.w->playlistModel().index(1).data().toString(), plain);
     }
 
 private:

@@ -165,6 +165,19 @@ void PlaybackController::advance() {
 // ---------------------------------------------------------------------------
 // The players
 
+QString PlaybackController::caption(int player, const QString& file) const {
+    return QStringLiteral("Player %1: ").arg(player) +
+           (m_songName ? m_songName(file) : PathNames::fileName(file));
+}
+
+void PlaybackController::refreshCaptions() {
+    for (int player : {1, 2}) {
+        const QString file = engine(player).URL();
+        if (m_host.isPlayerOpen(player) && !file.isEmpty())
+            m_host.setPlayerCaption(player, caption(player, file));
+    }
+}
+
 bool PlaybackController::tryLoadPlayer1() {
     if (m_state.loadPending) {
         m_state.loadPending = false;
@@ -174,7 +187,7 @@ bool PlaybackController::tryLoadPlayer1() {
         // is stopped at once.
         if (m_failed.contains(file) || !m_player1.setURL(file, m_state.listPlaying))
             return false;
-        m_host.setPlayerCaption(1, QStringLiteral("Player 1: ") + PathNames::fileName(file));
+        m_host.setPlayerCaption(1, caption(1, file));
     }
     if (!m_state.listPlaying)
         m_player1.stop();
@@ -205,7 +218,7 @@ void PlaybackController::loadPlayer2() {
         report(file);
         return;
     }
-    m_host.setPlayerCaption(2, QStringLiteral("Player 2: ") + PathNames::fileName(file));
+    m_host.setPlayerCaption(2, caption(2, file));
     m_player2.stop();
     m_player2.pause();
     if (!m_state.player2Cued)

@@ -8,6 +8,8 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
+
 class PlaylistModel;
 class QItemSelectionModel;
 
@@ -80,6 +82,12 @@ public:
     int volume() const { return m_state.volume; }
     void setVolume(int volume);
 
+    // How a player's caption names its song: by its file name, unless
+    // given another rule (song titles); refreshCaptions() names the songs
+    // loaded now anew.
+    void setSongNames(std::function<QString(const QString&)> name) { m_songName = std::move(name); }
+    void refreshCaptions();
+
     MediaControl& engine(int player) const { return player == 2 ? m_player2 : m_player1; }
     PlaybackHost& host() const { return m_host; }
     AppState& state() const { return m_state; }
@@ -116,6 +124,7 @@ private:
     bool continueAfterFailure(const QString& path);
     // Shows the message about a file that cannot be played.
     void report(const QString& path);
+    QString caption(int player, const QString& file) const;
     void endRun();
     void requeue();
     void player1StateChanged(int state);
@@ -135,6 +144,7 @@ private:
     // whether a message is open.
     QSet<QString> m_failed;
     bool m_messageOpen = false;
+    std::function<QString(const QString&)> m_songName;
 };
 
 class PlaybackController::Batch {

@@ -1,6 +1,17 @@
 #include "core/playlist/PlaylistModel.h"
 
+#include "core/playlist/PathNames.h"
+#include "core/tags/SongTitles.h"
+
 #include <QMimeData>
+
+namespace {
+
+// Rows on either side of one shown whose titles are read after it, so that
+// a step or a page further on shows them at once.
+constexpr int kAround = 24;
+
+} // namespace
 
 PlaylistModel::PlaylistModel(QObject* parent) : QAbstractListModel(parent) {}
 
@@ -11,9 +22,43 @@ int PlaylistModel::rowCount(const QModelIndex& parent) const {
 QVariant PlaylistModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count())
         return QVariant();
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return m_entries.at(index.row());
-    return QVariant();
+    const QString& entry = m_entries.at(index.row());
+    if (role == Qt::ToolTipRole || (role == Qt::DisplayRole && !m_titles))
+        return entry;
+    if (!m_titles || (role != Qt::DisplayRole && role != LengthRole))
+        return QVariant();
+    const SongTitle* title = m_titles->find(entry);
+    if (!title) {
+        askForTitlesAround(index.row());
+        return role == Qt::DisplayRole ? PathNames::fileName(entry) : QString();
+    }
+    return role == Qt::DisplayRole ? title->text : SongTitles::lengthText(title->seconds);
+}
+
+void PlaylistModel::askForTitlesAround(int row) const {
+    m_titles->request(m_entries.at(row));
+    for (int k = 1; k <= kAround; ++k) {
+        if (row + k < count())
+            m_titles->request(m_entries.at(row + k), false);
+        if (row - k >= 0)
+            m_titles->request(m_entries.at(row - k), false);
+    }
+}
+
+void PlaylistModel::setTitles(SongTitles* titles) {
+    if (titles == m_titles)
+        return;
+    disconnect(m_titlesRead);
+    m_titles = titles;
+    // Titles arrive a few at a time for rows on screen: the view repaints
+    // what it shows.
+    const auto allChanged = [this] {
+        if (count() > 0)
+            emit dataChanged(index(0), index(count() - 1), {Qt::DisplayRole, LengthRole});
+    };
+    if (titles)
+        m_titlesRead = connect(titles, &SongTitles::titlesRead, this, allChanged);
+    allChanged();
 }
 
 Qt::ItemFlags PlaylistModel::flags(const QModelIndex& index) const {

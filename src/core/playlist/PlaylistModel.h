@@ -5,13 +5,19 @@
 
 #include <vector>
 
+class SongTitles;
+
 // The playlist: an ordered list of entry texts (normally full paths), shown
-// as stored. Bulk changes reach the view as one notification.
+// as stored, or as song titles with their lengths. Bulk changes reach the
+// view as one notification.
 class PlaylistModel : public QAbstractListModel {
     Q_OBJECT
 public:
     // Positions and counts are 16-bit signed.
     static constexpr int MaxEntries = 32767;
+    // A row's song length as text ("3:07"), where titles are shown and the
+    // length is known.
+    static constexpr int LengthRole = Qt::UserRole + 1;
 
     explicit PlaylistModel(QObject* parent = nullptr);
 
@@ -50,6 +56,12 @@ public:
     // Removes every entry whose mark is set, keeping the others in order.
     void removeMarked(const std::vector<char>& marks);
 
+    // Shows each row as its song's title, read from titles as rows are
+    // shown (the file name until it arrives), or as stored when null. The
+    // tooltip is the entry as stored, either way.
+    void setTitles(SongTitles* titles);
+    SongTitles* titles() const { return m_titles; }
+
     // Replaces the whole list.
     void replaceAll(const QStringList& entries);
     // Puts the entries in a new order, order[new position] being the old
@@ -58,5 +70,9 @@ public:
     void reorder(const std::vector<int>& order);
 
 private:
+    void askForTitlesAround(int row) const;
+
     QStringList m_entries;
+    SongTitles* m_titles = nullptr;
+    QMetaObject::Connection m_titlesRead;
 };

@@ -3,6 +3,7 @@
 #include "core/playback/PlaybackController.h"
 #include "core/playlist/PlaylistModel.h"
 #include "core/playlist/PlsFormat.h"
+#include "core/settings/IniFile.h"
 #include "core/settings/ProfileString.h"
 #include "core/system/AppPaths.h"
 
@@ -15,6 +16,9 @@ const QString kSection = QStringLiteral("Jukora");
 // The players' settings, beside the window and browsing keys.
 const QString kPlayerSection = QStringLiteral("Player");
 const QString kVolumeKey = QStringLiteral("Volume");
+// Options of the list's look.
+const QString kViewSection = QStringLiteral("View");
+const QString kSongTitlesKey = QStringLiteral("SongTitles");
 
 } // namespace
 
@@ -32,6 +36,8 @@ MainWindowValues SettingsStore::readKeys() {
     const int volume = ini.value(kPlayerSection, kVolumeKey).toInt(&isNumber);
     if (isNumber)
         m_playback.setVolume(volume);
+    m_state.showSongTitles = ini.value(kViewSection, kSongTitlesKey)
+                                 .compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
     return v;
 }
 
@@ -71,6 +77,7 @@ SettingsStore::SaveResult SettingsStore::save(const std::optional<MainWindowPlac
             },
             m_state.settings, m_state.loop, place, nowPlayingOpen);
         ini.setValue(kPlayerSection, kVolumeKey, QString::number(m_state.volume));
+        ini.setValue(kViewSection, kSongTitlesKey, iniText(m_state.showSongTitles));
         result.keysWritten = ini.save();
     }
     // The playlist is written whatever became of the keys, but never over a

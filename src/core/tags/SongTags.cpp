@@ -154,7 +154,7 @@ private:
     long m_headEnd = 0, m_tailStart = 0;
 };
 
-SongTags fromOtherTags(const QString& path) {
+SongTags fromOtherTags(const QString& path, bool withLength) {
     if (path.isEmpty() || path.contains(QChar(0)))
         return {};
     const QByteArray name = QFile::encodeName(path);
@@ -174,13 +174,16 @@ SongTags fromOtherTags(const QString& path) {
         ::close(fd);
         return {};
     }
-    // The tags only: the audio's length and rate are not read. The
-    // property map gives every kind of tag under the same names.
-    const TagLib::FileRef file(&stream, false);
+    // The audio's length only when asked for, from the stream's headers
+    // (TagLib's fast reading). The property map gives every kind of tag
+    // under the same names.
+    const TagLib::FileRef file(&stream, withLength, TagLib::AudioProperties::Fast);
     if (file.isNull())
         return {};
-    const TagLib::PropertyMap map = file.file()->properties();
     SongTags t;
+    if (withLength && file.audioProperties() && file.audioProperties()->lengthInMilliseconds() > 0)
+        t.seconds = (file.audioProperties()->lengthInMilliseconds() + 500) / 1000;
+    const TagLib::PropertyMap map = file.file()->properties();
     t.title = field(map, "TITLE");
     t.artist = field(map, "ARTIST");
     t.album = field(map, "ALBUM");
@@ -196,16 +199,22 @@ SongTags fromOtherTags(const QString& path) {
             return t;
         }
     }
-    return {}; // a tag with none of these fields is none
+    // A tag with none of these fields is none.
+    SongTags none;
+    none.seconds = t.seconds;
+    return none;
 }
 
 } // namespace
 
-SongTags readSongTags(const QString& path) {
+SongTags readSongTags(const QString& path, bool withLength) {
     ID3::TagRecord record;
-    if (ID3::readTag(path, record))
-        return fromID3v1(record);
-    return fromOtherTags(path);
+    if (!ID3::readTag(path, record))
+        return fromOtherTags(path, withLength);
+    SongTags t = fromID3v1(record);
+    if (withLength)
+        t.seconds = fromOtherTags(path, true).seconds;
+    return t;
 }
 
 } // namespace Tags

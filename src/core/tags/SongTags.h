@@ -18,13 +18,16 @@ struct SongTags {
     // with its blank padding kept, another tag's value as stored. The genre
     // is the genre's name, empty for an ID3v1 number without one.
     QString title, artist, album, year, comment, genre;
+    // The song's length in whole seconds, when asked for and the file's
+    // headers tell it; -1 otherwise.
+    int seconds = -1;
 
     bool found() const { return source != Source::None; }
 };
 
 // The tags of the file at path; source None (every field empty) for a file
 // with no tag, an empty tag, or one that is missing, unreadable or not a
-// plain file.
-SongTags readSongTags(const QString& path);
+// plain file. The length is read only when asked for.
+SongTags readSongTags(const QString& path, bool withLength = false);
 
 } // namespace Tags

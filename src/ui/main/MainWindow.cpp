@@ -165,6 +165,7 @@ void MainWindow::resetProgram() {
 
 void MainWindow::readSettings() {
     const MainWindowValues v = m_settings->readKeys();
+    showSongTitles(m_state.showSongTitles);
     placeTwips(v.mainHeight, v.mainLeft, v.mainTop);
     layOutControls();
     const QString problem = m_settings->readAutosave();

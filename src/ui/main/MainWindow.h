@@ -7,6 +7,7 @@
 #include "core/playlist/PlaylistModel.h"
 #include "core/settings/SettingsStore.h"
 #include "core/system/Dialogs.h"
+#include "core/tags/SongTitles.h"
 #include "engine/MediaEngine.h"
 #include "ui/browser/FileBrowserHost.h"
 #include "ui/export/ExportMediaHost.h"
@@ -97,6 +98,10 @@ public:
     void jumpToSong();
     // Now Playing, when open, shows what the players hold now.
     void refreshNowPlaying();
+    // The list shows song titles or the entries as stored; the players'
+    // captions and Now Playing follow.
+    void showSongTitles(bool on);
+    SongTitles& songTitles() { return m_titles; }
     JumpToSongWindow* jumpWindow() const { return m_jump; }
 
     // The playlist's commands apart from the window, and its selection.
@@ -157,6 +162,7 @@ public:
     QMenu* fileMenu;
     QMenu* playlistMenu;
     QMenu* controlsMenu;
+    QMenu* viewMenu;
     QMenu* aboutMenu;
     QAction* openAction;
     QAction* addFolderAction;
@@ -178,6 +184,7 @@ public:
     QAction* undoAction;
     QAction* redoAction;
     QAction* jumpAction;
+    QAction* songTitlesAction;
 
     // The tag window for a file (an MP3 file; others get a message).
     void showTagWindow(const QString& path) override;
@@ -192,6 +199,7 @@ public:
     bool isPlayer1Open() const override { return player1() != nullptr; }
     bool isPlayer2Open() const override { return player2Window() != nullptr; }
     QRectF mainWindowTwips() const override;
+    QString songTitle(const QString& path) override;
     void addToPlaylist(const QStringList& paths) override;
     const QStringList& playlistEntries() const override { return m_model.entries(); }
 
@@ -225,6 +233,7 @@ private:
 
     AppState& m_state;
     Platform& m_platform;
+    SongTitles m_titles; // outlives the list that shows them
     PlaylistModel m_model;
     bool m_loaded = false;
     bool m_unloaded = false;

@@ -230,6 +230,12 @@ void MainWindow::buildMenus() {
     stopAllAction = item(controlsMenu, "stopAllAction", QStringLiteral("Stop All"),
                          QKeySequence(Qt::CTRL | Qt::Key_S), [this] { stopAll(); });
 
+    viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    viewMenu->setObjectName(QStringLiteral("viewMenu"));
+    songTitlesAction = item(viewMenu, "songTitlesAction", QStringLiteral("Show Song Titles"), {},
+                            [this](bool on) { showSongTitles(on); });
+    songTitlesAction->setCheckable(true);
+
     aboutMenu = menuBar()->addMenu(QStringLiteral("&About"));
     aboutMenu->setObjectName(QStringLiteral("aboutMenu"));
     versionAction = item(aboutMenu, "versionAction", QStringLiteral("Version"), {}, [] {});
@@ -257,6 +263,24 @@ void MainWindow::connectEditing() {
     connect(playlistView, &PlaylistView::rowsDropped, this,
             [this](const QList<int>& rows, int target) { m_commands->moveRows(rows, target); });
     connect(playlistView, &PlaylistView::filesDropped, this, &MainWindow::dropOnPlaylist);
+}
+
+void MainWindow::showSongTitles(bool on) {
+    m_state.showSongTitles = on;
+    {
+        const QSignalBlocker block(songTitlesAction);
+        songTitlesAction->setChecked(on);
+    }
+    m_model.setTitles(on ? &m_titles : nullptr);
+    m_playback->setSongNames(
+        on ? std::function([this](const QString& path) { return m_titles.title(path).text; })
+           : nullptr);
+    m_playback->refreshCaptions();
+    refreshNowPlaying();
+}
+
+QString MainWindow::songTitle(const QString& path) {
+    return m_state.showSongTitles ? m_titles.title(path).text : QString();
 }
 
 void MainWindow::jumpToSong() {

@@ -6,8 +6,46 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QMimeData>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// A row as the style draws it, with the song's length, where there is one,
+// at its right end; the text gives way to it.
+class SongRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QString length = index.data(PlaylistModel::LengthRole).toString();
+        if (length.isEmpty()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem row = option;
+        initStyleOption(&row, index);
+        const int margin = row.fontMetrics.horizontalAdvance(u' ');
+        const int room = row.rect.width() - row.fontMetrics.horizontalAdvance(length) - 3 * margin;
+        row.text = row.fontMetrics.elidedText(row.text, Qt::ElideRight, std::max(room, 0));
+        const QWidget* view = option.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &row, painter, view);
+        painter->save();
+        painter->setFont(row.font);
+        painter->setPen(row.palette.color(
+            row.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(row.rect.adjusted(0, 0, -margin, 0), Qt::AlignRight | Qt::AlignVCenter,
+                          length);
+        painter->restore();
+    }
+};
+
+} // namespace
 
 PlaylistView::PlaylistView(QWidget* parent) : QListView(parent) {
+    setItemDelegate(new SongRowDelegate(this));
     setDragDropMode(QAbstractItemView::DragDrop);
     setDragEnabled(true);
     setAcceptDrops(true);
@@ -33,7 +71,7 @@ void PlaylistView::keyboardSearch(const QString& search) {
     const int from = more ? std::max(current, 0) : current + 1;
     for (int k = 0; k < n; ++k) {
         const QModelIndex i = model()->index((from + k) % n, 0);
-        const QString name = PathNames::fileName(i.data().toString());
+        const QString name = PathNames::fileName(i.data(Qt::ToolTipRole).toString());
         if (name.startsWith(m_typed, Qt::CaseInsensitive)) {
             selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
             scrollTo(i);

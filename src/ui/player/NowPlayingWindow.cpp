@@ -20,7 +20,7 @@ QRect designRect(int left, int top, int width, int height) {
 }
 
 // The tag title as a text box shows it, or the file name when that is empty.
-QString songLine(const QString& path) {
+QString tagTitle(const QString& path) {
     const QString title = Tags::readSongTags(path).title;
     return title.isEmpty() ? PathNames::fileName(path) : title;
 }
@@ -87,6 +87,11 @@ void NowPlayingWindow::load() {
                                             ? main.top() - WindowGeometry::outerHeight(this)
                                             : s.nowPlayingTop});
     refresh();
+}
+
+QString NowPlayingWindow::songLine(const QString& path) {
+    const QString title = m_host.songTitle(path);
+    return title.isEmpty() ? tagTitle(path) : title;
 }
 
 void NowPlayingWindow::refresh() {

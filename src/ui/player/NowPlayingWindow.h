@@ -18,6 +18,9 @@ public:
     virtual bool isPlayer2Open() const = 0;
     virtual void showTagWindow(const QString& path) = 0;
     virtual QRectF mainWindowTwips() const = 0;
+    // The song's title as the list shows it while song titles are on; empty
+    // while they are off.
+    virtual QString songTitle(const QString& path) = 0;
 };
 
 // "Jukora - Now Playing": one line for each player, refreshed every five
@@ -46,6 +49,7 @@ protected:
 
 private:
     void layOutControls();
+    QString songLine(const QString& path);
     void showPlayer1Tag();
     void showPlayer2Tag();
 
