@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusMessage>
+#include <QFile>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <algorithm>
@@ -153,6 +155,8 @@ MprisService::MprisService(PlaybackController& playback, std::function<void()> r
 }
 
 MprisService::~MprisService() {
+    if (!m_artFile.isEmpty())
+        QFile::remove(m_artFile);
     if (m_name.isEmpty())
         return;
     m_bus.unregisterObject(objectPath());
@@ -217,6 +221,9 @@ void MprisService::noteTrack() const {
     m_title.clear();
     m_artist.clear();
     m_album.clear();
+    if (!m_artFile.isEmpty())
+        QFile::remove(m_artFile);
+    m_artFile.clear();
     if (path.isEmpty())
         return;
     ++m_track;
@@ -226,6 +233,30 @@ void MprisService::noteTrack() const {
     m_album = tags.album.trimmed();
     if (m_title.isEmpty())
         m_title = PathNames::fileName(path);
+    writeCover(Tags::readCoverPicture(path));
+}
+
+void MprisService::writeCover(const QByteArray& picture) const {
+    if (picture.isEmpty())
+        return;
+    // A name of its own for each track: the desktop keeps pictures by their
+    // address.
+    const QString ending = picture.startsWith("\x89PNG") ? QStringLiteral("png")
+                           : picture.startsWith("GIF8")  ? QStringLiteral("gif")
+                                                         : QStringLiteral("jpg");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString file = folder + QStringLiteral("/jukora-cover-%1-%2.%3")
+                                      .arg(QCoreApplication::applicationPid())
+                                      .arg(m_track)
+                                      .arg(ending);
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    out.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    if (out.write(picture) == picture.size() && out.flush())
+        m_artFile = file;
+    else
+        out.remove();
 }
 
 QDBusObjectPath MprisService::trackId() const {
@@ -250,6 +281,8 @@ QVariantMap MprisService::metadata() const {
         m.insert(QStringLiteral("xesam:album"), m_album);
     if (const qlonglong length = lengthMicro(); length > 0)
         m.insert(QStringLiteral("mpris:length"), length);
+    if (!m_artFile.isEmpty())
+        m.insert(QStringLiteral("mpris:artUrl"), QUrl::fromLocalFile(m_artFile).toString());
     return m;
 }
 

@@ -96,6 +96,7 @@ private:
     void refresh();
     Snapshot snapshot() const;
     void emitChanged(const QString& interface, const QVariantMap& changed);
+    void writeCover(const QByteArray& picture) const;
 
     PlaybackController& m_playback;
     std::function<void()> m_raise;
@@ -111,4 +112,7 @@ private:
     mutable QString m_title;
     mutable QString m_artist;
     mutable QString m_album;
+    // The track's cover picture, written where the desktop can read it;
+    // empty when it has none.
+    mutable QString m_artFile;
 };

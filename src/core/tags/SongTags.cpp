@@ -9,10 +9,19 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <taglib/aifffile.h>
+#include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4coverart.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpegfile.h>
 #include <taglib/tfilestream.h>
 #include <taglib/tpropertymap.h>
+#include <taglib/wavfile.h>
+#include <taglib/xiphcomment.h>
 #include <unistd.h>
 
 namespace Tags {
@@ -154,35 +163,11 @@ private:
     long m_headEnd = 0, m_tailStart = 0;
 };
 
-SongTags fromOtherTags(const QString& path, bool withLength) {
-    if (path.isEmpty() || path.contains(QChar(0)))
-        return {};
-    const QByteArray name = QFile::encodeName(path);
-    // Only a plain file is handed to TagLib, never a pipe or a device that
-    // would hold the caller up; O_NONBLOCK keeps opening a pipe from
-    // waiting for a writer.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return {};
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return {};
-    }
-    SongStream stream(fd, name); // closes the descriptor once it has it
-    if (!stream.isOpen()) {
-        ::close(fd);
-        return {};
-    }
-    // The audio's length only when asked for, from the stream's headers
-    // (TagLib's fast reading). The property map gives every kind of tag
-    // under the same names.
-    const TagLib::FileRef file(&stream, withLength, TagLib::AudioProperties::Fast);
-    if (file.isNull())
-        return {};
+SongTags fromTagLib(const TagLib::FileRef& file, bool withLength) {
     SongTags t;
     if (withLength && file.audioProperties() && file.audioProperties()->lengthInMilliseconds() > 0)
         t.seconds = (file.audioProperties()->lengthInMilliseconds() + 500) / 1000;
+    // The property map gives every kind of tag under the same names.
     const TagLib::PropertyMap map = file.file()->properties();
     t.title = field(map, "TITLE");
     t.artist = field(map, "ARTIST");
@@ -205,7 +190,103 @@ SongTags fromOtherTags(const QString& path, bool withLength) {
     return none;
 }
 
+// Runs use on the file at path as TagLib opens it (null when it cannot),
+// and gives what use gives, or value where the file is none for TagLib.
+template <typename Result, typename Use>
+Result withTagLibFile(const QString& path, bool withLength, Result value, Use use) {
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return value;
+    const QByteArray name = QFile::encodeName(path);
+    // Only a plain file is handed to TagLib, never a pipe or a device that
+    // would hold the caller up; O_NONBLOCK keeps opening a pipe from
+    // waiting for a writer.
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return value;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return value;
+    }
+    SongStream stream(fd, name); // closes the descriptor once it has it
+    if (!stream.isOpen()) {
+        ::close(fd);
+        return value;
+    }
+    // The audio's length only when asked for, from the stream's headers
+    // (TagLib's fast reading).
+    const TagLib::FileRef file(&stream, withLength, TagLib::AudioProperties::Fast);
+    return file.isNull() ? value : use(file);
+}
+
+SongTags fromOtherTags(const QString& path, bool withLength) {
+    return withTagLibFile(path, withLength, SongTags(), [&](const TagLib::FileRef& file) {
+        return fromTagLib(file, withLength);
+    });
+}
+
+QByteArray bytes(const TagLib::ByteVector& v) {
+    return QByteArray(v.data(), qsizetype(v.size()));
+}
+
+// The front cover among a tag's pictures, else the first of them.
+QByteArray fromID3v2(TagLib::ID3v2::Tag* tag) {
+    QByteArray first;
+    for (TagLib::ID3v2::Frame* frame : tag ? tag->frameList("APIC") : TagLib::ID3v2::FrameList()) {
+        const auto* p = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
+        if (!p || p->picture().isEmpty())
+            continue;
+        if (p->type() == TagLib::ID3v2::AttachedPictureFrame::FrontCover)
+            return bytes(p->picture());
+        if (first.isEmpty())
+            first = bytes(p->picture());
+    }
+    return first;
+}
+
+QByteArray fromFlacPictures(const TagLib::List<TagLib::FLAC::Picture*>& pictures) {
+    QByteArray first;
+    for (const TagLib::FLAC::Picture* p : pictures) {
+        if (p->data().isEmpty())
+            continue;
+        if (p->type() == TagLib::FLAC::Picture::FrontCover)
+            return bytes(p->data());
+        if (first.isEmpty())
+            first = bytes(p->data());
+    }
+    return first;
+}
+
+QByteArray coverOf(const TagLib::FileRef& ref) {
+    TagLib::File* file = ref.file();
+    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(file))
+        return fromID3v2(mpeg->ID3v2Tag());
+    if (auto* flac = dynamic_cast<TagLib::FLAC::File*>(file)) {
+        const QByteArray own = fromFlacPictures(flac->pictureList());
+        return own.isEmpty() && flac->hasXiphComment()
+                   ? fromFlacPictures(flac->xiphComment()->pictureList())
+                   : own;
+    }
+    if (auto* xiph = dynamic_cast<TagLib::Ogg::XiphComment*>(file->tag()))
+        return fromFlacPictures(xiph->pictureList());
+    if (auto* mp4 = dynamic_cast<TagLib::MP4::File*>(file)) {
+        if (!mp4->hasMP4Tag() || !mp4->tag()->contains("covr"))
+            return {};
+        const TagLib::MP4::CoverArtList art = mp4->tag()->item("covr").toCoverArtList();
+        return art.isEmpty() ? QByteArray() : bytes(art.front().data());
+    }
+    if (auto* aiff = dynamic_cast<TagLib::RIFF::AIFF::File*>(file))
+        return fromID3v2(aiff->hasID3v2Tag() ? aiff->tag() : nullptr);
+    if (auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(file))
+        return fromID3v2(wav->hasID3v2Tag() ? wav->ID3v2Tag() : nullptr);
+    return {};
+}
+
 } // namespace
+
+QByteArray readCoverPicture(const QString& path) {
+    return withTagLibFile(path, false, QByteArray(), coverOf);
+}
 
 SongTags readSongTags(const QString& path, bool withLength) {
     ID3::TagRecord record;

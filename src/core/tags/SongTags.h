@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // What the program shows of a song's tags: title, artist, album, year,
@@ -29,5 +30,9 @@ struct SongTags {
 // with no tag, an empty tag, or one that is missing, unreadable or not a
 // plain file. The length is read only when asked for.
 SongTags readSongTags(const QString& path, bool withLength = false);
+
+// The picture that the file's tags hold (the front cover, else the first
+// one), as the image file's bytes; empty where there is none.
+QByteArray readCoverPicture(const QString& path);
 
 } // namespace Tags
