@@ -1,7 +1,5 @@
-// The windows under a real window manager (openbox on Xvfb), whose frames
-// are known only once a window is on the screen: closing and reopening a
-// window, or restarting the program, brings it back at exactly the place and
-// size it had.
+// Under a real window manager (openbox on Xvfb), whose frames are known only
+// once shown: windows come back exactly where they were.
 #include "support/App.h"
 
 #include "ui/browser/FileBrowserWindow.h"
@@ -34,21 +32,16 @@ private slots:
         m_wm.terminate();
         m_wm.waitForFinished();
     }
-
     void windowsComeBackWhereTheyWere() {
         App p;
         MainWindow* w = p.w.get();
-        // The whole main window as the window system has it: framed, at the
-        // default place and size.
+        // Framed, at the default place and size.
         auto mainRect = [&] { return w->windowHandle()->frameGeometry(); };
         QTRY_COMPARE(mainRect(), QRect(Twips::toPx(3000), Twips::toPx(2500), Twips::toPx(9150),
                                        Twips::toPx(3885)));
         const QMargins frame = w->windowHandle()->frameMargins();
         QVERIFY(!frame.isNull());
-
-        // Opens a window with its toggle, waits until the window manager has
-        // framed it and it stands where expected, returns its whole rectangle
-        // and closes it again.
+        // A window's framed rectangle once it stands where expected, or after 5 s.
         auto toggle = [&](void (MainWindow::*command)(), auto window, QRect expected) -> QRect {
             (w->*command)();
             QWidget* opened = (w->*window)();
@@ -59,7 +52,7 @@ private slots:
             (w->*command)();
             return r;
         };
-        // First opened under the main window's frame, then where it was closed.
+        // Opened under the main window's frame, then where it was closed.
         const QRect main = mainRect();
         const QRect browser(main.left(), main.bottom() + 1, Twips::toPx(9150), Twips::toPx(4800));
         const QRect port(main.left() + Twips::toPx(100), main.bottom() + 1 + Twips::toPx(100),
@@ -72,8 +65,7 @@ private slots:
         };
         for (int i = 0; i < 3; ++i)
             bothWhereExpected();
-
-        // Moved and made taller, then the program restarted twice.
+        // Moved and made taller, then restarted twice.
         const QRect moved(main.topLeft() + QPoint(40, -30), main.size() + QSize(0, 50));
         w->move(moved.topLeft());
         w->resize(w->width(), w->height() + 50);
@@ -85,9 +77,7 @@ private slots:
             QCOMPARE(w->windowHandle()->frameMargins(), frame);
             bothWhereExpected();
         }
-
-        // Started with a playlist on the command line, the main window opens
-        // minimized; restored, it stands where it was, and that is what is saved.
+        // Started minimized by a command line's playlist, restored where it was, saved so.
         p.quit();
         const QString list = p.env.path("My Mix.m3u");
         writeBytes(list, "");
