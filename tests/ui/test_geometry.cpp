@@ -1,5 +1,6 @@
 // Window places and looks over two screens side by side (1280 x 1024 and
-// 1024 x 768): the on-screen rule, saved places, readable text (also at 192 dpi).
+// 1024 x 768): the on-screen rule, saved places, readable text (also at 192
+// dpi); and, as test_openbox, places under a real window manager on Xvfb.
 #include "support/App.h"
 #include "support/Tones.h"
 
@@ -16,10 +17,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QWindow>
 
 #include <cmath>
-#include <functional>
 
 namespace {
 
@@ -100,7 +101,27 @@ std::pair<QColor, QColor> textColours(const QWidget* w) {
 
 class TestGeometry : public QObject {
     Q_OBJECT
+    QProcess m_wm;
 private slots:
+    void initTestCase() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            return;
+        m_wm.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        QVERIFY2(m_wm.waitForStarted(), "openbox is not installed");
+        // The window manager is up once it frames a new window.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [] {
+                QWidget probe;
+                probe.show();
+                return QTest::qWaitForWindowExposed(&probe) &&
+                       !probe.windowHandle()->frameMargins().isNull();
+            }(),
+            20000);
+    }
+    void cleanupTestCase() {
+        m_wm.terminate();
+        m_wm.waitForFinished();
+    }
     void fitOnScreens_data() {
         QTest::addColumn<QList<QRect>>("screens");
         QTest::addColumn<QRect>("window");
@@ -147,7 +168,7 @@ private slots:
         QWidget* w = open(a, window);
         const QRect first = shown(w);
         QVERIFY(!first.isNull() && ScreenFit::onScreens(first, kScreens));
-        // Now Playing opens just above the main window (the others: test_openbox).
+        // Now Playing opens just above the main window (the others: below).
         if (window == "Now Playing")
             QCOMPARE(first.bottomLeft(), QPoint(main.left(), main.top() - 1));
         // Moved to the other screen, made taller: the same after closing, twice.
@@ -244,6 +265,70 @@ private slots:
             }
         }
         QApplication::setPalette(before);
+    }
+    // Frames are known only once shown: windows come back exactly where they were.
+    void windowsComeBackWhereTheyWere() {
+        if (m_wm.state() != QProcess::Running)
+            QSKIP("Only under a window manager (run as test_openbox).");
+        App p;
+        MainWindow* w = p.w.get();
+        // Framed, at the default place and size.
+        auto mainRect = [&] { return w->windowHandle()->frameGeometry(); };
+        QTRY_COMPARE(mainRect(), QRect(Twips::toPx(3000), Twips::toPx(2500), Twips::toPx(9150),
+                                       Twips::toPx(3885)));
+        const QMargins frame = w->windowHandle()->frameMargins();
+        QVERIFY(!frame.isNull());
+        // A window's framed rectangle once it stands where expected, or after 5 s.
+        auto toggle = [&](void (MainWindow::*command)(), auto window, QRect expected) -> QRect {
+            (w->*command)();
+            QWidget* opened = (w->*window)();
+            const QWindow* handle = opened->windowHandle();
+            if (!QTest::qWaitFor([&] { return handle->frameGeometry() == expected; }, 5000))
+                qWarning() << "placed at" << handle->frameGeometry();
+            const QRect r = handle->frameGeometry();
+            (w->*command)();
+            return r;
+        };
+        // Opened under the main window's frame, then where it was closed.
+        const QRect main = mainRect();
+        const QRect browser(main.left(), main.bottom() + 1, Twips::toPx(9150), Twips::toPx(4800));
+        const QRect port(main.left() + Twips::toPx(100), main.bottom() + 1 + Twips::toPx(100),
+                         Twips::toPx(7560), Twips::toPx(3465));
+        const auto bothWhereExpected = [&] {
+            QCOMPARE(toggle(&MainWindow::toggleFileBrowser, &MainWindow::fileBrowser, browser),
+                     browser);
+            QCOMPARE(toggle(&MainWindow::toggleExportMedia, &MainWindow::exportMediaWindow, port),
+                     port);
+        };
+        for (int i = 0; i < 3; ++i)
+            bothWhereExpected();
+        // Moved and made taller, then restarted twice.
+        const QRect moved(main.topLeft() + QPoint(40, -30), main.size() + QSize(0, 50));
+        w->move(moved.topLeft());
+        w->resize(w->width(), w->height() + 50);
+        QTRY_COMPARE(mainRect(), moved);
+        for (int i = 0; i < 2; ++i) {
+            p.restart();
+            w = p.w.get();
+            QTRY_COMPARE(mainRect(), moved);
+            QCOMPARE(w->windowHandle()->frameMargins(), frame);
+            bothWhereExpected();
+        }
+        // Started minimized by a command line's playlist, restored where it was, saved so.
+        p.quit();
+        const QString list = p.env.path("My Mix.m3u");
+        writeBytes(list, "");
+        p.state = AppState();
+        p.start({list});
+        w = p.w.get();
+        QVERIFY(w->isMinimized());
+        w->showNormal();
+        QTRY_COMPARE(mainRect(), moved);
+        p.quit();
+        const auto twips = [](int px) { return QByteArray::number(Twips::fromPx(px)); };
+        QVERIFY(readBytes(p.env.settingsFile())
+                    .contains("FilesH=" + twips(moved.height()) + "\nFilesX=" + twips(moved.x()) +
+                              "\nFilesY=" + twips(moved.y()) + "\n"));
     }
 };
 
