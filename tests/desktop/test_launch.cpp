@@ -47,8 +47,7 @@ int rawConnection(const QString& socket, const QByteArray& bytes = {}) {
     return -1;
 }
 
-// A user's session in a temporary folder for the real program: its own home,
-// XDG folders, offscreen, no sound; the program copied inside it.
+// A session in a temporary folder with its own home and XDG folders, the program inside.
 class Session {
 public:
     Session() {
@@ -120,8 +119,7 @@ class TestLaunch : public QObject {
     Q_OBJECT
 private slots:
     void commandLineFiles() {
-        // Made absolute from the current folder; quotes at the ends go (a name
-        // left empty with them); a file address is its path, others stay.
+        // Made absolute, quotes at the ends gone; a file address is its path.
         QCOMPARE(
             ::commandLineFiles({"/music/My Song.mp3", "/m//x.pls", "a.mp3", "sub/../b.m3u",
                                 "../c.mp3", "./d", "\"/m/a b.mp3\"", "\"e.mp3", "f.mp3\"",
@@ -191,8 +189,7 @@ private slots:
         const QString home = dir.path() + "/home", config = dir.path() + "/config";
         const QByteArray oldHome = qgetenv("HOME"), oldProfile = qgetenv("USERPROFILE");
         QDir().mkpath(home);
-        // USERPROFILE, when set, holds it and nothing moves; else the
-        // configuration folder, made when missing (a relative one does not count).
+        // USERPROFILE's when set; else the configuration folder (never a relative one).
         const QByteArray old = "[Jukora]\r\nFilesH=5000\r\n; kept\r\nDirectory=/m/\xE9t\xE9\r\n";
         writeBytes(home + "/jk.ini", old);
         setEnv({{"USERPROFILE", dir.path()}, {"HOME", home}});
@@ -215,8 +212,7 @@ private slots:
              {"XDG_CONFIG_HOME", QString()}});
     }
     void filesInTheWindow() {
-        // The command line's files (a list read in its place) replace the saved
-        // playlist; the window starts minimized, Player 1 playing the first.
+        // The command line's files replace the saved list; minimized, playing the first.
         App p(false);
         writeBytes(p.env.autosaveFile(), "[playlist]\r\nFile1=/saved.mp3\r\n");
         writeBytes(p.env.settingsFile(), "[Jukora]\nNowPV=True\n");
@@ -231,8 +227,7 @@ private slots:
         QVERIFY(p.w->nowPlayingWindow() && !p.w->nowPlayingWindow()->isMinimized());
         p.w->toggleNowPlaying();
         QTRY_VERIFY(!p.w->nowPlayingWindow());
-        // A later launch's files wait for an open dialog, then replace the list
-        // and play from its top, the window brought up.
+        // A later launch's files wait for an open dialog, then replace the list and play.
         p.w->stopAll();
         p.state.currentIndex = 1;
         QDialog dialog;
@@ -260,13 +255,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(s.answers(), kDeadline);
         QTRY_COMPARE_WITH_TIMEOUT(readBytes(s.path("config/jukora/jk.ini")), ini, kDeadline);
         QVERIFY(!QFile::exists(s.path("home/jk.ini")));
-        // The first start moved the settings file; a second launch hands its files
-        // over, made absolute, and ends.
+        // The settings file moved; a second launch hands its files over and ends.
         QVERIFY(Session::endsWell(s.launch({"a.wav", "../c.wav"})));
         QTRY_COMPARE_WITH_TIMEOUT(s.saved(), QStringList({s.path("music/a.wav"), s.path("c.wav")}),
                                   kDeadline);
-        // A socket a killed copy left behind does not count; of two launches at
-        // once, one runs and the other hands over.
+        // A killed copy's socket does not count; of two launches at once, one runs.
         first->kill();
         QVERIFY(first->waitForFinished(kDeadline));
         QVERIFY(QFileInfo::exists(s.socket()) && !s.answers());
@@ -304,8 +297,7 @@ private slots:
             QCOMPARE(arrived.takeFirst(), files);
         };
         handOver({"/m/a.mp3", QString::fromUtf8("/m/\xc3\xa9t\xc3\xa9 b.mp3")});
-        // No socket can be made (no folder, a name a byte too long): alone. No
-        // copy runs: nobody to hand over to.
+        // No socket can be made (no folder, a byte too long): alone; no copy: no hand-over.
         const QString longName = dir.path() + u'/' + QString(107 - dir.path().size(), u'x');
         for (const QString& bad : {dir.path() + "/none/s.socket", longName})
             QCOMPARE(SingleInstance(bad).start({}, 100), SingleInstance::Start::Alone);
@@ -335,8 +327,7 @@ private slots:
             ::close(fd);
         ::setrlimit(RLIMIT_NOFILE, &old);
         handOver({"/m/after the flood.mp3"});
-        // Silent connections are dropped in time, never more held than the
-        // limit; a launch among them gets through.
+        // Silent connections are dropped, never more than the limit held.
         server.setIdleTimeout(300);
         std::vector<int> silent;
         for (int i = 0; i < SingleInstance::kMaxConnections + 4; ++i)
@@ -364,8 +355,7 @@ private slots:
         handOver(many);
     }
     void shutdownAtAnyMoment_data() {
-        // A message about a zero.pls that is /dev/zero: 0 none, 1 at the
-        // start-up, 2 for a later launch's files.
+        // A message for a zero.pls (/dev/zero): 0 none, 1 at the start, 2 a later launch.
         QTest::addColumn<int>("messageAt");
         QTest::addColumn<int>("signalCount");
         QTest::newRow("during a message of the start-up") << 1 << 1;

@@ -1,5 +1,4 @@
-// The MPRIS interfaces on a private session bus, driven from a second
-// connection as a desktop panel would, over the playback rules with fake players.
+// MPRIS on a private bus, driven as a desktop panel would, over fake players.
 #include "support/FakePlayback.h"
 #include "support/TestEnv.h"
 
@@ -40,8 +39,7 @@ QVariant plain(const QVariant& v) {
 
 } // namespace
 
-// The rules with their media controls on the bus, and the desktop's own
-// connection, recording every Player PropertiesChanged it hears.
+// The controls on the bus, and a desktop connection recording PropertiesChanged.
 class Program : public QObject {
     Q_OBJECT
 public:

@@ -10,8 +10,7 @@
 
 #include <memory>
 
-// The program as main() starts it: the main window over a temporary profile
-// and program folder, with scripted dialogs.
+// The main window as main() starts it, over temporary folders, with scripted dialogs.
 struct App {
     TestEnv env;
     ScriptedPlatform platform;

@@ -1,6 +1,5 @@
 // The File Browser and Export Media windows through their real widgets, on
-// real folders (a temporary one standing for the device): what only the
-// windows do; their lists' contents are in test_lists, the copy in test_devicecopy.
+// real folders (a temporary one standing for the device).
 #include "support/ScriptedPlatform.h"
 #include "support/TestEnv.h"
 #include "support/Volumes.h"
@@ -27,8 +26,7 @@
 
 namespace {
 
-// The centre of a list's row.
-inline QPoint at(QAbstractItemView* list, int row) {
+QPoint at(QAbstractItemView* list, int row) {
     return list->visualRect(list->model()->index(row, 0)).center();
 }
 
@@ -44,14 +42,12 @@ public:
     void addToPlaylist(const QStringList& paths) override { added << paths; }
     const QStringList& playlistEntries() const override { return entries; }
     void showTagWindow(const QString& path) override { tagPaths << path; }
-    QRectF mainWindowTwips() const override { return mainWindow; }
+    QRectF mainWindowTwips() const override { return {3000, 2500, 9150, 3885}; }
     QStringList entries, tagPaths;
     QList<QStringList> added;
-    QRectF mainWindow{3000, 2500, 9150, 3885};
 };
 
-// A browsing window's world: a home with a music folder, a stick (a folder
-// listed as a removable drive beside "/"), the scripted person, the host.
+// A home with a music folder, a stick (a removable drive beside "/"), the person, the host.
 template <typename Window> struct BrowsingWorld {
     static constexpr bool isBrowser = std::is_same_v<Window, FileBrowserWindow>;
     TestEnv env;
@@ -162,8 +158,7 @@ template <typename Window> void checkLinkedLists() {
     QCOMPARE(w->fileList->count(), 0);
     QTest::keyClicks(w->patternEdit, QStringLiteral("p3"));
     QCOMPARE(t.listed(), QStringList({"a.mp3", "c.MP3", "d.mp3"}));
-    // A click highlights a folder, a double click or Enter opens it; a folder
-    // that is not there changes nothing.
+    // A click highlights a folder, a double click or Enter opens it; a missing one, nothing.
     const int open = w->folderList->openRow();
     QCOMPARE(w->folderList->highlighted(), open);
     t.click(w->folderList, open + 1);
@@ -188,8 +183,7 @@ template <typename Window> void checkLinkedLists() {
     t.click(w->fileList, 1, Qt::ControlModifier);
     w->tagAction->trigger();
     QCOMPARE(t.host.tagPaths, QStringList({t.music + "/Rock/r.mp3", t.music + "/c.MP3"}));
-    // A refresh keeps the positions by number: the highlighted folder, the
-    // focused file alone selected.
+    // A refresh keeps the highlighted folder's and the focused file's positions.
     makeFile(t.music + "/0-first.mp3");
     QDir().mkpath(t.music + "/aaa");
     t.click(w->folderList, open + 2);
@@ -205,8 +199,7 @@ template <typename Window> void checkLinkedLists() {
     w->driveList->setCurrentIndex(0);
     QCOMPARE(lists(w), QStringLiteral("/"));
     QVERIFY(t.messages.shown.isEmpty());
-    // Unplugged or not ready: the message, the other lists stay. A refresh
-    // drops it quietly, also where the open folder is gone.
+    // Unplugged or not ready: the message; a refresh drops it quietly.
     QVERIFY(w->folderList->setPath(t.music + "/Rock"));
     t.volumes.list.removeLast();
     w->driveList->setCurrentIndex(2);
@@ -226,8 +219,7 @@ template <typename Window> void checkLinkedLists() {
     QCOMPARE(t.messages.shown.size(), 2);
 }
 
-// The drive and both folders come back at the next opening; places that are
-// gone (or empty) give the home folder. choose and check what else is kept.
+// The drive and both folders come back; gone (or empty) ones give the home folder.
 template <typename Window>
 void checkPlacesKept(BrowsingWorld<Window>& t, const std::function<void(Window*)>& choose,
                      const std::function<void(Window*)>& check) {
@@ -295,13 +287,28 @@ private slots:
                            QPoint(5, w->fileList->viewport()->height() - 5));
         QCOMPARE(b.host.added, QList<QStringList>({picked, all, {all[4]}}));
     }
-    void browserSettingsAndResize() {
+    void browserExploreMenuAndSettings() {
         Browser b;
+        QDir().mkpath(b.music + "/Live");
+        makeFiles(b.music, {"a.mp3", "b.mp3", "c.wma"});
         makeFiles(b.home, {"h.mp3", "notes"});
         makeFile(b.stick + "/Pop/f.ogg");
         FileBrowserWindow* w = b.openOn(b.music);
+        // Explore: the open folder, else the highlighted one; failing, the message.
+        b.platform.shell.result = false;
+        w->exploreButton->click();
+        b.click(w->folderList, w->folderList->openRow() + 1);
+        w->exploreButton->click();
+        QCOMPARE(b.platform.shell.opened, QStringList({b.music, b.music + "/Live"}));
+        QCOMPARE(b.messages.shown, QStringList(2, "Folder not found."));
+        // The menu acts on the selection the right button leaves.
+        b.click(w->fileList, 2);
+        b.click(w->fileList, 0, Qt::ControlModifier);
+        checkMenuKeepsSelection(w->fileList, 1, w->fileMenu);
+        checkMenuKeepsSelection(w->folderList, w->folderList->openRow(), nullptr);
         checkHeightRule(w, 9150, 4800, {w->folderList, w->fileList});
         b.close();
+        b.messages.shown.clear();
         // The pattern is kept; shown again, the window keeps the user's folder.
         checkPlacesKept<FileBrowserWindow>(
             b, [](FileBrowserWindow* w) { w->patternEdit->setText(QStringLiteral("*.mp3")); },
@@ -318,24 +325,6 @@ private slots:
         b.state.settings.browserPattern.clear();
         b.open();
         QCOMPARE(b.listed(), QStringList({"h.mp3", "notes"}));
-    }
-    void browserExploreAndMenu() {
-        Browser b;
-        QDir().mkpath(b.music + "/Live");
-        makeFiles(b.music, {"a.mp3", "b.mp3", "c.wma"});
-        FileBrowserWindow* w = b.openOn(b.music);
-        // Explore: the open folder, else the highlighted one; failing, the message.
-        b.platform.shell.result = false;
-        w->exploreButton->click();
-        b.click(w->folderList, w->folderList->openRow() + 1);
-        w->exploreButton->click();
-        QCOMPARE(b.platform.shell.opened, QStringList({b.music, b.music + "/Live"}));
-        QCOMPARE(b.messages.shown, QStringList(2, "Folder not found."));
-        // The menu acts on the selection the right button leaves.
-        b.click(w->fileList, 2);
-        b.click(w->fileList, 0, Qt::ControlModifier);
-        checkMenuKeepsSelection(w->fileList, 1, w->fileMenu);
-        checkMenuKeepsSelection(w->folderList, w->folderList->openRow(), nullptr);
     }
     void exportCopy_data() {
         QTest::addColumn<QString>("kind");
@@ -425,16 +414,15 @@ private slots:
         QCOMPARE(d.messages.shown, QStringList(2, "Copy cancelled."));
         QCOMPARE(d.state.settings.exportFileFolder, later);
     }
-    void exportFoldersAndExplore() {
+    void exportFoldersExploreAndSettings() {
         Device d;
         const QString album = d.onStick("Album");
         makeFile(album + "/Disc 2/two.mp3");
         ExportMediaWindow* w = d.openOn(d.stick);
         auto& messages = d.messages;
         const QString hint = QStringLiteral("New Folder Name");
-        // With the hint in the box the name is asked for (no answer, no folder);
-        // a click empties the box for typing. Made and listed, the hint is back;
-        // a name that cannot be made stays in the box, with the message.
+        // With the hint in the box the name is asked for, else typed after a
+        // click; a name that cannot be made stays in the box.
         w->addFolder();
         messages.textAnswers = {QStringLiteral("Asked")};
         w->addFolder();
@@ -448,8 +436,7 @@ private slots:
         w->addFolder();
         QCOMPARE(w->folderNameEdit->text(), QStringLiteral("Asked"));
         QCOMPARE(messages.shown, QStringList({"Could not create new folder!"}));
-        // Remove Folder: No keeps it, Yes removes it whole and the lists go to
-        // the drive's folder; the drive's root is never removed.
+        // Remove Folder: No, Yes (the lists go to the drive's folder), the root never.
         messages.shown.clear();
         const QString question =
             QStringLiteral("Are you sure you want to delete this folder? \r\n");
@@ -468,14 +455,39 @@ private slots:
         w->exploreButton->click();
         w->exploreFolderAction->trigger();
         QCOMPARE(messages.shown.mid(4), QStringList(2, "Error launching Windows Explorer."));
+        messages.shown.clear();
+        // The folder list's menu leaves its selection as it was.
+        checkMenuKeepsSelection(w->folderList, w->folderList->openRow() + 1, w->folderMenu);
+        // The lists grow with the height, stored at once.
+        checkHeightRule(w, 7560, 3465,
+                        {w->fileList, w->folderList, w->folderNameEdit, w->addFolderButton,
+                         w->deleteAllButton, w->copyButton});
+        QCOMPARE(d.state.settings.exportMediaHeight, 3465.0);
+        d.close();
+        // The kind is kept with the Sequence box; the pattern is not.
+        checkPlacesKept<ExportMediaWindow>(
+            d,
+            [&](ExportMediaWindow* w) {
+                w->sequenceBox->click();
+                w->playlistTypeBox->setCurrentText("PLS");
+                w->patternEdit->setText(QStringLiteral("*.mp3"));
+            },
+            [](ExportMediaWindow* w) {
+                QCOMPARE(QStringList({w->playlistTypeBox->currentText(), w->patternEdit->text()}),
+                         QStringList({"PLS", "*.*"}));
+                QVERIFY(w->sequenceBox->isChecked());
+            });
+        // A kind in another case selects nothing.
+        d.close();
+        d.state.settings.devicePlaylistType = QStringLiteral("pls");
+        QCOMPARE(d.open()->playlistTypeBox->currentIndex(), -1);
     }
     void exportRemoveFiles() {
         Device d;
         makeFiles(d.stick, {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "notes.txt", "Sub/inner.mp3"});
         ExportMediaWindow* w = d.openOn(d.stick);
         auto& messages = d.messages;
-        // One question per selected file (none, none); No skips that file; the
-        // focused row's file is selected after. A double click does the same.
+        // A question per selected file, No skipping it; the focused row stays selected.
         w->removeSelectedFiles();
         for (int row : {0, 1, 2})
             w->fileList->setSelected(row, true);
@@ -503,36 +515,6 @@ private slots:
                  QStringList(2, "Are you sure you want to delete all of these files? "));
         QCOMPARE(filesIn(d.stick) + filesIn(d.onStick("Sub")),
                  QStringList({"notes.txt", "inner.mp3"}));
-    }
-    void exportSettingsAndResize() {
-        Device d;
-        QDir().mkpath(d.onStick("Sub"));
-        ExportMediaWindow* w = d.openOn(d.stick);
-        // The folder list's menu leaves its selection as it was.
-        checkMenuKeepsSelection(w->folderList, w->folderList->openRow() + 1, w->folderMenu);
-        // The lists grow with the height, stored at once.
-        checkHeightRule(w, 7560, 3465,
-                        {w->fileList, w->folderList, w->folderNameEdit, w->addFolderButton,
-                         w->deleteAllButton, w->copyButton});
-        QCOMPARE(d.state.settings.exportMediaHeight, 3465.0);
-        d.close();
-        // The kind is kept with the Sequence box; the pattern is not.
-        checkPlacesKept<ExportMediaWindow>(
-            d,
-            [&](ExportMediaWindow* w) {
-                w->sequenceBox->click();
-                w->playlistTypeBox->setCurrentText("PLS");
-                w->patternEdit->setText(QStringLiteral("*.mp3"));
-            },
-            [](ExportMediaWindow* w) {
-                QCOMPARE(QStringList({w->playlistTypeBox->currentText(), w->patternEdit->text()}),
-                         QStringList({"PLS", "*.*"}));
-                QVERIFY(w->sequenceBox->isChecked());
-            });
-        // A kind in another case selects nothing.
-        d.close();
-        d.state.settings.devicePlaylistType = QStringLiteral("pls");
-        QCOMPARE(d.open()->playlistTypeBox->currentIndex(), -1);
     }
 };
 

@@ -36,8 +36,7 @@ QWidget* open(App& a, const QString& name) {
     if (name == "Now Playing")
         return w->toggleNowPlaying(), w->nowPlayingWindow();
     if (name == "tag window") {
-        if (!QFile::exists(a.env.path("song.mp3")))
-            writeBytes(a.env.path("song.mp3"), QByteArray(200, 'x'));
+        writeBytes(a.env.path("song.mp3"), QByteArray(200, 'x'));
         w->showTagWindow(a.env.path("song.mp3"));
         return w->tagWindow();
     }

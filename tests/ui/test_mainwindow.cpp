@@ -5,6 +5,7 @@
 #include "support/SmallDisk.h"
 
 #include "core/playlist/HtmlPage.h"
+#include "core/playlist/M3uFormat.h"
 #include "core/playlist/PlaylistEdits.h"
 #include "core/playlist/PlsFormat.h"
 #include "core/settings/IniFile.h"
@@ -193,13 +194,11 @@ private slots:
         App p;
         p.w->playlistModel().append(QStringList({"/music/One.mp3", "/music/Flac 1.flac"}));
         auto& shown = p.platform.messages.shown;
-        // Yes: full paths, No: bare names; titles without their extension.
+        // Yes: full paths, No: bare names, in the form other players read.
         QCOMPARE(exportAs(p, MsgAnswer::Yes, "full.pls"),
-                 QByteArray("[playlist]\r\nFile1=/music/One.mp3\r\nTitle1=One\r\nFile2=/music/"
-                            "Flac 1.flac\r\nTitle2=Flac 1\r\nNumberOfEntries=2\r\nVersion=2\r\n"));
+                 PlsFormat::render(p.entries(), false, false, nullptr, PlsFormat::Form::Exchange));
         QCOMPARE(exportAs(p, MsgAnswer::No, "names.m3u"),
-                 QByteArray("#EXTM3U\r\n#EXTINF:-1,One\r\nOne.mp3\r\n#EXTINF:-1,Flac 1\r\nFlac "
-                            "1.flac\r\n"));
+                 M3uFormat::render(p.entries(), true, false));
         // The web page, written on a thread of its own.
         QCOMPARE(exportAs(p, MsgAnswer::No, "page.html"),
                  HtmlPage::render(p.entries(), p.env.path("page.html"), true, false));
