@@ -277,27 +277,18 @@ private slots:
                                        Twips::toPx(3885)));
         const QMargins frame = w->windowHandle()->frameMargins();
         QVERIFY(!frame.isNull());
-        // A window's framed rectangle once it stands where expected, or after 5 s.
-        auto toggle = [&](void (MainWindow::*command)(), auto window, QRect expected) -> QRect {
-            (w->*command)();
-            QWidget* opened = (w->*window)();
-            const QWindow* handle = opened->windowHandle();
-            if (!QTest::qWaitFor([&] { return handle->frameGeometry() == expected; }, 5000))
-                qWarning() << "placed at" << handle->frameGeometry();
-            const QRect r = handle->frameGeometry();
-            (w->*command)();
-            return r;
-        };
         // Opened under the main window's frame, then where it was closed.
         const QRect main = mainRect();
         const QRect browser(main.left(), main.bottom() + 1, Twips::toPx(9150), Twips::toPx(4800));
         const QRect port(main.left() + Twips::toPx(100), main.bottom() + 1 + Twips::toPx(100),
                          Twips::toPx(7560), Twips::toPx(3465));
         const auto bothWhereExpected = [&] {
-            QCOMPARE(toggle(&MainWindow::toggleFileBrowser, &MainWindow::fileBrowser, browser),
-                     browser);
-            QCOMPARE(toggle(&MainWindow::toggleExportMedia, &MainWindow::exportMediaWindow, port),
-                     port);
+            for (const auto& [name, expected] :
+                 {std::pair{"File Browser", browser}, {"Export Media", port}}) {
+                const QWindow* handle = open(p, name)->windowHandle();
+                QTRY_COMPARE_WITH_TIMEOUT(handle->frameGeometry(), expected, 5000);
+                close(p, name);
+            }
         };
         for (int i = 0; i < 3; ++i)
             bothWhereExpected();

@@ -83,9 +83,8 @@ QMimeData* files(const QStringList& paths) {
     return data;
 }
 
-const QByteArray kThree = "\r\n[playlist]\r\nFile1=/m/one.mp3\r\nTitle1=one\r\n"
-                          "File2=/m/two.mp3\r\nTitle2=two\r\nFile3=/m/three.mp3\r\nTitle3=three\r\n"
-                          "\r\n";
+const QByteArray kThree = "\r\n[playlist]\r\nFile1=/m/one.mp3\r\nTitle1=one\r\nFile2=/m/two.mp3\r\n"
+                          "Title2=two\r\nFile3=/m/three.mp3\r\nTitle3=three\r\n\r\n";
 const QStringList kThreeEntries = {"/m/one.mp3", "/m/two.mp3", "/m/three.mp3"};
 
 } // namespace
@@ -168,7 +167,7 @@ private slots:
             QCOMPARE(t.w->selection().focusedPosition(), saved ? -1 : current);
         }
     }
-    void openDropsAndWeb() {
+    void openDropsWebAndExport() {
         App p;
         const QString list = p.env.path("list.pls");
         QVERIFY(PlsFormat::write(list, {"/m/a.mp3", "/m/b.mp3"}, false, false));
@@ -187,13 +186,10 @@ private slots:
         p.w->webSiteAction->trigger();
         p.w->updatesAction->trigger();
         QCOMPARE(p.platform.shell.opened.size(), 2);
-        QCOMPARE(p.platform.messages.shown,
-                 QStringList({"Could not launch web browser.", "Error launching web update."}));
-    }
-    void exportAnswersAndEndings() {
-        App p;
-        p.w->playlistModel().append(QStringList({"/music/One.mp3", "/music/Flac 1.flac"}));
         auto& shown = p.platform.messages.shown;
+        QCOMPARE(shown,
+                 QStringList({"Could not launch web browser.", "Error launching web update."}));
+        shown.clear();
         // Yes: full paths, No: bare names, in the form other players read.
         QCOMPARE(exportAs(p, MsgAnswer::Yes, "full.pls"),
                  PlsFormat::render(p.entries(), false, false, nullptr, PlsFormat::Form::Exchange));
@@ -390,19 +386,15 @@ private slots:
             QCOMPARE(next, order[i + 1]);
         }
         QCOMPARE(texts(w.menuBar()->actions()), QStringList({"&Menu", "&Controls", "&About"}));
-        QCOMPARE(w.versionAction->text(), QStringLiteral("Version 4.0.52"));
         QCOMPARE(texts(w.playlistMenu->actions()),
                  QStringList({"Play List From Selected Song", "Play Selected Song",
                               "Play2 Selected Song", "-", "Remove Selected", "Remove All", "-",
                               "Get MP3 ID3 Information", "-", "Undo", "Redo", "Jump to Song..."}));
-        QList<QKeySequence> keys;
+        QStringList keys;
         for (QAction* a : {w.openAction, w.exportPlaylistAction, w.resetAction, w.exitAction,
                            w.removeAllAction, w.playListAction, w.playSongAction, w.stopAllAction})
-            keys << a->shortcut();
-        QCOMPARE(keys, QList<QKeySequence>({Qt::CTRL | Qt::Key_O, Qt::CTRL | Qt::Key_E,
-                                            Qt::CTRL | Qt::Key_R, Qt::CTRL | Qt::Key_X,
-                                            Qt::SHIFT | Qt::Key_Delete, Qt::CTRL | Qt::Key_L,
-                                            Qt::CTRL | Qt::Key_P, Qt::CTRL | Qt::Key_S}));
+            keys << a->shortcut().toString();
+        QCOMPARE(keys.join(' '), "Ctrl+O Ctrl+E Ctrl+R Ctrl+X Shift+Del Ctrl+L Ctrl+P Ctrl+S");
         // The width springs back, the height stops at the least; the bottom row follows.
         const auto bottomRow = [&] {
             for (QPushButton* b : {w.moveUpButton, w.removeAllButton, w.fileBrowserButton}) {

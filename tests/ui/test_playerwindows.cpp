@@ -124,11 +124,11 @@ private slots:
         const auto shows = [](MediaPlayer& p, const QColor& colour, bool corner = false) {
             auto* gl = p.findChild<QOpenGLWidget*>();
             const QImage frame = gl ? gl->grabFramebuffer() : QImage();
-            const QColor c = frame.isNull()
-                                 ? QColor(Qt::transparent)
-                                 : frame.pixelColor(corner ? QPoint(3, 3) : frame.rect().center());
+            if (frame.isNull())
+                return false;
+            const QColor c = frame.pixelColor(corner ? QPoint(3, 3) : frame.rect().center());
             return qAbs(c.red() - colour.red()) < 40 && qAbs(c.green() - colour.green()) < 40 &&
-                   qAbs(c.blue() - colour.blue()) < 40 && !frame.isNull();
+                   qAbs(c.blue() - colour.blue()) < 40;
         };
         const QColor magenta(255, 0, 255), green(0, 255, 0);
         MediaEngine e;
