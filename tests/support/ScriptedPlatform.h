@@ -46,10 +46,9 @@ public:
         folders.append(folder);
         return takeScripted(answers);
     }
-    std::optional<QString> saveFile(QWidget*, const QString&, const QString&,
+    std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& folder) override {
-        folders.append(folder);
-        return takeScripted(answers);
+        return openFile(parent, title, filter, folder);
     }
 
     std::deque<std::optional<QString>> answers;

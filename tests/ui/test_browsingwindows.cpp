@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <array>
 #include <functional>
 #include <type_traits>
 
@@ -82,17 +83,15 @@ template <typename Window> struct BrowsingWorld {
         return w.data();
     }
     // The saved drive, folder list's folder and file list's folder.
-    QStringList places() const {
-        const AppSettings& s = state.settings;
-        if constexpr (isBrowser)
-            return {s.browserDrive, s.browseFolder, s.browserFileFolder};
-        return {s.exportDrive, s.exportFolder, s.exportFileFolder};
-    }
-    void setPlaces(const QString& drive, const QString& folder, const QString& files) {
+    std::array<QString*, 3> saved() {
         AppSettings& s = state.settings;
-        (isBrowser ? s.browserDrive : s.exportDrive) = drive;
-        (isBrowser ? s.browseFolder : s.exportFolder) = folder;
-        (isBrowser ? s.browserFileFolder : s.exportFileFolder) = files;
+        if constexpr (isBrowser)
+            return {&s.browserDrive, &s.browseFolder, &s.browserFileFolder};
+        return {&s.exportDrive, &s.exportFolder, &s.exportFileFolder};
+    }
+    QStringList places() { return {*saved()[0], *saved()[1], *saved()[2]}; }
+    void setPlaces(const QString& drive, const QString& folder, const QString& files) {
+        *saved()[0] = drive, *saved()[1] = folder, *saved()[2] = files;
     }
     // Opens the window with both lists on a folder, every file listed.
     Window* openOn(const QString& folder) {

@@ -218,10 +218,8 @@ private slots:
         QList<int> got{r.x(), r.y(), r.width(), r.height()};
         QList<int> want{expected.x(), expected.y(), expected.width(), expected.height()};
         for (int i = 0; i < 4; ++i) {
-            if (want[i] < 0)
-                got[i] = -1;
-            else
-                want[i] = Twips::toPx(want[i]);
+            got[i] = want[i] < 0 ? -1 : got[i];
+            want[i] = want[i] < 0 ? -1 : Twips::toPx(want[i]);
         }
         QCOMPARE(got, want);
     }

@@ -211,7 +211,7 @@ private slots:
                  QStringList({kQuestion, "This file format is currently unsupported", kQuestion,
                               "An unknown error has occurred."}));
     }
-    void unreadableAutosaveKept() {
+    void unreadableAndReadOnlyAutosaves() {
         // Too large to read: kept aside, not overwritten by the next save.
         App p(false);
         const QString autosave = p.env.autosaveFile(), kept = autosave + ".unreadable";
@@ -227,6 +227,19 @@ private slots:
         QCOMPARE(QFileInfo(kept + "-2").size(), qint64(1) << 31);
         QCOMPARE(readBytes(kept), QByteArray("an older one"));
         QVERIFY(QFileInfo(autosave).size() < 100);
+        // A read-only program folder's list is read until the data folder has one.
+        SmallDisk programFolder;
+        if (!programFolder.mounted())
+            QSKIP(qPrintable(programFolder.why()));
+        writeBytes(programFolder.path("jukora.pls"), kThree);
+        programFolder.makeReadOnly();
+        AppPaths::setProgramFolderOverride(programFolder.path(""));
+        p.restart();
+        QCOMPARE(p.entries(), kThreeEntries);
+        p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
+        p.restart();
+        QVERIFY(QFile::exists(p.env.path("data/jukora.pls")));
+        QCOMPARE(p.entries(), kThreeEntries + QStringList({"/kept.mp3"}));
     }
     void shutdown_data() {
         QTest::addColumn<int>("signalNumber"); // 0: "E&xit"
@@ -340,22 +353,6 @@ private slots:
                      QList<double>({3000, Twips::fromPx(Twips::toPx(2500)), 3885}));
         // An absent key leaves the Loop box as it was.
         QVERIFY(p.state.currentIndex == 0 && p.w->loopBox->checkState() == Qt::Checked);
-    }
-    void installedProgramKeepsItsPlaylist() {
-        App p(false);
-        // A read-only program folder's list is read until the data folder has one.
-        SmallDisk programFolder;
-        if (!programFolder.mounted())
-            QSKIP(qPrintable(programFolder.why()));
-        writeBytes(programFolder.path("jukora.pls"), kThree);
-        programFolder.makeReadOnly();
-        AppPaths::setProgramFolderOverride(programFolder.path(""));
-        p.start();
-        QCOMPARE(p.entries(), kThreeEntries);
-        p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
-        p.restart();
-        QVERIFY(QFile::exists(p.env.path("data/jukora.pls")));
-        QCOMPARE(p.entries(), kThreeEntries + QStringList({"/kept.mp3"}));
     }
     void layoutMenusAndFocusOrder() {
         App t;

@@ -158,7 +158,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shows(later, green), kLong);
         QCOMPARE(errors.count(), 0);
     }
-    void tagWindowFromPlaylistMenu() {
+    void tagWindowAndNowPlaying() {
         App p;
         const QString song = p.env.path("song.mp3"), plain = p.env.path("plain.mp3");
         const QString vorbis = p.env.path("song.ogg"), bare = p.env.path("bare.ogg");
@@ -186,9 +186,6 @@ private slots:
         p.w->showTagWindow(vorbis);
         QCOMPARE(t->titleEdit->text(), QStringLiteral("Vorbis"));
         QCOMPARE(p.platform.messages.shown, QStringList({"This is not an MP3 file!"}));
-    }
-    void nowPlaying() {
-        App p;
         QTest::mouseClick(p.w->nowPlayingButton, Qt::LeftButton);
         NowPlayingWindow* now = p.w->nowPlayingWindow();
         QVERIFY(QTest::qWaitForWindowExposed(now) && now->refreshTimer.isActive());
@@ -196,14 +193,14 @@ private slots:
         auto lines = [&] {
             return QStringList({now->player1Edit->text(), now->player2Edit->text()});
         };
-        const QString song = p.env.path("a.mp3"), untitled = p.env.path("b.mp3");
-        writeBytes(song, tagged("Intro"));
+        const QString intro = p.env.path("a.mp3"), untitled = p.env.path("b.mp3");
+        writeBytes(intro, tagged("Intro"));
         writeBytes(untitled, tagged(""));
-        p.w->playlistModel().append(QStringList({song, untitled}));
-        p.w->commands().setFocusedPosition(0);
+        p.w->playlistModel().append(QStringList({intro, untitled}));
+        p.w->commands().setFocusedPosition(3);
         p.w->playSong();
         QCOMPARE(lines(), QStringList({"Intro", ""}));
-        p.w->commands().setFocusedPosition(1);
+        p.w->commands().setFocusedPosition(4);
         p.w->play2Song();
         QCOMPARE(lines(), QStringList({"Intro", "b.mp3"}));
         // The ID3 button of Player 2 opens the tag window for its file.
