@@ -48,8 +48,10 @@ int rawConnection(const QString& socket, const QByteArray& bytes = {}) {
 }
 
 // A session in a temporary folder with its own home and XDG folders, the program inside.
-class Session {
-public:
+struct Session {
+    QTemporaryDir dir;
+    QProcessEnvironment env;
+    std::vector<std::unique_ptr<QProcess>> started;
     Session() {
         for (const char* sub : {"bin", "home", "config", "data", "cache", "run", "music"})
             QDir().mkpath(path(sub));
@@ -69,12 +71,12 @@ public:
         env.insert(QStringLiteral("JUKORA_AUDIO"), QStringLiteral("null"));
     }
     ~Session() {
-        for (auto& p : m_started) {
+        for (auto& p : started) {
             p->kill();
             p->waitForFinished(5000);
         }
     }
-    QString path(const QString& name) const { return m_dir.path() + u'/' + name; }
+    QString path(const QString& name) const { return dir.path() + u'/' + name; }
     // The socket of the one running copy on the offscreen platform.
     QString socket() const { return path("run/jukora-offscreen.socket"); }
     // Starts the program with these arguments in the music folder.
@@ -85,12 +87,12 @@ public:
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p->start(path("bin/jukora"), args);
         p->waitForStarted();
-        m_started.push_back(std::move(p));
-        return m_started.back().get();
+        started.push_back(std::move(p));
+        return started.back().get();
     }
     // The autosaved playlist, wherever in the session the program keeps it.
     QStringList saved() const {
-        QDirIterator it(m_dir.path(), {QStringLiteral("jukora.pls")}, QDir::Files,
+        QDirIterator it(dir.path(), {QStringLiteral("jukora.pls")}, QDir::Files,
                         QDirIterator::Subdirectories);
         return it.hasNext() ? PlsFormat::read(it.next()) : QStringList();
     }
@@ -105,12 +107,6 @@ public:
         return (p->state() == QProcess::NotRunning || p->waitForFinished(ms)) &&
                p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0;
     }
-
-    QProcessEnvironment env;
-
-private:
-    QTemporaryDir m_dir;
-    std::vector<std::unique_ptr<QProcess>> m_started;
 };
 
 } // namespace
@@ -206,10 +202,9 @@ private slots:
         writeBytes(home + "/jk.ini", "[Jukora]\nFilesH=9999\n");
         QVERIFY(!AppPaths::moveOldSettingsFile());
         QVERIFY(readBytes(now) == old && QFile::exists(home + "/jk.ini"));
-        setEnv(
-            {{"HOME", QString::fromLocal8Bit(oldHome)},
-             {"USERPROFILE", oldProfile.isNull() ? QString() : QString::fromLocal8Bit(oldProfile)},
-             {"XDG_CONFIG_HOME", QString()}});
+        setEnv({{"HOME", QString::fromLocal8Bit(oldHome)},
+                {"USERPROFILE", QString::fromLocal8Bit(oldProfile)},
+                {"XDG_CONFIG_HOME", QString()}});
     }
     void filesInTheWindow() {
         // The command line's files replace the saved list; minimized, playing the first.

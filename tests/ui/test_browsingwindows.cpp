@@ -304,7 +304,6 @@ private slots:
         b.click(w->fileList, 2);
         b.click(w->fileList, 0, Qt::ControlModifier);
         checkMenuKeepsSelection(w->fileList, 1, w->fileMenu);
-        checkMenuKeepsSelection(w->folderList, w->folderList->openRow(), nullptr);
         checkHeightRule(w, 9150, 4800, {w->folderList, w->fileList});
         b.close();
         b.messages.shown.clear();

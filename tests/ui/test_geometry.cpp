@@ -1,6 +1,5 @@
-// Window places and looks over two screens side by side (1280 x 1024 and
-// 1024 x 768): the on-screen rule, saved places, readable text (also at 192
-// dpi); and, as test_openbox, places under a real window manager on Xvfb.
+// Window places and looks over two screens side by side, the text also at 192
+// dpi; as test_openbox, places under a real window manager on Xvfb.
 #include "support/App.h"
 #include "support/Tones.h"
 
@@ -64,9 +63,7 @@ void close(App& a, const QString& name) {
 
 // The whole window as the window system has it, once it is on the screen.
 QRect shown(QWidget* w) {
-    if (!w || !QTest::qWaitForWindowExposed(w))
-        return QRect();
-    return w->windowHandle()->frameGeometry();
+    return w && QTest::qWaitForWindowExposed(w) ? w->windowHandle()->frameGeometry() : QRect();
 }
 
 // Contrast of two colours as the readability guidelines count it, 1 to 21.

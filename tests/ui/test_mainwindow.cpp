@@ -1,6 +1,5 @@
-// The main window through its real widgets with scripted dialogs: editing by
-// clicks and keys, Open, Export, drops, start-up, shutdown and reset (the
-// rules themselves on plain data in tests/core).
+// The main window through its real widgets with scripted dialogs: editing, Open,
+// Export, drops, start-up, shutdown and reset (the rules themselves: tests/core).
 #include "support/App.h"
 #include "support/SmallDisk.h"
 

@@ -1,6 +1,5 @@
-// The player windows over the real engines, driven from the main window, the
-// Now Playing strip and the tag window. The picture needs a real display
-// (test_video runs videoFrameDrawn under Xvfb).
+// The player windows over the real engines, Now Playing and the tag window; the
+// picture needs a real display (test_video runs videoFrameDrawn under Xvfb).
 #include "support/App.h"
 #include "support/Tones.h"
 
