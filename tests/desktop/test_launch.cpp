@@ -1,8 +1,7 @@
-// Starting the program on the desktop: the files of its command line, the
-// one running copy that later launches hand their files to (real processes
-// of the built program), and where the settings file lives.
+// Starting the program: its command line, the one running copy later launches
+// hand their files to (real processes), where the settings file lives.
 #include "support/App.h"
-#include "support/Session.h"
+#include "support/Tones.h"
 
 #include "core/playlist/PlsFormat.h"
 #include "core/system/AppPaths.h"
@@ -10,13 +9,18 @@
 #include "desktop/SingleInstance.h"
 
 #include <QDialog>
+#include <QDirIterator>
+#include <QLocalSocket>
+#include <QProcess>
 
 #include <csignal>
 #include <future>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -43,15 +47,75 @@ int rawConnection(const QString& socket, const QByteArray& bytes = {}) {
     return -1;
 }
 
+// A session in a temporary folder with its own home and XDG folders, the program inside.
+struct Session {
+    QTemporaryDir dir;
+    QProcessEnvironment env;
+    std::vector<std::unique_ptr<QProcess>> started;
+    Session() {
+        for (const char* sub : {"bin", "home", "config", "data", "cache", "run", "music"})
+            QDir().mkpath(path(sub));
+        QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::copy(QStringLiteral(JUKORA_BINARY), path("bin/jukora"));
+        env = QProcessEnvironment::systemEnvironment();
+        for (const char* name :
+             {"USERPROFILE", "DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(QLatin1String(name));
+        for (const auto& [name, sub] : {std::pair{"HOME", "home"},
+                                        {"XDG_CONFIG_HOME", "config"},
+                                        {"XDG_DATA_HOME", "data"},
+                                        {"XDG_CACHE_HOME", "cache"},
+                                        {"XDG_RUNTIME_DIR", "run"}})
+            env.insert(QLatin1String(name), path(QLatin1String(sub)));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("JUKORA_AUDIO"), QStringLiteral("null"));
+    }
+    ~Session() {
+        for (auto& p : started) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+    }
+    QString path(const QString& name) const { return dir.path() + u'/' + name; }
+    // The socket of the one running copy on the offscreen platform.
+    QString socket() const { return path("run/jukora-offscreen.socket"); }
+    // Starts the program with these arguments in the music folder.
+    QProcess* launch(const QStringList& args = {}) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessEnvironment(env);
+        p->setWorkingDirectory(path("music"));
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(path("bin/jukora"), args);
+        p->waitForStarted();
+        started.push_back(std::move(p));
+        return started.back().get();
+    }
+    // The autosaved playlist, wherever in the session the program keeps it.
+    QStringList saved() const {
+        QDirIterator it(dir.path(), {QStringLiteral("jukora.pls")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        return it.hasNext() ? PlsFormat::read(it.next()) : QStringList();
+    }
+    // Whether a running copy answers on the socket.
+    bool answers() const {
+        QLocalSocket probe;
+        probe.connectToServer(socket());
+        return probe.waitForConnected(1000);
+    }
+    // Whether a launch ends, and without a failure, within ms.
+    static bool endsWell(QProcess* p, int ms = 20000) {
+        return (p->state() == QProcess::NotRunning || p->waitForFinished(ms)) &&
+               p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0;
+    }
+};
+
 } // namespace
 
 class TestLaunch : public QObject {
     Q_OBJECT
 private slots:
     void commandLineFiles() {
-        // Absolute names as given, the others made so from the current
-        // folder; quotes at the ends go (and with them a name left empty), an
-        // address of a file is its path, other addresses stay.
+        // Made absolute, quotes at the ends gone; a file address is its path.
         QCOMPARE(
             ::commandLineFiles({"/music/My Song.mp3", "/m//x.pls", "a.mp3", "sub/../b.m3u",
                                 "../c.mp3", "./d", "\"/m/a b.mp3\"", "\"e.mp3", "f.mp3\"",
@@ -61,8 +125,7 @@ private slots:
             QStringList({"/music/My Song.mp3", "/m//x.pls", "/home/u/a.mp3", "/home/u/b.m3u",
                          "/home/c.mp3", "/home/u/d", "/m/a b.mp3", "/home/u/e.mp3", "/home/u/f.mp3",
                          "/home/u/in\"side.mp3", "/m/a b.mp3", "http://radio/stream"}));
-        // Options: help and the version alone, an unknown one refused; "--"
-        // ends them; Qt's own are neither refused nor files.
+        // Help, version, unknown ones refused; "--" ends them; Qt's own pass.
         using A = Launch::Action;
         const struct {
             QStringList args;
@@ -83,16 +146,13 @@ private slots:
         }
         QCOMPARE(readLaunch({"jukora", "-platform", "offscreen"}, "/").platform, "offscreen");
         // No display where Qt would look for an X or Wayland one.
-        QCOMPARE(missingDisplay("", "", ""),
-                 QStringLiteral("jukora: no display; set DISPLAY or WAYLAND_DISPLAY\n"));
         QVERIFY(!missingDisplay("wayland-egl", "", "").isEmpty());
         for (const auto& [platform, x, wayland] :
              {std::tuple{"xcb", ":0", ""}, {"", "", "wayland-0"}, {"offscreen", "", ""}})
             QVERIFY(missingDisplay(platform, x, wayland).isEmpty());
     }
     void optionsWithoutAWindow() {
-        // The real program answers them without a window, without touching
-        // the settings or the list.
+        // Answered without a window, the settings and the list untouched.
         Session s;
         writeBytes(s.path("home/jk.ini"), "[Jukora]\nFilesH=5000\n");
         const struct {
@@ -107,7 +167,7 @@ private slots:
             {{}, false, 1, "", "jukora: no display; set DISPLAY or WAYLAND_DISPLAY\n"},
         };
         for (const auto& r : rows) {
-            QProcessEnvironment env = s.environment();
+            QProcessEnvironment env = s.env;
             if (!r.display)
                 env.remove(QStringLiteral("QT_QPA_PLATFORM"));
             QProcess p;
@@ -125,9 +185,7 @@ private slots:
         const QString home = dir.path() + "/home", config = dir.path() + "/config";
         const QByteArray oldHome = qgetenv("HOME"), oldProfile = qgetenv("USERPROFILE");
         QDir().mkpath(home);
-        // USERPROFILE, when set, holds it as ever (as the other tests have
-        // it), and nothing moves. Otherwise in the configuration folder, made
-        // when missing; a relative XDG_CONFIG_HOME does not count.
+        // USERPROFILE's when set; else the configuration folder (never a relative one).
         const QByteArray old = "[Jukora]\r\nFilesH=5000\r\n; kept\r\nDirectory=/m/\xE9t\xE9\r\n";
         writeBytes(home + "/jk.ini", old);
         setEnv({{"USERPROFILE", dir.path()}, {"HOME", home}});
@@ -139,20 +197,17 @@ private slots:
         }
         setEnv({{"XDG_CONFIG_HOME", config}});
         const QString now = config + "/jukora/jk.ini";
-        // The old file moves once, every byte kept (as the program does at
-        // its start: secondLaunchHandsOver); then it is no more looked at.
+        // The old file moves once, every byte kept; then it is no more looked at.
         QVERIFY(AppPaths::settingsFile() == now && AppPaths::moveOldSettingsFile());
         writeBytes(home + "/jk.ini", "[Jukora]\nFilesH=9999\n");
         QVERIFY(!AppPaths::moveOldSettingsFile());
         QVERIFY(readBytes(now) == old && QFile::exists(home + "/jk.ini"));
-        setEnv(
-            {{"HOME", QString::fromLocal8Bit(oldHome)},
-             {"USERPROFILE", oldProfile.isNull() ? QString() : QString::fromLocal8Bit(oldProfile)},
-             {"XDG_CONFIG_HOME", QString()}});
+        setEnv({{"HOME", QString::fromLocal8Bit(oldHome)},
+                {"USERPROFILE", QString::fromLocal8Bit(oldProfile)},
+                {"XDG_CONFIG_HOME", QString()}});
     }
     void filesInTheWindow() {
-        // The command line's files replace the saved playlist, a list read in
-        // its place; the window starts minimized and Player 1 plays the first.
+        // The command line's files replace the saved list; minimized, playing the first.
         App p(false);
         writeBytes(p.env.autosaveFile(), "[playlist]\r\nFile1=/saved.mp3\r\n");
         writeBytes(p.env.settingsFile(), "[Jukora]\nNowPV=True\n");
@@ -163,14 +218,11 @@ private slots:
         p.start({songs[0], p.env.path("list.m3u")});
         QCOMPARE(p.entries(), songs.mid(0, 2));
         QVERIFY(p.w->isMinimized() && p.state.listPlaying && p.state.player1File == songs[0]);
-        // Now Playing opens after them, and not minimized; a press closes it.
+        // Now Playing opens after them, not minimized; a press closes it.
         QVERIFY(p.w->nowPlayingWindow() && !p.w->nowPlayingWindow()->isMinimized());
         p.w->toggleNowPlaying();
         QTRY_VERIFY(!p.w->nowPlayingWindow());
-
-        // A later launch's files wait while a dialog is open, and come once it
-        // has closed. Then they replace the list, which plays from its top, with
-        // the window brought up.
+        // A later launch's files wait for an open dialog, then replace the list and play.
         p.w->stopAll();
         p.state.currentIndex = 1;
         QDialog dialog;
@@ -192,22 +244,17 @@ private slots:
         Session s;
         const QByteArray ini = "[Jukora]\nFilesH=5000\n; a line of my own\n";
         writeBytes(s.path("home/jk.ini"), ini);
-        s.songs({"music/a.wav", "c.wav", "music/e.wav", "music/f.wav"});
+        for (const char* name : {"music/a.wav", "c.wav", "music/e.wav", "music/f.wav"})
+            writeBytes(s.path(name), Tones::wavBytes(0.2, 440.0, 8000));
         QProcess* first = s.launch();
         QTRY_VERIFY_WITH_TIMEOUT(s.answers(), kDeadline);
-        // The first start moved the settings file.
         QTRY_COMPARE_WITH_TIMEOUT(readBytes(s.path("config/jukora/jk.ini")), ini, kDeadline);
         QVERIFY(!QFile::exists(s.path("home/jk.ini")));
-
-        // A second launch hands its files over, in order, made absolute (the
-        // names and lists: filesInTheWindow), and ends; the first plays them.
+        // The settings file moved; a second launch hands its files over and ends.
         QVERIFY(Session::endsWell(s.launch({"a.wav", "../c.wav"})));
         QTRY_COMPARE_WITH_TIMEOUT(s.saved(), QStringList({s.path("music/a.wav"), s.path("c.wav")}),
                                   kDeadline);
-
-        // A copy that ended without closing its socket leaves it behind: the
-        // next launch becomes the running copy all the same. Two launches at the
-        // same moment: one runs, the other hands over.
+        // A killed copy's socket does not count; of two launches at once, one runs.
         first->kill();
         QVERIFY(first->waitForFinished(kDeadline));
         QVERIFY(QFileInfo::exists(s.socket()) && !s.answers());
@@ -228,10 +275,8 @@ private slots:
         SingleInstance server(socket);
         QCOMPARE(server.start({}, 100), SingleInstance::Start::First);
         QList<QStringList> arrived;
-        // A launch on a thread of its own, as another process would hand over.
-        std::future<bool> launch;
-        // The files are handled once the launch has its answer; the handling
-        // may run a dialog's loop meanwhile, while the launch's socket goes.
+        std::future<bool> launch; // on a thread of its own, as another process
+        // Handled once the launch has its answer, in a loop of their own (a dialog's).
         connect(&server, &SingleInstance::filesArrived, this, [&](const QStringList& files) {
             QTRY_VERIFY_WITH_TIMEOUT(
                 launch.wait_for(std::chrono::seconds(0)) == std::future_status::ready, 3000);
@@ -247,15 +292,12 @@ private slots:
             QCOMPARE(arrived.takeFirst(), files);
         };
         handOver({"/m/a.mp3", QString::fromUtf8("/m/\xc3\xa9t\xc3\xa9 b.mp3")});
-        // Where no socket can be made (a folder that is not there, a name
-        // one byte too long for a socket), the program runs alone; where no
-        // copy runs, a launch has nobody to hand over to.
+        // No socket can be made (no folder, a byte too long): alone; no copy: no hand-over.
         const QString longName = dir.path() + u'/' + QString(107 - dir.path().size(), u'x');
         for (const QString& bad : {dir.path() + "/none/s.socket", longName})
             QCOMPARE(SingleInstance(bad).start({}, 100), SingleInstance::Start::Alone);
         QVERIFY(!SingleInstance(dir.path() + "/none.socket").handOver({}, 100));
-        // A copy that ends takes its socket with it, but not one that another
-        // copy has made there since.
+        // A copy that ends removes its socket, not one made there since.
         const QString other = dir.path() + "/other.socket";
         auto older = std::make_unique<SingleInstance>(other);
         QCOMPARE(older->start({}, 100), SingleInstance::Start::First);
@@ -267,9 +309,7 @@ private slots:
             QVERIFY(QFile::exists(other));
         }
         QVERIFY(!QFile::exists(other));
-
-        // All descriptors taken by a flood of connections: the copy waits, and
-        // answers once there are some again.
+        // All descriptors taken by a flood: the copy answers once some are free.
         rlimit old;
         ::getrlimit(RLIMIT_NOFILE, &old);
         const rlimit low = {rlim_t(QDir("/proc/self/fd").count()) + 24, old.rlim_max};
@@ -282,9 +322,7 @@ private slots:
             ::close(fd);
         ::setrlimit(RLIMIT_NOFILE, &old);
         handOver({"/m/after the flood.mp3"});
-
-        // Silent connections are dropped after a while, and never more are held
-        // than the limit; a launch among them gets through.
+        // Silent connections are dropped, never more than the limit held.
         server.setIdleTimeout(300);
         std::vector<int> silent;
         for (int i = 0; i < SingleInstance::kMaxConnections + 4; ++i)
@@ -292,9 +330,7 @@ private slots:
         handOver({});
         QVERIFY(server.connectionCount() <= SingleInstance::kMaxConnections);
         QTRY_COMPARE(server.connectionCount(), 0);
-
-        // A message longer than any list, one of another program and one that
-        // does not end its last name are refused at once: nothing arrives.
+        // Too long, another program's, an unended last name: refused at once.
         QByteArray tooLong = SingleInstance::message({});
         qToBigEndian<quint32>(quint32(SingleInstance::kMaxMessage + 1), tooLong.data() + 4);
         QByteArray unended = SingleInstance::message({"/m/a.mp3"});
@@ -307,7 +343,6 @@ private slots:
             ::close(fd);
         }
         QVERIFY(arrived.isEmpty());
-
         // The longest list arrives whole, over many reads.
         QStringList many;
         for (int i = 0; i < 32767; ++i)
@@ -315,9 +350,8 @@ private slots:
         handOver(many);
     }
     void shutdownAtAnyMoment_data() {
-        // A zero.pls that is /dev/zero: no songs, and a message that says so,
-        // at the start-up or for a later launch's files.
-        QTest::addColumn<int>("messageAt"); // 0 none, 1 the start-up, 2 a later launch
+        // A message for a zero.pls (/dev/zero): 0 none, 1 at the start, 2 a later launch.
+        QTest::addColumn<int>("messageAt");
         QTest::addColumn<int>("signalCount");
         QTest::newRow("during a message of the start-up") << 1 << 1;
         QTest::newRow("during a message for a later launch's files") << 2 << 1;
@@ -335,12 +369,11 @@ private slots:
         if (messageAt == 2)
             QVERIFY(Session::endsWell(s.launch({"zero.pls"})));
         QTest::qWait(1000);
-        // Again and again while the shutdown runs, when asked to.
         const pid_t pid = pid_t(first->processId());
         ::kill(pid, SIGTERM);
         for (int i = 1; i < signalCount && !first->waitForFinished(2); ++i)
             ::kill(pid, SIGTERM);
-        // The normal shutdown, whatever was open, and only that.
+        // The normal shutdown, whatever was open.
         QVERIFY(Session::endsWell(first));
         QCOMPARE(s.saved(), messageAt ? QStringList() : list);
     }

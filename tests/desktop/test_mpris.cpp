@@ -1,6 +1,4 @@
-// The desktop's media controls: the MPRIS interfaces on a private session
-// bus of the test's own, driven from a second connection as a desktop panel
-// would, over the playback rules with fake players.
+// MPRIS on a private bus, driven as a desktop panel would, over fake players.
 #include "support/FakePlayback.h"
 #include "support/TestEnv.h"
 
@@ -41,9 +39,7 @@ QVariant plain(const QVariant& v) {
 
 } // namespace
 
-// The rules with their media controls on the bus, the desktop's connection
-// of its own to the test's bus, and every PropertiesChanged of the Player
-// interface the desktop hears.
+// The controls on the bus, and a desktop connection recording PropertiesChanged.
 class Program : public QObject {
     Q_OBJECT
 public:
@@ -54,9 +50,8 @@ public:
     QDBusConnection desktop = QDBusConnection::connectToBus(g_busAddress, "desktop-panel");
     QHash<QString, QVariantList> heard; // each property's announced values
     QStringList files;
-
     explicit Program(int songs = 0) {
-        // Files on disk: the first carries an ID3v1 tag.
+        // The first file carries an ID3v1 tag.
         for (int i = 0; i < songs; ++i) {
             files << env.path(QStringLiteral("t%1.mp3").arg(i));
             writeBytes(files.last(),
@@ -74,9 +69,7 @@ public:
         QDBusConnection::disconnectFromBus(name());
     }
     QString name() const { return QStringLiteral("program%1").arg(quintptr(this)); }
-
-    // A call from the desktop, answered while it waits: the reply's first
-    // value, or the error's name.
+    // A call from the desktop: the reply's first value, or the error's name.
     QVariant send(const QString& interface, const QString& method, const QVariantList& args = {}) {
         QDBusMessage call = QDBusMessage::createMethodCall(
             MprisService::busName(), MprisService::objectPath(), interface, method);
@@ -111,8 +104,7 @@ class TestMpris : public QObject {
     QProcess m_bus;
 
 private slots:
-    // The bus of the test's own is started before anything in the program
-    // can reach for a session bus, and ended with the test.
+    // Started before anything can reach for a session bus.
     void initTestCase() {
         m_bus.start("dbus-daemon", {"--session", "--print-address", "--nofork"});
         QVERIFY2(m_bus.waitForStarted() && m_bus.waitForReadyRead(), "no dbus-daemon");
@@ -130,42 +122,33 @@ private slots:
         QCOMPARE(QVariantList({root["CanQuit"], root["CanRaise"], root["HasTrackList"],
                                root["Identity"], root["DesktopEntry"], p.get("CanControl")}),
                  QVariantList({true, true, false, "Jukora", "jukora", true}));
-        // Raise and Quit act on the main window.
         QVERIFY(p.send(kRoot, "Raise").isNull() && p.send(kRoot, "Quit").isNull());
         QTRY_VERIFY(p.raised == 1 && p.quit == 1);
-
+        // An empty playlist: Play brings up no message.
+        CALL(p, "Play");
+        QVERIFY(!p.f.host.open[0] && p.f.host.messages.isEmpty());
         // A second copy of the program takes a name of its own.
         {
-            MprisService second(
-                p.f.c, [] {}, [] {});
+            MprisService second(p.f.c, {}, {});
             QVERIFY(second.start(QDBusConnection::connectToBus(g_busAddress, "second copy")));
             QCOMPARE(second.registeredName(),
                      MprisService::busName() + ".instance" +
                          QString::number(QCoreApplication::applicationPid()));
         }
         QDBusConnection::disconnectFromBus("second copy");
-    }
-    void withoutBusNothingIsSaid() {
+        // Without a bus, changes go nowhere, quietly.
         static QStringList said;
         const QtMessageHandler old = qInstallMessageHandler(
             [](QtMsgType, const QMessageLogContext&, const QString& text) { said << text; });
         FakePlayback f;
-        MprisService mpris(
-            f.c, [] {}, [] {});
+        MprisService mpris(f.c, {}, {});
         QVERIFY(!mpris.start(QDBusConnection::connectToBus("unix:path=/nonexistent/bus", "none")));
-        // Changes made while no bus listens go nowhere, quietly.
         f.model.append(QStringLiteral("/music/a.wav"));
         QCoreApplication::processEvents();
         qInstallMessageHandler(old);
         QCOMPARE(said, QStringList());
     }
     void commands() {
-        {
-            Program empty;
-            // An empty playlist: Play brings up no message.
-            CALL(empty, "Play");
-            QVERIFY(!empty.f.host.open[0] && empty.f.host.messages.isEmpty());
-        }
         Program p(3);
         // Nothing open: Play is "Play List".
         CALL(p, "Play");
@@ -195,8 +178,7 @@ private slots:
         CALL(p, "Seek", {qlonglong(10'000'000)});
         QVERIFY(p.f.p1.pos == 10.0 && seeked.last().first().toLongLong() == 10'000'000);
         QCOMPARE(p.get("Position").toLongLong(), 10'000'000);
-        // Back, to before the start: the start, also from as far as the type
-        // allows.
+        // Back to before the start, also as far as the type allows: the start.
         CALL(p, "Seek", {qlonglong(-60'000'000)});
         QCOMPARE(p.f.p1.pos, 0.0);
         p.f.p1.pos = 5;
@@ -215,7 +197,6 @@ private slots:
         QCOMPARE(p.f.p1.url, p.files[1]);
         CALL(p, "Seek", {std::numeric_limits<qlonglong>::max()});
         QCOMPARE(p.f.p1.url, p.files[2]);
-
         // One volume, both ways, held to its ends.
         QCOMPARE(p.get("Volume").toDouble(), 0.5);
         const QVariant quarter = QVariant::fromValue(QDBusVariant(0.25));
@@ -237,7 +218,6 @@ private slots:
         p.f.focus(2);
         QTRY_VERIFY(p.heard["CanGoPrevious"].contains(true));
         QCOMPARE(p.get("CanGoNext"), QVariant(false));
-
         p.f.state.currentIndex = 0;
         CALL(p, "Play");
         QTRY_VERIFY(p.heard["PlaybackStatus"].contains("Playing") &&
@@ -250,14 +230,12 @@ private slots:
         QVERIFY(TRACK(m).path().startsWith(u"/org/jukora/Track/") && !m.contains("mpris:length"));
         p.f.c.setLoop(1);
         QTRY_VERIFY(p.heard["LoopStatus"].contains("Playlist"));
-
         // The next song: a file without a tag is shown by its name.
         p.f.p1.finish();
         QTRY_COMPARE(p.last("Metadata").toMap().value("xesam:title").toString(),
                      QStringLiteral("t1.mp3"));
         const QVariantMap next = p.last("Metadata").toMap();
         QVERIFY(!next.contains("xesam:artist") && TRACK(next) != TRACK(m));
-
         // Stop All: no track, stopped.
         CALL(p, "Stop");
         QTRY_COMPARE(p.last("PlaybackStatus"), QVariant("Stopped"));

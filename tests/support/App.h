@@ -10,14 +10,12 @@
 
 #include <memory>
 
-// The program as main() starts it: the main window over a temporary profile
-// and program folder, with scripted dialogs.
+// The main window as main() starts it, over temporary folders, with scripted dialogs.
 struct App {
     TestEnv env;
     ScriptedPlatform platform;
     AppState state;
     std::unique_ptr<MainWindow> w;
-
     explicit App(bool started = true) {
         if (started)
             start();
@@ -37,8 +35,7 @@ struct App {
         w->close();
         w.reset();
     }
-    // Quits (unless done already) and starts again over the same folders, as
-    // the next session.
+    // Quits (unless done already) and starts the next session.
     void restart() {
         if (w)
             quit();
@@ -46,7 +43,6 @@ struct App {
         platform.messages.shown.clear();
         start();
     }
-
     QStringList entries() const { return w->playlistModel().entries(); }
     QList<int> selectedRows() const {
         QList<int> rows;

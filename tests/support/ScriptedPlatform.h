@@ -17,8 +17,7 @@ template <typename T> T takeScripted(std::deque<T>& queue, T none = {}) {
     return answer;
 }
 
-// Stands in for the person at the desktop: records every message box and
-// dialog and gives the answers the test chose beforehand.
+// Stands in for the person: records every message box and gives scripted answers.
 class ScriptedMessages : public MessageBoxes {
 public:
     // Answers in order; when none is left, Ok (or Cancel for questions).
@@ -39,8 +38,7 @@ public:
     QStringList prompts;
 };
 
-// Records the folder each file dialog opened in, and gives the chosen names
-// in order; nullopt stands for Cancel, and so does an empty queue.
+// Records each file dialog's folder and gives the names in order (nullopt: Cancel).
 class ScriptedFileDialogs : public FileDialogs {
 public:
     std::optional<QString> openFile(QWidget*, const QString&, const QString&,
@@ -48,10 +46,9 @@ public:
         folders.append(folder);
         return takeScripted(answers);
     }
-    std::optional<QString> saveFile(QWidget*, const QString&, const QString&,
+    std::optional<QString> saveFile(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& folder) override {
-        folders.append(folder);
-        return takeScripted(answers);
+        return openFile(parent, title, filter, folder);
     }
 
     std::deque<std::optional<QString>> answers;

@@ -1,14 +1,10 @@
-// The main window through its real widgets, with a temporary profile and
-// program folder: the focus order, the resize rule, the editing commands
-// driven with clicks and keys, Open, Export Playlist and drops on the list
-// with scripted dialogs, and the start-up, shutdown and reset. The editing
-// rules themselves are tested on plain data in test_playlist_edits and
-// test_lists, the formats and the reading of names in test_playlistfiles,
-// the command line's files in test_launch.
+// The main window through its real widgets with scripted dialogs: editing, Open,
+// Export, drops, start-up, shutdown and reset (the rules themselves: tests/core).
 #include "support/App.h"
 #include "support/SmallDisk.h"
 
 #include "core/playlist/HtmlPage.h"
+#include "core/playlist/M3uFormat.h"
 #include "core/playlist/PlaylistEdits.h"
 #include "core/playlist/PlsFormat.h"
 #include "core/settings/IniFile.h"
@@ -48,19 +44,15 @@ QStringList texts(const QList<QAction*>& actions) {
 }
 
 void fill(App& t, int n) {
-    QStringList e;
     for (int i = 0; i < n; ++i)
-        e << names({i});
-    t.w->playlistModel().append(e);
+        t.w->playlistModel().append(names({i}));
 }
 
 const QString kQuestion = QStringLiteral(
     "Export playlist with full path names?\r\n\r\nNote: Selecting NO will create the playlist "
     "without path names \r\nwhich should be saved in the same folder as the music");
-const QString kUnknownError = QStringLiteral("An unknown error has occurred.");
 
-// Export Playlist from the menu, answering the question and naming the file;
-// returns what was written.
+// Export Playlist answered and named as given: what was written.
 QByteArray exportAs(App& p, MsgAnswer answer, const QString& name) {
     p.platform.messages.answers = {answer};
     p.platform.files.answers = {p.env.path(name)};
@@ -90,9 +82,8 @@ QMimeData* files(const QStringList& paths) {
     return data;
 }
 
-const QByteArray kThree = "\r\n[playlist]\r\nFile1=/m/one.mp3\r\nTitle1=one\r\n"
-                          "File2=/m/two.mp3\r\nTitle2=two\r\nFile3=/m/three.mp3\r\nTitle3=three\r\n"
-                          "\r\n";
+const QByteArray kThree = "\r\n[playlist]\r\nFile1=/m/one.mp3\r\nTitle1=one\r\nFile2=/m/two.mp3\r\n"
+                          "Title2=two\r\nFile3=/m/three.mp3\r\nTitle3=three\r\n\r\n";
 const QStringList kThreeEntries = {"/m/one.mp3", "/m/two.mp3", "/m/three.mp3"};
 
 } // namespace
@@ -107,8 +98,7 @@ private slots:
         t.state.currentIndex = 0;
         t.click(3); // a click on the focused entry still sets the index
         QCOMPARE(t.state.currentIndex, 3);
-        // Two entries apart, selected with Ctrl; a right click shows the popup
-        // and keeps the selection it acts on. The removal keeps the index.
+        // Ctrl-selected entries, kept by the popup's right click; Remove keeps the index.
         t.click(1);
         t.click(4, Qt::ControlModifier);
         t.click(2, Qt::NoModifier, Qt::RightButton);
@@ -120,10 +110,8 @@ private slots:
         t.click(0);
         QTest::keyClick(t.w->playlistView, Qt::Key_Delete);
         QCOMPARE(t.entries(), names({2, 3, 5}));
-
-        // The moves carry the current entry, selected, and the index with it:
-        // by the buttons and the keypad's minus and plus; the main keyboard's
-        // keys do nothing. Other selected entries stay selected.
+        // Moves by the buttons and the keypad's keys (not the main keyboard's)
+        // carry the index; other selected entries stay selected.
         t.click(0);
         for (int i = 0; i < 2; ++i)
             QTest::mouseClick(t.w->moveDownButton, Qt::LeftButton);
@@ -139,7 +127,6 @@ private slots:
         QTest::keyClick(t.w->playlistView, Qt::Key_Minus, Qt::KeypadModifier);
         QCOMPARE(t.entries(), names({3, 2, 5}));
         QCOMPARE(t.selectedRows(), QList<int>({1, 2}));
-
         // A - Z drops the selection and keeps the index; Remove All keeps it too.
         QTest::mouseClick(t.w->sortButton, Qt::LeftButton);
         QCOMPARE(t.entries(), names({2, 3, 5}));
@@ -150,9 +137,8 @@ private slots:
     void shuffleSavesAndReloads() {
         App t;
         fill(t, 40);
-        // The moves are the core's for the same random numbers. A list written
-        // whole reads back without a selection, in any window state; one that
-        // could not be written stays as the moves left it, selection and all.
+        // The core's moves for the same numbers; saved, the selection is gone
+        // (in any window state), unsaved it stays.
         for (const auto& [saved, maximized] :
              {std::pair{true, false}, {false, false}, {true, true}}) {
             t.click(5);
@@ -180,12 +166,11 @@ private slots:
             QCOMPARE(t.w->selection().focusedPosition(), saved ? -1 : current);
         }
     }
-    void openDropsAndWeb() {
+    void openDropsWebAndExport() {
         App p;
         const QString list = p.env.path("list.pls");
         QVERIFY(PlsFormat::write(list, {"/m/a.mp3", "/m/b.mp3"}, false, false));
-        // Open: a playlist's entries, or a song without its quotes; Cancel
-        // adds nothing.
+        // Open: a playlist's entries, a song without its quotes, Cancel.
         p.state.settings.browseFolder = p.env.path("");
         p.platform.files.answers = {list, "\"/m/quoted song.mp3\"", std::nullopt};
         for (int i = 0; i < 3; ++i)
@@ -195,30 +180,21 @@ private slots:
         dropOn(p, files({"/m/c.mp3", list, "/m/folder"}), 0);
         QCOMPARE(p.entries(), QStringList({"/m/a.mp3", "/m/b.mp3", "/m/quoted song.mp3", "/m/c.mp3",
                                            "/m/a.mp3", "/m/b.mp3", "/m/folder"}));
-        // The web site and the update page; where they cannot be opened, the
-        // message.
+        // The web site and the update page that cannot be opened.
         p.platform.shell.result = false;
         p.w->webSiteAction->trigger();
         p.w->updatesAction->trigger();
         QCOMPARE(p.platform.shell.opened.size(), 2);
-        QCOMPARE(p.platform.messages.shown,
-                 QStringList({"Could not launch web browser.", "Error launching web update."}));
-    }
-    void exportAnswersAndEndings() {
-        App p;
-        p.w->playlistModel().append(QStringList({"/music/One.mp3", "/music/Flac 1.flac"}));
         auto& shown = p.platform.messages.shown;
-        // Yes: full paths. No: bare file names. In the form other players
-        // read: "[playlist]" on the first line, the count and the version
-        // last; each title without its extension, lengths unknown.
+        QCOMPARE(shown,
+                 QStringList({"Could not launch web browser.", "Error launching web update."}));
+        shown.clear();
+        // Yes: full paths, No: bare names, in the form other players read.
         QCOMPARE(exportAs(p, MsgAnswer::Yes, "full.pls"),
-                 QByteArray("[playlist]\r\nFile1=/music/One.mp3\r\nTitle1=One\r\nFile2=/music/"
-                            "Flac 1.flac\r\nTitle2=Flac 1\r\nNumberOfEntries=2\r\nVersion=2\r\n"));
+                 PlsFormat::render(p.entries(), false, false, nullptr, PlsFormat::Form::Exchange));
         QCOMPARE(exportAs(p, MsgAnswer::No, "names.m3u"),
-                 QByteArray("#EXTM3U\r\n#EXTINF:-1,One\r\nOne.mp3\r\n#EXTINF:-1,Flac 1\r\nFlac "
-                            "1.flac\r\n"));
-        // The web page, written on a thread of its own: the same bytes, no
-        // message.
+                 M3uFormat::render(p.entries(), true, false));
+        // The web page, written on a thread of its own.
         QCOMPARE(exportAs(p, MsgAnswer::No, "page.html"),
                  HtmlPage::render(p.entries(), p.env.path("page.html"), true, false));
         QCOMPARE(shown.size(), 3);
@@ -226,18 +202,16 @@ private slots:
         const qsizetype dialogs = p.platform.files.folders.size();
         QVERIFY(exportAs(p, MsgAnswer::Cancel, "cancelled.pls").isNull());
         QCOMPARE(p.platform.files.folders.size(), dialogs);
-
         // An ending no writer knows, and a file that cannot be written.
         shown.clear();
         QVERIFY(exportAs(p, MsgAnswer::Yes, "list.txt").isNull());
         exportAs(p, MsgAnswer::No, "gone/list.m3u");
         QCOMPARE(p.platform.messages.shown,
                  QStringList({kQuestion, "This file format is currently unsupported", kQuestion,
-                              kUnknownError}));
+                              "An unknown error has occurred."}));
     }
-    void unreadableAutosaveKept() {
-        // Larger than any list the program writes: it cannot be read, and the
-        // next save must not put an empty list in its place.
+    void unreadableAndReadOnlyAutosaves() {
+        // Too large to read: kept aside, not overwritten by the next save.
         App p(false);
         const QString autosave = p.env.autosaveFile(), kept = autosave + ".unreadable";
         QFile big(autosave);
@@ -252,6 +226,19 @@ private slots:
         QCOMPARE(QFileInfo(kept + "-2").size(), qint64(1) << 31);
         QCOMPARE(readBytes(kept), QByteArray("an older one"));
         QVERIFY(QFileInfo(autosave).size() < 100);
+        // A read-only program folder's list is read until the data folder has one.
+        SmallDisk programFolder;
+        if (!programFolder.mounted())
+            QSKIP(qPrintable(programFolder.why()));
+        writeBytes(programFolder.path("jukora.pls"), kThree);
+        programFolder.makeReadOnly();
+        AppPaths::setProgramFolderOverride(programFolder.path(""));
+        p.restart();
+        QCOMPARE(p.entries(), kThreeEntries);
+        p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
+        p.restart();
+        QVERIFY(QFile::exists(p.env.path("data/jukora.pls")));
+        QCOMPARE(p.entries(), kThreeEntries + QStringList({"/kept.mp3"}));
     }
     void shutdown_data() {
         QTest::addColumn<int>("signalNumber"); // 0: "E&xit"
@@ -279,9 +266,7 @@ private slots:
         p.w->setWindowState(Qt::WindowState(state));
         QTRY_COMPARE(p.w->isNormalState(), state == Qt::WindowNoState);
         signalNumber ? void(::raise(signalNumber)) : p.w->exitProgram();
-        // The normal shutdown: every window closed, everything saved (the
-        // settings of windows never opened too), except that the place of a
-        // minimized or maximized main window keeps its saved values.
+        // All closed and saved; a minimized or maximized window's place is not.
         QTRY_VERIFY(!p.w->isVisible() && !p.w->nowPlayingWindow());
         QCOMPARE(PlsFormat::read(p.env.autosaveFile()), kThreeEntries + QStringList({"/kept.mp3"}));
         QStringList values;
@@ -292,9 +277,7 @@ private slots:
         QCOMPARE(place == QLatin1String("5000/"), state != Qt::WindowNoState);
     }
     void shutdownDuringCopy() {
-        // SIGTERM while Copy Playlist runs: the copy stops after the file it is
-        // on, which is not left behind, and the shutdown saves, without a
-        // question or a message.
+        // SIGTERM while Copy Playlist runs: no half file, no message, all saved.
         App p;
         p.w->watchSessionEnd();
         const QString target = p.env.path("stick");
@@ -321,10 +304,7 @@ private slots:
         QTRY_VERIFY(!p.w->exportMediaWindow());
     }
     void saveFailures_data() {
-        // Both files are written whole or not at all (tested with the writer
-        // itself); here each is blocked once, one way or the other.
-        QTest::addColumn<bool>(
-            "keys"); // the settings file (read-only), else the autosave (full disk)
+        QTest::addColumn<bool>("keys"); // the settings file, else the autosave
         QTest::newRow("read-only settings") << true;
         QTest::newRow("autosave on a full disk") << false;
     }
@@ -345,9 +325,7 @@ private slots:
         else
             disk.fill();
         p.start();
-
-        // Shuffle saves; what could not be written stays whole, the rest is
-        // written, and the list is not taken back to an older one.
+        // Shuffle saves: the blocked file stays whole, the other is written.
         p.w->playlistModel().append(QStringLiteral("/new.mp3"));
         p.state.settings.browserPattern = QStringLiteral("*.new");
         p.w->shuffle();
@@ -369,30 +347,11 @@ private slots:
         p.w->resetProgram();
         QVERIFY(!QFile::exists(p.env.settingsFile()) && p.w->isVisible());
         QCOMPARE(p.entries(), kThreeEntries);
-        // 2500 twips is not a whole number of pixels: the window sits on the
-        // nearest one.
+        // 2500 twips is not a whole number of pixels.
         QTRY_COMPARE(QList<double>({p.w->leftTwips(), p.w->topTwips(), p.w->outerHeightTwips()}),
                      QList<double>({3000, Twips::fromPx(Twips::toPx(2500)), 3885}));
         // An absent key leaves the Loop box as it was.
         QVERIFY(p.state.currentIndex == 0 && p.w->loopBox->checkState() == Qt::Checked);
-    }
-    void installedProgramKeepsItsPlaylist() {
-        App p(false);
-        // The program's folder cannot be written (an installed program): the
-        // playlist an earlier run saved there is read until the data folder has
-        // one of its own.
-        SmallDisk programFolder;
-        if (!programFolder.mounted())
-            QSKIP(qPrintable(programFolder.why()));
-        writeBytes(programFolder.path("jukora.pls"), kThree);
-        programFolder.makeReadOnly();
-        AppPaths::setProgramFolderOverride(programFolder.path(""));
-        p.start();
-        QCOMPARE(p.entries(), kThreeEntries);
-        p.w->playlistModel().append(QStringLiteral("/kept.mp3"));
-        p.restart();
-        QVERIFY(QFile::exists(p.env.path("data/jukora.pls")));
-        QCOMPARE(p.entries(), kThreeEntries + QStringList({"/kept.mp3"}));
     }
     void layoutMenusAndFocusOrder() {
         App t;
@@ -410,7 +369,6 @@ private slots:
             QStringList({"Play2 Song", "Move Down [-]", "Loop"}));
         QCOMPARE(w.centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 128));
         QCOMPARE(w.playlistView->palette().color(QPalette::Base), QColor(224, 224, 224));
-
         // Tab goes through them in this order (the list's inner parts between).
         const QList<QWidget*> order = {
             w.playListButton,   w.playSongButton,    w.play2SongButton, w.stopAllButton,
@@ -423,24 +381,18 @@ private slots:
                 next = next->nextInFocusChain();
             QCOMPARE(next, order[i + 1]);
         }
-
         QCOMPARE(texts(w.menuBar()->actions()),
                  QStringList({"&Menu", "&Controls", "&View", "&About"}));
-        QCOMPARE(w.versionAction->text(), QStringLiteral("Version 4.0.52"));
         QCOMPARE(texts(w.playlistMenu->actions()),
                  QStringList({"Play List From Selected Song", "Play Selected Song",
                               "Play2 Selected Song", "-", "Remove Selected", "Remove All", "-",
                               "Get MP3 ID3 Information", "-", "Undo", "Redo", "Jump to Song..."}));
-        QList<QKeySequence> keys;
+        QStringList keys;
         for (QAction* a : {w.openAction, w.exportPlaylistAction, w.resetAction, w.exitAction,
                            w.removeAllAction, w.playListAction, w.playSongAction, w.stopAllAction})
-            keys << a->shortcut();
-        QCOMPARE(keys, QList<QKeySequence>({Qt::CTRL | Qt::Key_O, Qt::CTRL | Qt::Key_E,
-                                            Qt::CTRL | Qt::Key_R, Qt::CTRL | Qt::Key_X,
-                                            Qt::SHIFT | Qt::Key_Delete, Qt::CTRL | Qt::Key_L,
-                                            Qt::CTRL | Qt::Key_P, Qt::CTRL | Qt::Key_S}));
-        // The width springs back, the height follows down to the least one, the
-        // list grows and the bottom row stays whole under it.
+            keys << a->shortcut().toString();
+        QCOMPARE(keys.join(' '), "Ctrl+O Ctrl+E Ctrl+R Ctrl+X Shift+Del Ctrl+L Ctrl+P Ctrl+S");
+        // The width springs back, the height stops at the least; the bottom row follows.
         const auto bottomRow = [&] {
             for (QPushButton* b : {w.moveUpButton, w.removeAllButton, w.fileBrowserButton}) {
                 QCOMPARE(b->y(), w.playlistView->y() + w.playlistView->height());
@@ -454,7 +406,6 @@ private slots:
         w.resize(w.width(), 60);
         QTRY_COMPARE(w.frameGeometry().height(), Twips::toPx(3885));
         bottomRow();
-        QCOMPARE(w.outerHeightTwips(), 3885.0);
         // The hidden popup menu's shortcuts work in the window.
         fill(t, 3);
         w.playlistView->setFocus();
@@ -466,8 +417,7 @@ private slots:
         fill(t, 5);
         PlaylistView* view = t.w->playlistView;
         PlaylistModel& m = t.w->playlistModel();
-        // Two entries apart dragged onto the top half of the first: they move
-        // there together, selected, and the index stays on its entry.
+        // Two entries dragged onto the first's top half; the index follows its entry.
         t.click(1);
         t.click(3, Qt::ControlModifier);
         t.state.currentIndex = 2;
@@ -478,11 +428,9 @@ private slots:
         // Onto the lower half of the last row: to the end.
         dropOn(t, m.mimeData({m.index(0)}), 4, true);
         QCOMPARE(t.entries(), names({3, 0, 2, 4, 1}));
-        // Files from outside join at the end, wherever they fall (in order,
-        // a playlist's entries in its place: openDropsAndWeb).
+        // Files from outside join at the end, wherever they fall.
         dropOn(t, files({"/m/9.mp3"}), 0);
         QCOMPARE(t.entries(), names({3, 0, 2, 4, 1, 9}));
-
         // Undo and Redo by their keys, the menu saying what they act on.
         QCOMPARE(t.w->undoAction->text(), QStringLiteral("Undo Add"));
         QTest::keyClick(t.w.get(), Qt::Key_Z, Qt::ControlModifier);
@@ -498,15 +446,11 @@ private slots:
         QCOMPARE(t.w->playlistModel().count(), 0);
         t.w->undoAction->trigger();
         QCOMPARE(t.entries(), names({3, 0, 2, 4, 1}));
-
         // Type-ahead goes by the file name.
         view->setFocus();
         QTest::keyClicks(view, QStringLiteral("4"));
         QCOMPARE(t.selectedRows(), QList<int>({3}));
-
-        // Jump to Song: the matches as typed, without regard to case or
-        // accents; Enter plays the list from the one picked, selected in the
-        // list.
+        // Jump to Song: matches regardless of case and accents; Enter plays from it.
         QStringList songs;
         for (const char* name : {"Alpha.mp3", "\u00C9cole 2.mp3", "Zed.mp3"}) {
             songs << t.env.path(QString::fromUtf8(name));
@@ -516,7 +460,6 @@ private slots:
         QTest::keyClick(t.w.get(), Qt::Key_J, Qt::ControlModifier);
         QPointer<JumpToSongWindow> jump = t.w->jumpWindow();
         QVERIFY(jump && jump->isVisible());
-        QCOMPARE(jump->windowTitle(), QStringLiteral("Jump to Song"));
         QCOMPARE(jump->matches().size(), 8);
         QTest::keyClicks(jump->searchEdit, QStringLiteral("ECOLE"));
         QCOMPARE(jump->matches(), QList<int>({6}));
