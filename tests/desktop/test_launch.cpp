@@ -1,6 +1,7 @@
 // Starting the program: its command line, the one running copy later launches
 // hand their files to (real processes), where the settings file lives.
 #include "support/App.h"
+#include "support/Session.h"
 #include "support/Tones.h"
 
 #include "core/playlist/PlsFormat.h"
@@ -9,7 +10,6 @@
 #include "desktop/SingleInstance.h"
 
 #include <QDialog>
-#include <QDirIterator>
 #include <QLocalSocket>
 #include <QProcess>
 
@@ -46,68 +46,6 @@ int rawConnection(const QString& socket, const QByteArray& bytes = {}) {
         ::close(fd);
     return -1;
 }
-
-// A session in a temporary folder with its own home and XDG folders, the program inside.
-struct Session {
-    QTemporaryDir dir;
-    QProcessEnvironment env;
-    std::vector<std::unique_ptr<QProcess>> started;
-    Session() {
-        for (const char* sub : {"bin", "home", "config", "data", "cache", "run", "music"})
-            QDir().mkpath(path(sub));
-        QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QFile::copy(QStringLiteral(JUKORA_BINARY), path("bin/jukora"));
-        env = QProcessEnvironment::systemEnvironment();
-        for (const char* name :
-             {"USERPROFILE", "DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY"})
-            env.remove(QLatin1String(name));
-        for (const auto& [name, sub] : {std::pair{"HOME", "home"},
-                                        {"XDG_CONFIG_HOME", "config"},
-                                        {"XDG_DATA_HOME", "data"},
-                                        {"XDG_CACHE_HOME", "cache"},
-                                        {"XDG_RUNTIME_DIR", "run"}})
-            env.insert(QLatin1String(name), path(QLatin1String(sub)));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("JUKORA_AUDIO"), QStringLiteral("null"));
-    }
-    ~Session() {
-        for (auto& p : started) {
-            p->kill();
-            p->waitForFinished(5000);
-        }
-    }
-    QString path(const QString& name) const { return dir.path() + u'/' + name; }
-    // The socket of the one running copy on the offscreen platform.
-    QString socket() const { return path("run/jukora-offscreen.socket"); }
-    // Starts the program with these arguments in the music folder.
-    QProcess* launch(const QStringList& args = {}) {
-        auto p = std::make_unique<QProcess>();
-        p->setProcessEnvironment(env);
-        p->setWorkingDirectory(path("music"));
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->start(path("bin/jukora"), args);
-        p->waitForStarted();
-        started.push_back(std::move(p));
-        return started.back().get();
-    }
-    // The autosaved playlist, wherever in the session the program keeps it.
-    QStringList saved() const {
-        QDirIterator it(dir.path(), {QStringLiteral("jukora.pls")}, QDir::Files,
-                        QDirIterator::Subdirectories);
-        return it.hasNext() ? PlsFormat::read(it.next()) : QStringList();
-    }
-    // Whether a running copy answers on the socket.
-    bool answers() const {
-        QLocalSocket probe;
-        probe.connectToServer(socket());
-        return probe.waitForConnected(1000);
-    }
-    // Whether a launch ends, and without a failure, within ms.
-    static bool endsWell(QProcess* p, int ms = 20000) {
-        return (p->state() == QProcess::NotRunning || p->waitForFinished(ms)) &&
-               p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0;
-    }
-};
 
 } // namespace
 
