@@ -21,6 +21,14 @@ QStringList songs(int n) {
     return s;
 }
 
+// Files in /m/ by name; "_" is an empty entry.
+QStringList paths(const char* names) {
+    QStringList out;
+    for (const QString& n : QString::fromLatin1(names).split(u' ', Qt::SkipEmptyParts))
+        out << (n == u"_" ? QString() : "/m/" + n);
+    return out;
+}
+
 QString failedText(const QString& file) {
     return PlaybackController::mediaErrorText() + QStringLiteral("\n\n") + file;
 }
@@ -130,46 +138,31 @@ private slots:
     // A file that cannot be played is reported once, the run goes on with
     // the next entry, and a run that could only fail ends.
     void failures() {
-        const QStringList bad = {"/m/missing0", "/m/missing1", "/m/missing2",
-                                 "/m/missing3", "/m/missing4", "/m/missing5"};
+        // Entries ("_" an empty one), Play Song on entry 1 (else Play List),
+        // Loop, songs that end, songs loaded, the file reported, the run on.
+        const char* bad = "missing0 missing1 missing2 missing3 missing4 missing5";
         const struct {
-            QStringList entries;
-            bool song; // Play Song on entry 1, else Play List
+            const char* entries;
+            bool song;
             int loop, laps;
-            QStringList played, reported;
+            const char *played, *reported;
             bool runOn;
         } cases[] = {
-            {bad, true, 1, 0, {}, {"/m/missing1"}, false},
-            {bad, false, 1, 0, {}, {"/m/missing0"}, false},
-            {{"/m/a", "/m/missing", "/m/c", "", "/m/e"},
-             false,
-             0,
-             2,
-             {"/m/a", "/m/c"},
-             {"/m/missing"},
-             false},
-            // Loop over a list with a missing file, three laps.
-            {{"/m/a", "/m/missing", "/m/c"},
-             false,
-             1,
-             6,
-             {"/m/a", "/m/c", "/m/a", "/m/c", "/m/a", "/m/c", "/m/a"},
-             {"/m/missing"},
-             true},
+            {bad, true, 1, 0, "", "missing1", false},
+            {bad, false, 1, 0, "", "missing0", false},
+            {"a missing c _ e", false, 0, 2, "a c", "missing", false},
+            {"a missing c", false, 1, 6, "a c a c a c a", "missing", true}, // three laps
         };
         for (const auto& t : cases) {
-            FakePlayback f(t.entries);
+            FakePlayback f(paths(t.entries));
             f.c.setLoop(t.loop);
             t.song ? (f.focus(1), f.c.playSong()) : f.c.playList();
             for (int i = 0; i < t.laps; ++i)
                 f.p1.finish();
             QCoreApplication::processEvents(); // the messages come after the command
             QStringList loads = f.p1.log.filter(QRegularExpression("^load "));
-            QCOMPARE(loads.replaceInStrings("load ", ""), t.played);
-            QStringList texts;
-            for (const QString& file : t.reported)
-                texts << failedText(file);
-            QCOMPARE(f.host.messages, texts);
+            QCOMPARE(loads.replaceInStrings("load ", ""), paths(t.played));
+            QCOMPARE(f.host.messages, QStringList{failedText("/m/" + QLatin1String(t.reported))});
             QCOMPARE(f.state.listPlaying.get(), t.runOn);
             QCOMPARE(f.p1.cuts, 0);
         }
