@@ -78,7 +78,7 @@ public:
 // message boxes, the saves, the main window's restores.
 class FakeHost : public PlaybackHost {
 public:
-    FakeMedia* engines[2] = {};
+    MediaControl* engines[2] = {};
     bool open[2] = {};
     QString captions[2];
     QStringList messages;
@@ -104,17 +104,17 @@ public:
     }
 };
 
-// The rules over a playlist, its selection and two fake players, with the
-// list's click notification wired as the main window wires it.
-struct FakePlayback {
+// The rules over a playlist, its selection and two players (fake ones unless
+// named), with the list's click notification wired as the main window does.
+template <typename Media = FakeMedia> struct Playback {
     PlaylistModel model;
     QItemSelectionModel selection{&model};
     AppState state;
-    FakeMedia p1, p2;
+    Media p1, p2;
     FakeHost host;
     PlaybackController c{state, model, selection, p1, p2, host};
 
-    explicit FakePlayback(const QStringList& entries = {}) {
+    explicit Playback(const QStringList& entries = {}) {
         host.engines[0] = &p1;
         host.engines[1] = &p2;
         model.append(entries);
@@ -132,3 +132,4 @@ struct FakePlayback {
         return rows;
     }
 };
+using FakePlayback = Playback<>;
