@@ -1,6 +1,4 @@
-// The playback rules (Play List, Play Song, Play2 Song, Stop All, the
-// next-song rule, failures, the queue) over two fake players: no window, no
-// decoder, no waiting.
+// The playback rules over two fake players: no window, no decoder, no waiting.
 #include "support/FakePlayback.h"
 
 #include "core/playback/NextSong.h"
@@ -65,8 +63,8 @@ private slots:
             }
         }
     }
-    // Whatever changes during a song, the file queued in the decoder is the
-    // one the rule plays at its end: the song ends whole and the next follows.
+    // Whatever changes during a song, the queued file is the one the rule
+    // plays at its end: the song ends whole and the next follows.
     void songHeardWhole_data() {
         QTest::addColumn<int>("start");
         QTest::addColumn<Change>("change");
@@ -166,8 +164,7 @@ private slots:
             QCOMPARE(f.state.listPlaying.get(), t.runOn);
             QCOMPARE(f.p1.cuts, 0);
         }
-        // Found while it plays: the next song starts at once, the message
-        // names the file and comes after, and while it is open no other opens.
+        // Found while it plays: the next song starts at once, then one message.
         FakePlayback f({"/m/a", "/m/bad1", "/m/bad2", "/m/d"});
         QStringList playingWhileOpen;
         f.host.whileMessageOpen = [&] {
@@ -200,12 +197,10 @@ private slots:
         f.host.open[0] = false;
         f.c.stopAll();
         QVERIFY(!f.host.open[1] && !f.state.player2Cued && f.state.listPlaying);
-        // Player 2 is only ever cued, halted: nothing of it is heard, also
-        // not at Stop All, which loads it once more.
+        // Player 2 is only ever cued, halted, also at Stop All.
         QCOMPARE(f.p2.log, QStringList({"cue /m/s2.mp3", "stop", "pause", "play", "cue /m/s2.mp3",
                                         "stop", "pause", "stop", "close"}));
-        // Stop All after a single song ended (loadPending set): Player 1
-        // loads its file halted and closes.
+        // Stop All after a single song ended: Player 1 loads halted and closes.
         f.state.listPlaying = false;
         f.focus(0);
         f.c.playSong();

@@ -1,5 +1,5 @@
-// The text-file and profile-string services against real files, a FIFO, a
-// device and a real full file system, and the settings table over them.
+// Text files and profile strings on real files, a FIFO, a device and a full
+// file system, and the settings table over them.
 #include "support/SmallDisk.h"
 #include "support/TestEnv.h"
 #include "support/Volumes.h"
@@ -106,8 +106,7 @@ private slots:
                 QTest::addRow("%s mark, %s", QStringEncoder::nameForEncoding(e), tag)
                     << withMark(e, text) << expected;
         }
-        // A file is read 64 KiB at a time: a CR LF cut in two, a CR alone at the
-        // end of a piece, a line longer than a piece.
+        // Read 64 KiB at a time: a CR LF cut, a CR ending a piece, a long line.
         QTest::newRow("pieces")
             << QByteArray(65535, 'a') + "\r\n" + QByteArray(65534, 'b') + "\rc\n" +
                    QByteArray(200000, 'd') + "\r\n\r\nlast"
@@ -123,8 +122,7 @@ private slots:
         QCOMPARE(linesOf(memory), expected);
         QCOMPARE(linesOf(file), expected);
         QVERIFY(!file.failed());
-        // Reads of 1 to 8 bytes, as a FUSE or network file system may give
-        // them, end anywhere: in the mark, in a character, between CR and LF.
+        // Reads of 1 to 8 bytes (FUSE, network file systems) end anywhere.
         for (qsizetype piece = 1; piece <= 8; ++piece) {
             TextFile::Lines shortReads(env.path("list"), TextFile::kMaxReadSize, piece);
             QCOMPARE(linesOf(shortReads), expected);
@@ -135,8 +133,7 @@ private slots:
         QByteArray out = "stale";
         const QString fifo = env.path("x.pls");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        // A FIFO nobody writes to, a device without end, a folder, a missing
-        // file: refused at once, without reading.
+        // A FIFO, an endless device, a folder, a missing file: refused at once.
         for (const QString& path :
              {fifo, QStringLiteral("/dev/zero"), env.path(""), env.path("no")}) {
             QVERIFY2(!TextFile::readAll(path, out), qPrintable(path));
@@ -175,14 +172,13 @@ private slots:
         const auto link = [&](const char* target, const char* name) {
             return ::symlink(target, QFile::encodeName(env.path(name)).constData()) == 0;
         };
-        // A chain of links, relative or not, leads to the file that is saved,
-        // which need not exist yet; the links stay.
+        // Links, relative or not, lead to the saved file; the links stay.
         const QString real = env.path("real/");
         QVERIFY(QDir().mkpath(real));
         QVERIFY(link("real/list.pls", "mid.pls"));
         QVERIFY(link(QFile::encodeName(env.path("mid.pls")).constData(), "jukora.pls"));
-        // Beside it, what saves killed on their way left goes; a save in
-        // progress (it holds its lock), a link and other names stay.
+        // Beside it, killed saves' temporaries go; a locked one, a link and
+        // other names stay.
         makeFiles(real, {".list.pls.x1a2b3c4d", ".list.pls.x0", ".list.pls.xabc", ".list.pls.x",
                          ".list.pls.x123456789", ".list.pls.xG1", ".list.pls.x1.x2", "list.pls.x1",
                          ".list.pls.y1", ".list.plsx1"});
@@ -206,8 +202,7 @@ private slots:
             QVERIFY2(!TextFile::writeAtomically(env.path(name), "x"), name);
     }
     void largestPlaylistsReadBack() {
-        // The longest entry a playlist takes, as often as it takes one: files
-        // larger than a settings file may be, read back whole.
+        // The longest entry, as often as a playlist takes one, read back whole.
         const QString entry =
             QStringLiteral("/music/") + QString(4084, u'x') + QStringLiteral(".mp3");
         QCOMPARE(entry.toUtf8().size(), PathNames::kMaxEntryBytes);
@@ -275,8 +270,7 @@ private slots:
         QCOMPARE(ReadIni("Jukora", "Loop"), QString());
     }
     void settingsValues() {
-        // Rows of key|text|value loaded. Halves go to the even one; places no
-        // screen can have are no places, and nothing overflows.
+        // Rows of key|text|value loaded; halves go to the even one.
         const QString rows = QStringLiteral(
             "Loop|1|1;Loop| 1 |1;Loop|2|2;Loop|0.5|0;Loop|1.5|2;Loop|3|kept;Loop|-1|kept;"
             "Loop|True|kept;Loop||kept;FilesX||3000;FilesX|0|3000;FilesY||2500;FilesY|-120|2500;"
@@ -313,8 +307,7 @@ private slots:
                        v.nowPlayingOpen == QLatin1String("True")),
                  file);
 
-        // Without a place for the main window its three keys are left alone; a
-        // write that fails ends the save.
+        // Without a main window place its keys stay; a failed write ends it.
         QStringList written;
         const auto write = [&](const QString& k, const QString&) {
             written << k;

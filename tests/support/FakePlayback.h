@@ -7,11 +7,9 @@
 #include <QItemSelectionModel>
 #include <QStringList>
 
-// A player's engine as the playback rules see it, with the decoder's
-// hand-over modelled: a file that ends goes over to the queued one, whose
-// start is heard without a gap only when setURL then names it. Loading any
-// other file at that moment replaces what the output still holds of the
-// song that ended: that song is cut.
+// A player's engine as the rules see it: a file that ends goes over to the
+// queued one, heard without a gap only when setURL then names it; loading any
+// other file then cuts the end of the song that ended.
 class FakeMedia : public MediaControl {
 public:
     QStringList log; // "load a.mp3", "cue a.mp3", "play", "stop", "pause", "close"
