@@ -1,7 +1,5 @@
-// The layers of src/ as the includes show them: each top folder includes only
-// itself and the folders below it (core < engine < ui, desktop < app), the
-// core only Qt Core's headers of Qt, and no file reaches itself through its
-// includes.
+// The layers of src/ as the includes show them: core < engine < ui, desktop <
+// app; the core includes only Qt Core of Qt; no circle of includes.
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>

@@ -20,13 +20,10 @@ constexpr double kTolerance = 0.02; // what may be missing or silent, seconds
 constexpr double kLastTolerance = 0.045;
 
 QString show(const QList<Listener::Tone>& heard) {
-    QStringList parts;
+    QString out;
     for (const auto& t : heard)
-        parts << QStringLiteral("%1 Hz %2-%3")
-                     .arg(t.frequency)
-                     .arg(t.start, 0, 'f', 3)
-                     .arg(t.end, 0, 'f', 3);
-    return parts.join(QStringLiteral(", "));
+        out += QStringLiteral("%1 Hz %2-%3; ").arg(t.frequency).arg(t.start).arg(t.end);
+    return out;
 }
 
 } // namespace
