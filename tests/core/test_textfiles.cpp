@@ -33,10 +33,6 @@ QStringList linesOf(TextFile::Lines& lines) {
     return out;
 }
 
-QByteArray withMark(QStringEncoder::Encoding encoding, const QString& text) {
-    return QStringEncoder(encoding, QStringEncoder::Flag::WriteBom)(text);
-}
-
 MainWindowValues loadFrom(const File& file, AppSettings& s) {
     return SettingsTable::load([&](const QString& k) { return file.value(k); }, s);
 }
@@ -104,7 +100,8 @@ private slots:
             for (auto e : {QStringEncoder::Utf8, QStringEncoder::Utf16LE, QStringEncoder::Utf16BE,
                            QStringEncoder::Utf32LE, QStringEncoder::Utf32BE})
                 QTest::addRow("%s mark, %s", QStringEncoder::nameForEncoding(e), tag)
-                    << withMark(e, text) << expected;
+                    << QByteArray(QStringEncoder(e, QStringEncoder::Flag::WriteBom)(text))
+                    << expected;
         }
         // Read 64 KiB at a time: a CR LF cut, a CR ending a piece, a long line.
         QTest::newRow("pieces")

@@ -9,7 +9,6 @@
 #include <QtTest>
 
 #include <clocale>
-#include <memory>
 
 namespace {
 
@@ -53,8 +52,7 @@ class TestEngine : public QObject {
 private slots:
     void initTestCase() {
         std::setlocale(LC_NUMERIC, "C"); // as main() does, for libmpv
-        m_tones = std::make_unique<Tones>();
-        QVERIFY(m_tones->isValid());
+        QVERIFY(m_tones.isValid());
     }
     void endsOncePerFile() {
         const QString a = tone("first.wav", 1.0), b = tone("second.wav", 0.3, 660);
@@ -110,9 +108,9 @@ private slots:
     void filesThatDoNotPlay() {
         Watched w;
         // Missing, a folder, an empty file: refused at once, nothing later.
-        const QString missing = m_tones->path(QStringLiteral("nowhere.mp3"));
-        const QString empty = m_tones->file(QStringLiteral("empty.mp3"), QByteArray());
-        for (const QString& path : {missing, m_tones->path(QString()), empty}) {
+        const QString missing = m_tones.path(QStringLiteral("nowhere.mp3"));
+        const QString empty = m_tones.file(QStringLiteral("empty.mp3"), QByteArray());
+        for (const QString& path : {missing, m_tones.path(QString()), empty}) {
             QVERIFY2(!w.e.canOpen(path), qPrintable(path));
             QVERIFY2(!w.e.setURL(path), qPrintable(path));
         }
@@ -121,8 +119,8 @@ private slots:
 
         // Not media: one error, never playing or ended, also after play.
         const QString bad =
-            m_tones->file(QStringLiteral("letter.mp3"),
-                          QByteArray("Dear friend,\nthis is not a song at all.\n").repeated(40));
+            m_tones.file(QStringLiteral("letter.mp3"),
+                         QByteArray("Dear friend,\nthis is not a song at all.\n").repeated(40));
         QVERIFY(w.e.canOpen(bad) && w.e.setURL(bad));
         QTRY_COMPARE_WITH_TIMEOUT(w.errors.count(), 1, kLong);
         QCOMPARE(w.errors.at(0).at(0).toString(), bad);
@@ -263,9 +261,9 @@ private slots:
 
 private:
     QString tone(const char* name, double seconds, double frequency = 440) {
-        return m_tones->tone(QString::fromLatin1(name), seconds, frequency);
+        return m_tones.tone(QString::fromLatin1(name), seconds, frequency);
     }
-    std::unique_ptr<Tones> m_tones;
+    Tones m_tones;
 };
 
 QTEST_MAIN(TestEngine)
