@@ -233,7 +233,7 @@ private slots:
         for (const auto& [name, expected] : cases)
             QCOMPARE(PlaylistFiles::removeQuotes(name), expected);
     }
-    void formatsByEnding() {
+    void formatTable() {
         // Rows of name|format opened|format exported; small letters only.
         const auto nameOf = [](const PlaylistFiles::Format* f) {
             return f ? QString::fromLatin1(f->name) : QString();
@@ -247,8 +247,6 @@ private slots:
                          nameOf(PlaylistFiles::writableFormat(r[0])),
                      r[1] + '|' + r[2]);
         }
-    }
-    void formatsOfTheDialogsAndDevice() {
         QCOMPARE(PlaylistFiles::openFilter(),
                  QStringLiteral("All Files (*.*)|*.*|Playlist Files (*.pls)|*.pls|Playlist Files "
                                 "(*.m3u)|*.m3u"));
