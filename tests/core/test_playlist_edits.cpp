@@ -142,10 +142,7 @@ private slots:
             {"A - Z", [&] { l.c.sortAToZ(); }},
             {"Shuffle", [&] { l.c.shuffleNumbers().seed(4), l.c.shuffle(); }},
             {"Remove All", [&] { l.c.removeAll(); }},
-            {"Open",
-             [&] {
-                 l.c.replace(QStringList{"/x", "/y"});
-             }},
+            {"Open", [&] { l.c.replace(QStringLiteral("/x /y").split(u' ')); }},
         };
         QList<QStringList> lists = {l.model.entries()};
         QList<int> currents = {l.state.currentIndex};
