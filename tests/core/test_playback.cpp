@@ -1,6 +1,4 @@
-// The playback rules (Play List, Play Song, Play2 Song, Stop All, the
-// next-song rule, failures, the queue) over two fake players: no window, no
-// decoder, no waiting.
+// The playback rules over two fake players: no window, no decoder, no waiting.
 #include "support/FakePlayback.h"
 
 #include "core/playback/NextSong.h"
@@ -19,6 +17,14 @@ QStringList songs(int n) {
     for (int i = 0; i < n; ++i)
         s << QStringLiteral("/m/s%1.mp3").arg(i);
     return s;
+}
+
+// Files in /m/ by name; "_" is an empty entry.
+QStringList paths(const char* names) {
+    QStringList out;
+    for (const QString& n : QString::fromLatin1(names).split(u' ', Qt::SkipEmptyParts))
+        out << (n == u"_" ? QString() : "/m/" + n);
+    return out;
 }
 
 QString failedText(const QString& file) {
@@ -57,8 +63,8 @@ private slots:
             }
         }
     }
-    // Whatever changes during a song, the file queued in the decoder is the
-    // one the rule plays at its end: the song ends whole and the next follows.
+    // Whatever changes during a song, the queued file is the one the rule
+    // plays at its end: the song ends whole and the next follows.
     void songHeardWhole_data() {
         QTest::addColumn<int>("start");
         QTest::addColumn<Change>("change");
@@ -130,51 +136,35 @@ private slots:
     // A file that cannot be played is reported once, the run goes on with
     // the next entry, and a run that could only fail ends.
     void failures() {
-        const QStringList bad = {"/m/missing0", "/m/missing1", "/m/missing2",
-                                 "/m/missing3", "/m/missing4", "/m/missing5"};
+        // Entries ("_" an empty one), Play Song on entry 1 (else Play List),
+        // Loop, songs that end, songs loaded, the file reported, the run on.
+        const char* bad = "missing0 missing1 missing2 missing3 missing4 missing5";
         const struct {
-            QStringList entries;
-            bool song; // Play Song on entry 1, else Play List
+            const char* entries;
+            bool song;
             int loop, laps;
-            QStringList played, reported;
+            const char *played, *reported;
             bool runOn;
         } cases[] = {
-            {bad, true, 1, 0, {}, {"/m/missing1"}, false},
-            {bad, false, 1, 0, {}, {"/m/missing0"}, false},
-            {{"/m/a", "/m/missing", "/m/c", "", "/m/e"},
-             false,
-             0,
-             2,
-             {"/m/a", "/m/c"},
-             {"/m/missing"},
-             false},
-            // Loop over a list with a missing file, three laps.
-            {{"/m/a", "/m/missing", "/m/c"},
-             false,
-             1,
-             6,
-             {"/m/a", "/m/c", "/m/a", "/m/c", "/m/a", "/m/c", "/m/a"},
-             {"/m/missing"},
-             true},
+            {bad, true, 1, 0, "", "missing1", false},
+            {bad, false, 1, 0, "", "missing0", false},
+            {"a missing c _ e", false, 0, 2, "a c", "missing", false},
+            {"a missing c", false, 1, 6, "a c a c a c a", "missing", true}, // three laps
         };
         for (const auto& t : cases) {
-            FakePlayback f(t.entries);
+            FakePlayback f(paths(t.entries));
             f.c.setLoop(t.loop);
             t.song ? (f.focus(1), f.c.playSong()) : f.c.playList();
             for (int i = 0; i < t.laps; ++i)
                 f.p1.finish();
             QCoreApplication::processEvents(); // the messages come after the command
             QStringList loads = f.p1.log.filter(QRegularExpression("^load "));
-            QCOMPARE(loads.replaceInStrings("load ", ""), t.played);
-            QStringList texts;
-            for (const QString& file : t.reported)
-                texts << failedText(file);
-            QCOMPARE(f.host.messages, texts);
+            QCOMPARE(loads.replaceInStrings("load ", ""), paths(t.played));
+            QCOMPARE(f.host.messages, QStringList{failedText("/m/" + QLatin1String(t.reported))});
             QCOMPARE(f.state.listPlaying.get(), t.runOn);
             QCOMPARE(f.p1.cuts, 0);
         }
-        // Found while it plays: the next song starts at once, the message
-        // names the file and comes after, and while it is open no other opens.
+        // Found while it plays: the next song starts at once, then one message.
         FakePlayback f({"/m/a", "/m/bad1", "/m/bad2", "/m/d"});
         QStringList playingWhileOpen;
         f.host.whileMessageOpen = [&] {
@@ -207,12 +197,10 @@ private slots:
         f.host.open[0] = false;
         f.c.stopAll();
         QVERIFY(!f.host.open[1] && !f.state.player2Cued && f.state.listPlaying);
-        // Player 2 is only ever cued, halted: nothing of it is heard, also
-        // not at Stop All, which loads it once more.
+        // Player 2 is only ever cued, halted, also at Stop All.
         QCOMPARE(f.p2.log, QStringList({"cue /m/s2.mp3", "stop", "pause", "play", "cue /m/s2.mp3",
                                         "stop", "pause", "stop", "close"}));
-        // Stop All after a single song ended (loadPending set): Player 1
-        // loads its file halted and closes.
+        // Stop All after a single song ended: Player 1 loads halted and closes.
         f.state.listPlaying = false;
         f.focus(0);
         f.c.playSong();

@@ -1,6 +1,5 @@
 // The playlist's editing rules and commands apart from any window: sort,
-// moves and shuffle on plain data, moving many entries at once, undo and redo
-// of every change, and finding songs as one types.
+// moves, shuffle, undo and redo, and finding songs as one types.
 #include "support/TestEnv.h"
 
 #include "core/playlist/NaturalOrder.h"
@@ -48,9 +47,7 @@ private slots:
                  QStringList({"/a01", "/a1", "/Eagle", "/École", "/ecole", "/Track 1.mp3",
                               "/track 2.mp3", "/Track 10.mp3", "/v 1", "/v-1", "/v99",
                               "/v123456789012345678901", "/Zürich"}));
-        // At length: the natural keys' code points, equal ones in list order;
-        // letters beyond ASCII, beyond U+FFFF, names that start others,
-        // duplicates.
+        // At length, with letters beyond ASCII and U+FFFF, prefixes, duplicates.
         QStringList many = samplePaths(3000);
         for (const char* odd : {"/B", "/b", "/b/", "/bé", "/BÉ", "/b", "/ß", "/ss", "/\xEF\xBF\xBD",
                                 "/\xF0\x9F\x8E\xB5", "/Ärger", "/ärger", "/Zebra", "/zebra"})
@@ -98,8 +95,7 @@ private slots:
         QCOMPARE(e, before);
     }
     void moveRows() {
-        // Rows moved, the place, the order after and where the current entry
-        // (/c) ends up.
+        // Rows moved, the place, the order after, where the current /c ends up.
         const struct {
             QList<int> rows;
             int target;
@@ -134,8 +130,7 @@ private slots:
         PlaylistHistory& h = l.c.history();
         QSignalSpy changed(&h, &PlaylistHistory::changed);
         QVERIFY(!h.canUndo() && !h.canRedo() && h.undoName().isEmpty());
-        // Each command one step, named for it; its undo gives back the list and
-        // the current entry, its redo the change.
+        // Each command one step, named for it, undone with its current entry.
         struct Step {
             const char* name;
             std::function<void()> run;
@@ -147,10 +142,7 @@ private slots:
             {"A - Z", [&] { l.c.sortAToZ(); }},
             {"Shuffle", [&] { l.c.shuffleNumbers().seed(4), l.c.shuffle(); }},
             {"Remove All", [&] { l.c.removeAll(); }},
-            {"Open",
-             [&] {
-                 l.c.replace(QStringList{"/x", "/y"});
-             }},
+            {"Open", [&] { l.c.replace(QStringLiteral("/x /y").split(u' ')); }},
         };
         QList<QStringList> lists = {l.model.entries()};
         QList<int> currents = {l.state.currentIndex};
@@ -172,8 +164,7 @@ private slots:
         h.redo();
         h.redo();
         QCOMPARE(l.model.entries(), lists[2]);
-        // A new change drops what was undone; a command that changes nothing is
-        // no step.
+        // A new change drops what was undone; no change is no step.
         l.c.sortAToZ();
         QVERIFY(!h.canRedo());
         l.c.sortAToZ();
@@ -188,8 +179,7 @@ private slots:
             h.undo(), ++undone;
         QCOMPARE(undone, PlaylistHistory::kLimit);
 
-        // Lists of new texts opened one after another: the texts only dropped
-        // steps held are let go, and every list kept reads back whole.
+        // Lists opened one after another: the texts of dropped steps go.
         h.clear();
         QList<QStringList> opened;
         for (int i = 0; i < 300; ++i) {
@@ -210,8 +200,7 @@ private slots:
         model.append(QStringList{"/Music/École/Été.mp3", "/Music/ecole/b.flac", "/Pop/Zürich.ogg",
                                  "/Music/Track 10.mp3"});
         SongSearch s(model);
-        // Words anywhere, in any order, without regard to case or accents; the
-        // matches in list order, also when the query grows or shrinks.
+        // Words anywhere, in any order, any case or accents; in list order.
         QCOMPARE(s.matches("ecole"), QList<int>({0, 1}));
         QCOMPARE(s.matches("ecole ete"), QList<int>({0}));
         QCOMPARE(s.matches("ÉTÉ ECOLE"), QList<int>({0}));

@@ -1,7 +1,5 @@
-// The decoder engine over a real libmpv, playing tones the test writes: the
-// contract the playback rules rely on (and that their fake player keeps).
-// Runs with mpv's null audio output; the picture is the player windows'
-// (test_playerwindows, and test_video under Xvfb).
+// The decoder engine over a real libmpv (null audio output), playing tones the
+// test writes: the contract the playback rules and their fake player rely on.
 #include "support/Tones.h"
 
 #include "engine/MediaEngine.h"
@@ -11,7 +9,6 @@
 #include <QtTest>
 
 #include <clocale>
-#include <memory>
 
 namespace {
 
@@ -54,10 +51,8 @@ class TestEngine : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        // As main() does: libmpv reads numbers in the C locale.
-        std::setlocale(LC_NUMERIC, "C");
-        m_tones = std::make_unique<Tones>();
-        QVERIFY(m_tones->isValid());
+        std::setlocale(LC_NUMERIC, "C"); // as main() does, for libmpv
+        QVERIFY(m_tones.isValid());
     }
     void endsOncePerFile() {
         const QString a = tone("first.wav", 1.0), b = tone("second.wav", 0.3, 660);
@@ -101,8 +96,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w.e.position(), 0.0, kLong);
         QVERIFY(w.e.URL() == a && w.ends() == 0);
 
-        // Cued (not started): loaded, halted at the start, never playing, until
-        // play plays it from the start to its end.
+        // Cued: halted at the start, never playing, until play plays it whole.
         Watched cued;
         QVERIFY(cued.e.setURL(a, false));
         QTest::qWait(2 * kSettle);
@@ -114,20 +108,19 @@ private slots:
     void filesThatDoNotPlay() {
         Watched w;
         // Missing, a folder, an empty file: refused at once, nothing later.
-        const QString missing = m_tones->path(QStringLiteral("nowhere.mp3"));
-        const QString empty = m_tones->file(QStringLiteral("empty.mp3"), QByteArray());
-        for (const QString& path : {missing, m_tones->path(QString()), empty}) {
+        const QString missing = m_tones.path(QStringLiteral("nowhere.mp3"));
+        const QString empty = m_tones.file(QStringLiteral("empty.mp3"), QByteArray());
+        for (const QString& path : {missing, m_tones.path(QString()), empty}) {
             QVERIFY2(!w.e.canOpen(path), qPrintable(path));
             QVERIFY2(!w.e.setURL(path), qPrintable(path));
         }
         STATE(w, Undefined);
         QVERIFY(w.e.URL().isEmpty() && w.states.isEmpty());
 
-        // Not media: one error, never playing, never ended, and play does not
-        // bring it back to life.
+        // Not media: one error, never playing or ended, also after play.
         const QString bad =
-            m_tones->file(QStringLiteral("letter.mp3"),
-                          QByteArray("Dear friend,\nthis is not a song at all.\n").repeated(40));
+            m_tones.file(QStringLiteral("letter.mp3"),
+                         QByteArray("Dear friend,\nthis is not a song at all.\n").repeated(40));
         QVERIFY(w.e.canOpen(bad) && w.e.setURL(bad));
         QTRY_COMPARE_WITH_TIMEOUT(w.errors.count(), 1, kLong);
         QCOMPARE(w.errors.at(0).at(0).toString(), bad);
@@ -146,8 +139,7 @@ private slots:
         QCOMPARE(w.e.URL(), a);
         ENDS_EXACTLY(w, 1);
         QCOMPARE(w.errors.count(), 1);
-        // Queued behind a good file, it fails only once it is named: then the
-        // error, and it is not taken for the good one's successor.
+        // Queued behind a good file, it fails only once it is named.
         QVERIFY(w.e.setURL(a));
         w.e.queueNext(bad);
         ENDS_EXACTLY(w, 2);
@@ -164,8 +156,7 @@ private slots:
         w.e.queueNext(b);
         ENDS_EXACTLY(w, 1);
         QCOMPARE(w.e.URL(), a);
-        // mpv went on to b by itself; named now, it is not reloaded: no
-        // buffering, and the position goes on from where it was.
+        // mpv went on to b by itself; named now, it is not reloaded.
         QTRY_VERIFY_WITH_TIMEOUT(w.e.position() > 0.3, kLong);
         const double before = w.e.position();
         QSignalSpy positions(&w.e, &MediaControl::positionChanged);
@@ -177,8 +168,7 @@ private slots:
             QVERIFY2(s >= before - 0.01, SHOW(values<double>(positions)));
         w.e.stop();
 
-        // b played to its end before it was asked for: named then, it is
-        // reported as ended, not played again.
+        // c played to its end before it was named: then reported as ended.
         const QString c = tone("uc-c.wav", 0.3, 880);
         Watched u;
         QVERIFY(u.e.setURL(a));
@@ -204,8 +194,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(near(w.e.duration(), 0.6), kLong);
         ENDS_EXACTLY(w, 2);
 
-        // Queued, then changed or dropped before the end: only what is queued at
-        // the end follows.
+        // Only what is queued at the end follows.
         Watched v;
         QVERIFY(v.e.setURL(a));
         v.e.queueNext(b);
@@ -239,9 +228,8 @@ private slots:
         QVERIFY(w.e.setURL(QString()));
         QVERIFY(w.e.URL().isEmpty() && w.e.playState() == MediaControl::Stopped);
 
-        // Gone with commands on their way, at last while playing with a file
-        // queued, and from its own end signal: what mpv has to say arrives
-        // after the engine is gone.
+        // Gone with commands on their way, and from its own end signal: what
+        // mpv says arrives after the engine is gone.
         for (int i = 0; i < 3; ++i) {
             auto e = std::make_unique<MediaEngine>();
             QVERIFY(e->setURL(longer));
@@ -259,8 +247,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(own.isNull(), kLong);
         QTest::qWait(kSettle);
     }
-    // Run with JUKORA_MPV_LIBRARY naming a missing file: every file fails as an
-    // unplayable one does.
+    // Without libmpv every file fails as an unplayable one does.
     void withoutMediaLibrary() {
         if (qEnvironmentVariable("JUKORA_MPV_LIBRARY") != u"/nonexistent/libmpv.so")
             QSKIP("needs JUKORA_MPV_LIBRARY=/nonexistent/libmpv.so");
@@ -274,9 +261,9 @@ private slots:
 
 private:
     QString tone(const char* name, double seconds, double frequency = 440) {
-        return m_tones->tone(QString::fromLatin1(name), seconds, frequency);
+        return m_tones.tone(QString::fromLatin1(name), seconds, frequency);
     }
-    std::unique_ptr<Tones> m_tones;
+    Tones m_tones;
 };
 
 QTEST_MAIN(TestEngine)

@@ -7,11 +7,9 @@
 #include <QItemSelectionModel>
 #include <QStringList>
 
-// A player's engine as the playback rules see it, with the decoder's
-// hand-over modelled: a file that ends goes over to the queued one, whose
-// start is heard without a gap only when setURL then names it. Loading any
-// other file at that moment replaces what the output still holds of the
-// song that ended: that song is cut.
+// A player's engine as the rules see it: a file that ends goes over to the
+// queued one, heard without a gap only when setURL then names it; loading any
+// other file then cuts the end of the song that ended.
 class FakeMedia : public MediaControl {
 public:
     QStringList log; // "load a.mp3", "cue a.mp3", "play", "stop", "pause", "close"
@@ -78,7 +76,7 @@ public:
 // message boxes, the saves, the main window's restores.
 class FakeHost : public PlaybackHost {
 public:
-    FakeMedia* engines[2] = {};
+    MediaControl* engines[2] = {};
     bool open[2] = {};
     QString captions[2];
     QStringList messages;
@@ -104,17 +102,17 @@ public:
     }
 };
 
-// The rules over a playlist, its selection and two fake players, with the
-// list's click notification wired as the main window wires it.
-struct FakePlayback {
+// The rules over a playlist, its selection and two players (fake ones unless
+// named), with the list's click notification wired as the main window does.
+template <typename Media = FakeMedia> struct Playback {
     PlaylistModel model;
     QItemSelectionModel selection{&model};
     AppState state;
-    FakeMedia p1, p2;
+    Media p1, p2;
     FakeHost host;
     PlaybackController c{state, model, selection, p1, p2, host};
 
-    explicit FakePlayback(const QStringList& entries = {}) {
+    explicit Playback(const QStringList& entries = {}) {
         host.engines[0] = &p1;
         host.engines[1] = &p2;
         model.append(entries);
@@ -132,3 +130,4 @@ struct FakePlayback {
         return rows;
     }
 };
+using FakePlayback = Playback<>;

@@ -3,12 +3,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A small tmpfs of its own, mounted for one test, that can be filled to the
-// last byte (a real full disk) or made read-only. The test process gets a mount namespace of
-// its own before main() (as root, or as the root of a user namespace of its
-// own where the system lets users have one), so that the mount is seen by
-// this process only and goes with it. Where neither is allowed, mounted()
-// is false and why() says so: the test then skips.
+// A small tmpfs mounted for one test, to fill to the last byte or make
+// read-only. The process gets a mount namespace of its own before main() (as
+// root, or in a user namespace of its own), so the mount is its alone; where
+// neither is allowed, mounted() is false and why() says why.
 class SmallDisk {
 public:
     SmallDisk();

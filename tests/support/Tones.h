@@ -5,9 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-// Media files made on the spot for the player's tests: sine tones as PCM WAV
-// and short silent videos as uncompressed AVI, in a temporary folder that is
-// removed with the object.
+// Media files made on the spot: sine tones as PCM WAV and silent videos as
+// uncompressed AVI, in a temporary folder that goes with the object.
 class Tones {
 public:
     bool isValid() const { return m_dir.isValid(); }
@@ -23,9 +22,8 @@ public:
     // Any bytes under any name; returns its path.
     QString file(const QString& name, const QByteArray& bytes);
 
-    // A short tone encoded by ffmpeg into the format that path's ending
-    // picks, with more of its options (metadata, tag kinds) before the
-    // name; false when ffmpeg failed.
+    // A short tone encoded by ffmpeg into the format of path's ending, with
+    // more of its options; false when ffmpeg failed.
     static bool encode(const QString& path, const QStringList& options, double seconds = 0.1);
 
     static QByteArray wavBytes(double seconds, double frequency, int sampleRate);
