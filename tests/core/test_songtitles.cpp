@@ -1,12 +1,14 @@
 // Song titles as the list shows them: read from real files' tags with their
 // lengths, on a worker thread, kept for the run, and the list's rows that
-// ask for them as they are shown.
+// ask for them as they are shown. The cover pictures that tags hold.
 #include "support/TestEnv.h"
 #include "support/Tones.h"
 
 #include "core/playlist/PlaylistModel.h"
+#include "core/tags/SongTags.h"
 #include "core/tags/SongTitles.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -54,6 +56,21 @@ private slots:
             {3599, "59:59"}, {3600, "1:00:00"}, {3725, "1:02:05"}, {36061, "10:01:01"}};
         for (const auto& [seconds, text] : lengths)
             QCOMPARE(SongTitles::lengthText(seconds), QString::fromLatin1(text));
+    }
+    void coverPictures() {
+        TestEnv env;
+        const QString png = env.path("cover.png");
+        QCOMPARE(QProcess::execute("ffmpeg", {"-v", "error", "-f", "lavfi", "-i",
+                                              "color=c=red:s=8x8", "-frames:v", "1", png}),
+                 0);
+        const QStringList attached = {"-i",   png,    "-map",           "0",           "-map", "1",
+                                      "-c:v", "copy", "-disposition:v", "attached_pic"};
+        for (const char* name : {"c.mp3", "c.flac", "c.m4a"}) {
+            QVERIFY(Tones::encode(env.path(name), attached));
+            QVERIFY2(Tags::readCoverPicture(env.path(name)) == readBytes(png), name);
+        }
+        QVERIFY(Tones::encode(env.path("none.mp3"), {}));
+        QVERIFY(Tags::readCoverPicture(env.path("none.mp3")).isEmpty());
     }
     void rowsAskAsTheyAreShown() {
         TestEnv env;

@@ -1,6 +1,7 @@
 // MPRIS on a private bus, driven as a desktop panel would, over fake players.
 #include "support/FakePlayback.h"
 #include "support/TestEnv.h"
+#include "support/Tones.h"
 
 #include "desktop/MprisService.h"
 
@@ -21,6 +22,7 @@ const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 
 QString g_busAddress;
+const QByteArray kCover = "\x89PNG\r\n\x1a\n a picture";
 
 // Values as they come off the bus: nested maps arrive still marshalled.
 QVariant plain(const QVariant& v) {
@@ -37,6 +39,19 @@ QVariant plain(const QVariant& v) {
     return m;
 }
 
+// An ID3v2.3 tag holding one picture, the front cover.
+QByteArray coverTag(const QByteArray& picture) {
+    const QByteArray body = QByteArray("\0image/png\0\x03\0", 13) + picture;
+    QByteArray tag = QByteArray("ID3\x03\0\0", 6) + QByteArray(4, '\0') + "APIC" +
+                     QByteArray(4, '\0') + QByteArray(2, '\0') + body;
+    const qsizetype frame = tag.size() - 10;
+    for (int i = 0; i < 4; ++i) {
+        tag[6 + i] = char((frame >> (21 - 7 * i)) & 0x7f);
+        tag[14 + i] = char((body.size() >> (24 - 8 * i)) & 0xff);
+    }
+    return tag;
+}
+
 } // namespace
 
 // The controls on the bus, and a desktop connection recording PropertiesChanged.
@@ -51,12 +66,14 @@ public:
     QHash<QString, QVariantList> heard; // each property's announced values
     QStringList files;
     explicit Program(int songs = 0) {
-        // The first file carries an ID3v1 tag.
+        // The first file carries a cover and an ID3v1 tag around its sound.
         for (int i = 0; i < songs; ++i) {
             files << env.path(QStringLiteral("t%1.mp3").arg(i));
-            writeBytes(files.last(),
-                       QByteArray(500, 'x') + (i == 0 ? id3v1Tag("So What", "Miles Davis") : ""));
+            writeBytes(files.last(), QByteArray(500, 'x'));
         }
+        if (songs && Tones::encode(files[0], {"-id3v2_version", "0", "-write_xing", "0"}))
+            writeBytes(files[0],
+                       coverTag(kCover) + readBytes(files[0]) + id3v1Tag("So What", "Miles Davis"));
         f.model.append(files);
         if (!mpris.start(QDBusConnection::connectToBus(g_busAddress, name())))
             qFatal("no bus");
@@ -228,6 +245,9 @@ private slots:
                                "So What", QStringList({"Miles Davis"})}));
         // No length while none is known.
         QVERIFY(TRACK(m).path().startsWith(u"/org/jukora/Track/") && !m.contains("mpris:length"));
+        // The cover, where the desktop can read it, for as long as its track plays.
+        const QString cover = QUrl(m["mpris:artUrl"].toString()).toLocalFile();
+        QVERIFY2(cover.endsWith(".png") && readBytes(cover) == kCover, qPrintable(cover));
         p.f.c.setLoop(1);
         QTRY_VERIFY(p.heard["LoopStatus"].contains("Playlist"));
         // The next song: a file without a tag is shown by its name.
@@ -236,6 +256,7 @@ private slots:
                      QStringLiteral("t1.mp3"));
         const QVariantMap next = p.last("Metadata").toMap();
         QVERIFY(!next.contains("xesam:artist") && TRACK(next) != TRACK(m));
+        QVERIFY(!next.contains("mpris:artUrl") && !QFile::exists(cover));
         // Stop All: no track, stopped.
         CALL(p, "Stop");
         QTRY_COMPARE(p.last("PlaybackStatus"), QVariant("Stopped"));
