@@ -1,6 +1,8 @@
 // Jukora idle with a full playlist against Audacious idle with the same
 // list, side by side in one run: what each process alone holds (its private
-// dirty pages) and its proportional set size (PSS); and how
+// dirty pages) and its proportional set size (PSS); the CPU time each takes
+// to play the same song with its window shown, and Jukora's wakeups when
+// idle; and how
 // soon the first song is heard after Play List in a program that has just
 // started and loaded its decoder.
 #include "support/Listener.h"
@@ -28,6 +30,8 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
@@ -84,6 +88,103 @@ struct Display {
     }
 };
 
+// The CPU time (user and system, every thread) a process has taken, in ms.
+double cpuMs(qint64 pid) {
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray stat = f.readAll();
+    // After the name: state, then the fields up to utime (the 12th) and stime.
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 12 ? (fields[11].toDouble() + fields[12].toDouble()) * 1000 /
+                                    double(sysconf(_SC_CLK_TCK))
+                              : 0;
+}
+
+// How often the process's threads have been woken (their context switches).
+double wakeups(qint64 pid) {
+    double n = 0;
+    for (const QString& task : QDir(QStringLiteral("/proc/%1/task").arg(pid))
+                                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(QStringLiteral("/proc/%1/task/%2/status").arg(pid).arg(task));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:") ||
+                line.startsWith("nonvoluntary_ctxt_switches:"))
+                n += line.mid(line.indexOf(':') + 1).trimmed().toDouble();
+    }
+    return n;
+}
+
+// The environment of a desktop session on the private display, in env's
+// folders.
+QProcessEnvironment sessionEnvironment(const Display& display, const TestEnv& env) {
+    QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
+    base.insert(QStringLiteral("DISPLAY"), display.name);
+    base.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    base.insert(QStringLiteral("HOME"), env.profile());
+    base.insert(QStringLiteral("XDG_CONFIG_HOME"), env.profile() + QStringLiteral("/.config"));
+    base.insert(QStringLiteral("XDG_DATA_HOME"), env.profile() + QStringLiteral("/.local/share"));
+    base.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    return base;
+}
+
+// A 60 s song played by Jukora (Player 1 shown, as a launch with a file
+// plays it) and by Audacious (its window shown) at once, into one private
+// sound server's null sink: each one's CPU time per second of playing over
+// 20 s, after 3 s to settle. Then Jukora with no song: its wakeups per
+// second over 10 s.
+void BM_PlayingCostAgainstAudacious(benchmark::State& s) {
+    Display display;
+    Listener listener;
+    if (display.name.isEmpty() || !listener.error().isEmpty()) {
+        s.SkipWithError("no Xvfb or no PulseAudio");
+        return;
+    }
+    TestEnv env;
+    Tones tones;
+    const QString song = tones.tone(QStringLiteral("song.wav"), 60.0);
+    const QString program = env.programFolder() + QStringLiteral("/jukora");
+    QFile::copy(QStringLiteral(JUKORA_BINARY), program);
+    QProcessEnvironment base = sessionEnvironment(display, env);
+    base.insert(QStringLiteral("JUKORA_AUDIO"), QStringLiteral("pulse"));
+    const bool audacious = !QStandardPaths::findExecutable(QStringLiteral("audacious")).isEmpty();
+    for (auto _ : s) {
+        QProcess jukora, other;
+        jukora.setProcessEnvironment(base);
+        other.setProcessEnvironment(base);
+        jukora.start(program, {song});
+        if (audacious)
+            other.start(QStringLiteral("audacious"), {song});
+        QThread::msleep(3000);
+        const double j0 = cpuMs(jukora.processId()), a0 = audacious ? cpuMs(other.processId()) : 0;
+        QThread::msleep(20000);
+        const double j = (cpuMs(jukora.processId()) - j0) / 20,
+                     a = audacious ? (cpuMs(other.processId()) - a0) / 20 : 0;
+        s.counters["jukora_cpu_ms_per_s"] = j;
+        if (audacious) {
+            s.counters["audacious_cpu_ms_per_s"] = a;
+            s.counters["jukora_to_audacious"] = j / std::max(a, 1e-9);
+        }
+        other.terminate();
+        other.waitForFinished();
+        jukora.terminate();
+        jukora.waitForFinished();
+        QProcess idle;
+        idle.setProcessEnvironment(base);
+        idle.start(program, {});
+        QThread::msleep(5000);
+        const double w0 = wakeups(idle.processId()), c0 = cpuMs(idle.processId());
+        QThread::msleep(10000);
+        s.counters["idle_wakeups_per_s"] = (wakeups(idle.processId()) - w0) / 10;
+        s.counters["idle_cpu_ms_per_s"] = (cpuMs(idle.processId()) - c0) / 10;
+        idle.terminate();
+        idle.waitForFinished();
+        s.SetIterationTime(20);
+    }
+}
+
 void BM_IdleMemoryAgainstAudacious(benchmark::State& s) {
     Display display;
     if (display.name.isEmpty()) {
@@ -97,13 +198,7 @@ void BM_IdleMemoryAgainstAudacious(benchmark::State& s) {
     const QStringList list = samplePaths(kFull);
     PlsFormat::write(env.autosaveFile(), list, false, false);
     PlsFormat::write(env.path(QStringLiteral("list.pls")), list, false, false);
-    QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
-    base.insert(QStringLiteral("DISPLAY"), display.name);
-    base.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    base.insert(QStringLiteral("HOME"), env.profile());
-    base.insert(QStringLiteral("XDG_CONFIG_HOME"), env.profile() + QStringLiteral("/.config"));
-    base.insert(QStringLiteral("XDG_DATA_HOME"), env.profile() + QStringLiteral("/.local/share"));
-    base.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    const QProcessEnvironment base = sessionEnvironment(display, env);
     const bool audacious = !QStandardPaths::findExecutable(QStringLiteral("audacious")).isEmpty();
     for (auto _ : s) {
         QProcess jukora;
@@ -220,6 +315,7 @@ void BM_FirstSongAfterStart(benchmark::State& s) {
 
 } // namespace
 
+BENCHMARK(BM_PlayingCostAgainstAudacious)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_IdleMemoryAgainstAudacious)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_FirstSongAfterStart)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 

@@ -116,6 +116,23 @@ private slots:
         p.setFullScreen(true);
         p.showNormal();
         QVERIFY(!p.fullScreen());
+        // The thumb follows the song, drawn anew only when it moves by a pixel.
+        QVERIFY(e.setURL(tones.tone("long.wav", 30)));
+        auto* seek = part<QSlider>(&p, "seekSlider");
+        QTRY_COMPARE_WITH_TIMEOUT(seek->maximum(), 30000, kLong);
+        struct Paints : QObject {
+            int count = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                count += event->type() == QEvent::Paint;
+                return false;
+            }
+        } paints;
+        seek->installEventFilter(&paints);
+        QSignalSpy reports(&e, &MediaControl::positionChanged);
+        QTest::qWait(2000);
+        QVERIFY2(paints.count > 0 && paints.count * 3 < reports.count(),
+                 qPrintable(QStringLiteral("%1 of %2").arg(paints.count).arg(reports.count())));
+        QVERIFY(qAbs(seek->value() - e.position() * 1000) * seek->width() < 2 * 30000);
     }
     void videoFrameDrawn() {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))

@@ -124,8 +124,13 @@ struct MediaPlayer::Private {
         const int max = int(std::lround(engine.duration() * 1000));
         const QSignalBlocker block(seekSlider);
         seekSlider->setRange(0, std::max(0, max));
-        if (!seekSlider->isSliderDown())
-            seekSlider->setValue(int(std::lround(engine.position() * 1000)));
+        // The thumb is moved when it moves by a pixel or more: a repaint for
+        // each of the decoder's position reports (dozens a second) would
+        // cost more than the rest of playing.
+        const int value = int(std::lround(engine.position() * 1000)), old = seekSlider->value();
+        if (!seekSlider->isSliderDown() &&
+            (max <= 0 || value < old || qint64(value - old) * seekSlider->width() >= max))
+            seekSlider->setValue(value);
         elapsed->setText(clock(engine.position()));
         total->setText(clock(engine.duration()));
         const QSignalBlocker blockVolume(volumeSlider);
