@@ -99,9 +99,12 @@ int main(int argc, char* argv[]) {
             main.show();
         // The decoder library loads beside the window once it is up (so
         // that the two do not share the processor while it opens), ready
-        // for the first song.
-        QTimer::singleShot(250, [] { MediaEngine::preload(); });
-        mpris.start();
+        // for the first song; the desktop's media controls join then too
+        // (the session bus's answers would hold the first picture up).
+        QTimer::singleShot(250, &mpris, [&mpris] {
+            MediaEngine::preload();
+            mpris.start();
+        });
     });
     return app.exec();
 }
