@@ -229,32 +229,37 @@ QByteArray bytes(const TagLib::ByteVector& v) {
     return QByteArray(v.data(), qsizetype(v.size()));
 }
 
-// The front cover among a tag's pictures, else the first of them.
-QByteArray fromID3v2(TagLib::ID3v2::Tag* tag) {
+// The front cover among pictures, else the first of them; picture gives a
+// picture's bytes and whether it is the front cover.
+template <typename Pictures, typename Picture>
+QByteArray frontCover(const Pictures& pictures, Picture picture) {
     QByteArray first;
-    for (TagLib::ID3v2::Frame* frame : tag ? tag->frameList("APIC") : TagLib::ID3v2::FrameList()) {
-        const auto* p = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
-        if (!p || p->picture().isEmpty())
+    for (const auto* p : pictures) {
+        const auto [data, front] = picture(p);
+        if (data.isEmpty())
             continue;
-        if (p->type() == TagLib::ID3v2::AttachedPictureFrame::FrontCover)
-            return bytes(p->picture());
+        if (front)
+            return bytes(data);
         if (first.isEmpty())
-            first = bytes(p->picture());
+            first = bytes(data);
     }
     return first;
 }
 
+QByteArray fromID3v2(TagLib::ID3v2::Tag* tag) {
+    using Frame = TagLib::ID3v2::AttachedPictureFrame;
+    return frontCover(tag ? tag->frameList("APIC") : TagLib::ID3v2::FrameList(),
+                      [](const TagLib::ID3v2::Frame* frame) {
+                          const auto* p = dynamic_cast<const Frame*>(frame);
+                          return std::pair(p ? p->picture() : TagLib::ByteVector(),
+                                           p && p->type() == Frame::FrontCover);
+                      });
+}
+
 QByteArray fromFlacPictures(const TagLib::List<TagLib::FLAC::Picture*>& pictures) {
-    QByteArray first;
-    for (const TagLib::FLAC::Picture* p : pictures) {
-        if (p->data().isEmpty())
-            continue;
-        if (p->type() == TagLib::FLAC::Picture::FrontCover)
-            return bytes(p->data());
-        if (first.isEmpty())
-            first = bytes(p->data());
-    }
-    return first;
+    return frontCover(pictures, [](const TagLib::FLAC::Picture* p) {
+        return std::pair(p->data(), p->type() == TagLib::FLAC::Picture::FrontCover);
+    });
 }
 
 QByteArray coverOf(const TagLib::FileRef& ref) {
