@@ -89,6 +89,15 @@ private slots:
         // The same letters as an older system wrote them.
         row("Windows-1252", "Caf\xE9 \x80 \x93q\x94", {QString::fromUtf8("Café € “q”")});
         row("cut UTF-8 sequence", "ab\xC3", {"abÃ"});
+        // Overlong forms, a code point past U+10FFFF and a surrogate are no
+        // UTF-8; the code points at the ends of the ranges are.
+        row("invalid UTF-8 forms",
+            "\xE0\x80\xAF\n\xF0\x80\x80\xAF\n\xF4\xA0\x80\x80\n\xED\xA0\x80\n"
+            "\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF\xE0\xA0\x80\xF0\x90\x80\x80",
+            {QString::fromUtf8("à€¯"), QString::fromUtf8("ð€€¯"), QString::fromUtf8("ô\u00a0€€"),
+             QString::fromUtf8("í\u00a0€"),
+             QString::fromUtf8(
+                 "\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF\xE0\xA0\x80\xF0\x90\x80\x80")});
         row("U+FEFF starting a later line",
             "a\n\xEF\xBB\xBF"
             "b\n",
