@@ -119,7 +119,8 @@ void BM_ExportPLS(benchmark::State& s) {
     Fixture f;
     f.fill();
     const QString file = f.env.path("out.pls"), plain = f.env.path("plain.pls");
-    const QByteArray bytes = PlsFormat::render(paths(), false, false);
+    const QByteArray bytes =
+        PlsFormat::render(paths(), false, false, nullptr, PlsFormat::Form::Exchange);
     against(
         s, "x_write", [] {},
         [&] { PlsFormat::write(file, f.w->playlistModel().entries(), false, false); },
