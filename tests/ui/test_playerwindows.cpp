@@ -18,6 +18,7 @@
 #include <QOpenGLWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QToolButton>
 #include <QUrl>
 
 #include <clocale>
@@ -102,6 +103,12 @@ private slots:
         QVERIFY(e.setURL(tones.tone("bar.wav", 1.5)));
         QTRY_COMPARE_WITH_TIMEOUT(part<QSlider>(&p, "seekSlider")->maximum(), 1500, kLong);
         QCOMPARE(part<QLabel>(&p, "totalLabel")->text(), QStringLiteral("0:01"));
+        // The play button says what it would do.
+        auto* playPause = part<QToolButton>(&p, "playPauseButton");
+        QTRY_COMPARE(playPause->toolTip(), QStringLiteral("Pause"));
+        e.pause();
+        QTRY_COMPARE(playPause->toolTip(), QStringLiteral("Play"));
+        e.play();
         // The slider and the engine's volume are one, held to its ends.
         volume->setValue(70);
         QCOMPARE(e.volume(), 70);
