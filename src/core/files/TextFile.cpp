@@ -220,22 +220,6 @@ namespace {
 // Opens a regular file for reading without waiting on it (a FIFO must not
 // hold the program until someone writes); -1 for anything else, or when it
 // is larger than maxSize.
-int openRegular(const QString& path, qint64 maxSize, qint64& size) {
-    if (path.isEmpty())
-        return -1;
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return -1;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxSize) {
-        ::close(fd);
-        return -1;
-    }
-    size = st.st_size;
-    return fd;
-}
-
 // Reads up to n bytes; -1 on a failure.
 qsizetype readSome(int fd, char* into, qsizetype n) {
     for (;;) {
@@ -253,7 +237,7 @@ Lines::Lines(const QByteArray& bytes) : m_buffer(bytes), m_size(bytes.size()) {
 
 Lines::Lines(const QString& path, qint64 maxSize, qsizetype pieceSize)
     : m_maxSize(maxSize), m_piece(std::max<qsizetype>(pieceSize, 1)) {
-    m_fd = openRegular(path, maxSize, m_size);
+    m_fd = openRegular(path, m_size, maxSize);
     m_failed = m_fd < 0;
     m_end = m_failed;
     if (!m_failed) {
@@ -371,10 +355,26 @@ QByteArray Utf8Text::take() {
     return std::move(m_bytes);
 }
 
+int openRegular(const QString& path, qint64& size, qint64 maxSize) {
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return -1;
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxSize) {
+        ::close(fd);
+        return -1;
+    }
+    size = st.st_size;
+    return fd;
+}
+
 bool readAll(const QString& path, QByteArray& out, qint64 maxSize) {
     out.clear();
     qint64 size = 0;
-    const int fd = openRegular(path, maxSize, size);
+    const int fd = openRegular(path, size, maxSize);
     if (fd < 0)
         return false;
     // One byte more than the size shows a file that grows while it is read.

@@ -103,6 +103,12 @@ private:
     qsizetype m_size = 0;
 };
 
+// Opens a regular file of at most maxSize bytes for reading and gives its
+// descriptor and size; -1 for a missing file, one that cannot be read, a
+// larger one, a name holding a NUL (which no file has) and anything that is
+// not a regular file, without waiting on it (a FIFO, a device, a folder).
+int openRegular(const QString& path, qint64& size, qint64 maxSize = kMaxReadSize);
+
 // Reads a whole regular file of at most maxSize bytes. A missing file, one
 // that cannot be read, a larger one and anything that is not a regular file
 // (a FIFO, a device, a folder) give false, without waiting on it.

@@ -1,12 +1,13 @@
 #include "core/tags/ID3.h"
 
+#include "core/files/TextFile.h"
+
 #include <QFile>
 #include <QStringList>
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <limits>
 #include <unistd.h>
 #include <utility>
 
@@ -43,31 +44,22 @@ const QStringList& genreNames() {
 // Reads the last 128 bytes of a plain file; false for anything else or when
 // fewer bytes come back (a file that shrank meanwhile).
 bool readLastBytes(const QString& path, char* buf) {
-    if (path.isEmpty() || path.contains(QChar(0)))
-        return false;
-    const QByteArray name = QFile::encodeName(path);
-    // O_NONBLOCK keeps a named pipe from holding the caller up; it does not
-    // change how a plain file reads.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    qint64 size = 0;
+    const int fd = TextFile::openRegular(path, size, std::numeric_limits<qint64>::max());
     if (fd < 0)
         return false;
-    bool ok = false;
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= kTagSize) {
-        const off_t start = st.st_size - kTagSize;
-        int got = 0;
-        while (got < kTagSize) {
-            const ssize_t n = ::pread(fd, buf + got, size_t(kTagSize - got), start + got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += int(n);
-        }
-        ok = got == kTagSize;
+    int got = 0;
+    const off_t start = off_t(size) - kTagSize;
+    while (size >= kTagSize && got < kTagSize) {
+        const ssize_t n = ::pread(fd, buf + got, size_t(kTagSize - got), start + got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += int(n);
     }
     ::close(fd);
-    return ok;
+    return got == kTagSize;
 }
 
 } // namespace

@@ -1,14 +1,14 @@
 #include "core/tags/SongTags.h"
 
+#include "core/files/TextFile.h"
 #include "core/tags/ID3.h"
 
 #include <QFile>
 #include <QStringList>
 
 #include <algorithm>
+#include <limits>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
@@ -194,21 +194,13 @@ SongTags fromTagLib(const TagLib::FileRef& file, bool withLength) {
 // and gives what use gives, or value where the file is none for TagLib.
 template <typename Result, typename Use>
 Result withTagLibFile(const QString& path, bool withLength, Result value, Use use) {
-    if (path.isEmpty() || path.contains(QChar(0)))
-        return value;
-    const QByteArray name = QFile::encodeName(path);
     // Only a plain file is handed to TagLib, never a pipe or a device that
-    // would hold the caller up; O_NONBLOCK keeps opening a pipe from
-    // waiting for a writer.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    // would hold the caller up.
+    qint64 size = 0;
+    const int fd = TextFile::openRegular(path, size, std::numeric_limits<qint64>::max());
     if (fd < 0)
         return value;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return value;
-    }
-    SongStream stream(fd, name); // closes the descriptor once it has it
+    SongStream stream(fd, QFile::encodeName(path)); // closes the descriptor once it has it
     if (!stream.isOpen()) {
         ::close(fd);
         return value;
