@@ -159,6 +159,14 @@ private slots:
             "File1=/a\x01.mp3\nFile2=/b\t.mp3\nFile3=/c\x7F\nFile4=/d\xC2\x85\nFile5=/" +
                 QByteArray(4094, 'x') + "\nFile6=/" + QByteArray(4095, 'x') + "\nFile7=/o k~.mp3\n",
             {"/" + QString(4094, 'x'), "/o k~.mp3"});
+        // Each byte out of range, early in a long name and in its last few bytes.
+        row("PLS bytes at the ends of the printable range, anywhere in a name",
+            "File1=/ab\x1F"
+            "defghijklmnop\nFile2=/abcdefghijklmn\x7F\nFile3=/a\x80"
+            "cdefghijklmno\n"
+            "File4=/abcdefghijklmn\x9F\nFile5=/ ~ ~ ~ ~ ~ ~ ~ ~ ~.mp3\n",
+            {QString::fromUtf8("/a€cdefghijklmno"), QString::fromUtf8("/abcdefghijklmnŸ"),
+             "/ ~ ~ ~ ~ ~ ~ ~ ~ ~.mp3"});
         row("M3U LF endings, no end on the last line, mark",
             "\xEF\xBB\xBF#EXTM3U\n#EXTINF:123,Artist - Song\n/m/a.mp3\n#EXTINF:-1,x\n/m/b.mp3",
             {"/m/a.mp3", "/m/b.mp3"});

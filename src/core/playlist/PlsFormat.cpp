@@ -2,6 +2,7 @@
 
 #include "core/files/TextFile.h"
 #include "core/playlist/PathNames.h"
+#include "core/system/HeapArenas.h"
 
 #include <QFile>
 
@@ -76,25 +77,62 @@ bool isFileKey(const char* p, qsizetype n, qsizetype& eq) {
 
 namespace {
 
-QStringList parseLines(TextFile::Lines& lines, int maxEntries) {
-    QStringList out;
+// The entries of a file found without making a string of each: the values
+// that are plain (PathNames::isPlainEntry) lie end to end in one block, the
+// others are decoded as they come (they are rare). The strings are made
+// apart from the search, so that a search on another thread makes no
+// allocation for each entry while the window's thread builds the window.
+struct Found {
+    QByteArray plain;
+    QStringList others;
+    // For each entry in order: where its value lies in plain, or
+    // -1 - its index in others.
+    QList<std::pair<qsizetype, qsizetype>> spans;
+
+    // What the strings of the entries take on the heap, about: the list's
+    // array and, for each, a block of its text in UTF-16 and the string's
+    // header.
+    std::size_t stringBytes() const {
+        std::size_t bytes = std::size_t(spans.size()) * sizeof(QString);
+        for (const auto& [at, size] : spans)
+            bytes += (std::size_t(at >= 0 ? size : 0) * 2 + 48) & ~std::size_t(15);
+        return bytes;
+    }
+
+    // The first max entries as strings.
+    QStringList entries(qsizetype max = PlaylistModel::MaxEntries) const {
+        QStringList out;
+        out.reserve(std::min(max, spans.size()));
+        for (const auto& [at, size] : spans.first(std::min(max, spans.size())))
+            out.append(at >= 0 ? QString::fromLatin1(plain.constData() + at, size)
+                               : others.at(-1 - at));
+        return out;
+    }
+};
+
+Found findEntries(TextFile::Lines& lines, int maxEntries) {
+    Found out;
     if (maxEntries <= 0)
         return out;
     // A File line and its Title line take some 60 bytes at the least.
-    out.reserve(qsizetype(std::min<qint64>(maxEntries, lines.size() / 60 + 1)));
+    out.spans.reserve(qsizetype(std::min<qint64>(maxEntries, lines.size() / 60 + 1)));
+    out.plain.reserve(qsizetype(std::min<qint64>(lines.size(), kMaxFileSize)));
     QByteArrayView line;
-    while (out.size() < maxEntries && lines.next(line)) {
+    while (out.spans.size() < maxEntries && lines.next(line)) {
         qsizetype eq = 0;
         if (!isFileKey(line.data(), line.size(), eq))
             continue;
         const QByteArrayView value = line.sliced(eq + 1);
         if (PathNames::isPlainEntry(value)) {
-            out.append(QString::fromLatin1(value));
+            out.spans.append({out.plain.size(), value.size()});
+            out.plain.append(value);
             continue;
         }
         QString entry = TextFile::decodeLine(value.data(), value.size());
-        if (PathNames::isAcceptableEntry(entry))
-            out.append(std::move(entry));
+        if (PathNames::isAcceptableEntry(entry)) {
+            out.spans.append({-1 - out.others.size(), 0});
+            out.others.append(std::move(entry));
+        }
     }
     return out;
 }
@@ -103,7 +141,7 @@ QStringList parseLines(TextFile::Lines& lines, int maxEntries) {
 
 QStringList parse(const QByteArray& bytes, int maxEntries) {
     TextFile::Lines lines(bytes);
-    return parseLines(lines, maxEntries);
+    return findEntries(lines, maxEntries).entries();
 }
 
 bool writeFull(const QString& path, const QStringList& entries, QStringList& readBack) {
@@ -144,7 +182,7 @@ struct FileStamp {
 
 struct ReadAhead {
     FileStamp stamp; // before the read: a change during it shows
-    QStringList entries;
+    Found found;
     bool ok = false;
 };
 
@@ -152,12 +190,11 @@ std::mutex g_aheadLock;
 QString g_aheadPath;
 std::future<ReadAhead> g_ahead;
 
-QStringList readNow(const QString& path, int maxEntries, bool* ok = nullptr) {
+Found findNow(const QString& path, int maxEntries, bool& ok) {
     TextFile::Lines lines(path, kMaxFileSize);
-    QStringList out = parseLines(lines, maxEntries);
-    if (ok)
-        *ok = !lines.failed();
-    return lines.failed() ? QStringList() : out;
+    Found out = findEntries(lines, maxEntries);
+    ok = !lines.failed();
+    return ok ? out : Found();
 }
 
 } // namespace
@@ -168,7 +205,8 @@ void readAhead(const QString& path) {
     g_ahead = std::async(std::launch::async, [path] {
         ReadAhead r;
         r.stamp = FileStamp::of(path);
-        r.entries = readNow(path, 32767, &r.ok);
+        r.found = findNow(path, PlaylistModel::MaxEntries, r.ok);
+        prepareHeap(r.found.stringBytes());
         return r;
     });
 }
@@ -187,9 +225,13 @@ QStringList read(const QString& path, int maxEntries, bool* readable) {
     if (ahead.valid()) {
         ReadAhead r = ahead.get();
         if (r.ok && r.stamp == FileStamp::of(path))
-            return r.entries.size() > maxEntries ? r.entries.mid(0, maxEntries) : r.entries;
+            return r.found.entries(maxEntries);
     }
-    return readNow(path, maxEntries, readable);
+    bool ok = false;
+    const QStringList out = findNow(path, maxEntries, ok).entries();
+    if (readable)
+        *readable = ok;
+    return out;
 }
 
 QStringList read(const QString& path, int maxEntries) {
