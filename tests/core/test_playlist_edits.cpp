@@ -5,6 +5,7 @@
 #include "core/playlist/NaturalOrder.h"
 #include "core/playlist/PlaylistCommands.h"
 #include "core/playlist/PlaylistEdits.h"
+#include "core/playlist/PlsFormat.h"
 #include "core/playlist/SongSearch.h"
 
 #include <QtTest>
@@ -37,6 +38,57 @@ const QStringList kSix = {"/a", "/b", "/c", "/d", "/e", "/f"};
 class TestPlaylistEdits : public QObject {
     Q_OBJECT
 private slots:
+    void entriesAsFoundActAsStrings() {
+        // The start-up's list, appended as found in its file, reads and
+        // changes as the same list of strings does.
+        TestEnv env;
+        const QString file = env.path("list.pls");
+        const QStringList five = {"/a", QString::fromUtf8("/Müsik"), "/c", "/d", "/e"};
+        QVERIFY(PlsFormat::write(file, five, false, false));
+        const auto found = [&](int max = 99) { return PlsFormat::find(file, max, nullptr); };
+        using Edit = std::function<void(PlaylistModel&)>;
+        const std::vector<std::pair<const char*, Edit>> edits = {
+            {"none", [](PlaylistModel&) {}},
+            {"setText", [](PlaylistModel& m) { m.setText(1, "/x"); }},
+            {"swap", [](PlaylistModel& m) { m.swapEntries(0, 4); }},
+            {"removeAt", [](PlaylistModel& m) { m.removeAt(2); }},
+            {"removeMarked",
+             [](PlaylistModel& m) {
+                 m.removeMarked({1, 0, 1});
+             }},
+            {"reorder",
+             [](PlaylistModel& m) {
+                 m.reorder({4, 3, 2, 1, 0});
+             }},
+            {"append one", [](PlaylistModel& m) { m.append(QStringLiteral("/n")); }},
+            {"append list",
+             [](PlaylistModel& m) {
+                 m.append(QStringList{"/n1", "/n2"});
+             }},
+            {"append found", [&](PlaylistModel& m) { m.append(found(2)); }},
+            {"clear", [](PlaylistModel& m) { m.clear(); }},
+            {"replaceAll", [](PlaylistModel& m) { m.replaceAll({"/r"}); }},
+        };
+        for (const auto& [name, edit] : edits) {
+            PlaylistModel strings, asFound;
+            strings.append(five);
+            asFound.append(found());
+            QCOMPARE(asFound.count(), 5);
+            for (int row = 0; row < 5; ++row)
+                QCOMPARE(asFound.data(asFound.index(row)), QVariant(five.at(row)));
+            edit(strings);
+            edit(asFound);
+            QVERIFY2(asFound.entries() == strings.entries(), name);
+            QCOMPARE(asFound.count(), strings.count());
+        }
+        // Found entries fill the list only as far as it has room.
+        PlaylistModel nearlyFull;
+        nearlyFull.append(QStringList(PlaylistModel::MaxEntries - 2, "/x"));
+        QCOMPARE(nearlyFull.append(found()), 2);
+        QCOMPARE(nearlyFull.text(PlaylistModel::MaxEntries - 1), QString::fromUtf8("/Müsik"));
+        QCOMPARE(nearlyFull.entries().mid(PlaylistModel::MaxEntries - 3),
+                 QStringList({"/x", "/a", QString::fromUtf8("/Müsik")}));
+    }
     void sortIgnoresCaseAndDropsEmpty() {
         // Natural order: numbers by value, accents beside their letter, equal
         // keys (case, accents, leading zeros) in list order, empty texts gone.

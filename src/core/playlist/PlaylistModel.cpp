@@ -22,7 +22,7 @@ int PlaylistModel::rowCount(const QModelIndex& parent) const {
 QVariant PlaylistModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count())
         return QVariant();
-    const QString& entry = m_entries.at(index.row());
+    const QString entry = text(index.row());
     if (role == Qt::ToolTipRole || (role == Qt::DisplayRole && !m_titles))
         return entry;
     if (!m_titles || (role != Qt::DisplayRole && role != LengthRole))
@@ -36,12 +36,12 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const {
 }
 
 void PlaylistModel::askForTitlesAround(int row) const {
-    m_titles->request(m_entries.at(row));
+    m_titles->request(text(row));
     for (int k = 1; k <= kAround; ++k) {
         if (row + k < count())
-            m_titles->request(m_entries.at(row + k), false);
+            m_titles->request(text(row + k), false);
         if (row - k >= 0)
-            m_titles->request(m_entries.at(row - k), false);
+            m_titles->request(text(row - k), false);
     }
 }
 
@@ -116,12 +116,25 @@ QStringList PlaylistModel::mimeTypes() const {
 }
 
 QString PlaylistModel::text(int pos) const {
-    return isEntry(pos) ? m_entries.at(pos) : QString();
+    if (!isEntry(pos))
+        return QString();
+    return pos < m_entries.size() ? m_entries.at(pos) : m_found.at(pos - m_entries.size());
+}
+
+void PlaylistModel::settle() const {
+    if (m_found.isEmpty())
+        return;
+    if (m_entries.isEmpty())
+        m_entries = m_found.take(m_found.size());
+    else
+        m_entries.append(m_found.take(m_found.size()));
+    m_found = FoundEntries();
 }
 
 bool PlaylistModel::append(const QString& entry) {
     if (count() >= MaxEntries)
         return false;
+    settle();
     beginInsertRows(QModelIndex(), count(), count());
     m_entries.append(entry);
     endInsertRows();
@@ -133,6 +146,7 @@ int PlaylistModel::append(const QStringList& entries) {
     const int n = std::min<int>(room, int(entries.size()));
     if (n <= 0)
         return 0;
+    settle();
     beginInsertRows(QModelIndex(), count(), count() + n - 1);
     if (m_entries.isEmpty() && n == entries.size())
         m_entries = entries; // shares the data: no copy of 32,767 texts
@@ -142,9 +156,26 @@ int PlaylistModel::append(const QStringList& entries) {
     return n;
 }
 
+int PlaylistModel::append(FoundEntries found) {
+    found.truncate(MaxEntries - count());
+    const int n = int(found.size());
+    if (n <= 0)
+        return 0;
+    beginInsertRows(QModelIndex(), count(), count() + n - 1);
+    if (m_found.isEmpty()) {
+        m_found = std::move(found);
+    } else {
+        settle();
+        m_entries.append(found.take(n));
+    }
+    endInsertRows();
+    return n;
+}
+
 void PlaylistModel::setText(int pos, const QString& text) {
     if (!isEntry(pos))
         return;
+    settle();
     m_entries[pos] = text;
     const QModelIndex i = index(pos);
     emit dataChanged(i, i, {Qt::DisplayRole});
@@ -153,6 +184,7 @@ void PlaylistModel::setText(int pos, const QString& text) {
 void PlaylistModel::swapEntries(int a, int b) {
     if (!isEntry(a) || !isEntry(b))
         return;
+    settle();
     m_entries.swapItemsAt(a, b);
     const QModelIndex ia = index(std::min(a, b));
     const QModelIndex ib = index(std::max(a, b));
@@ -162,6 +194,7 @@ void PlaylistModel::swapEntries(int a, int b) {
 void PlaylistModel::removeAt(int pos) {
     if (!isEntry(pos))
         return;
+    settle();
     beginRemoveRows(QModelIndex(), pos, pos);
     m_entries.removeAt(pos);
     endRemoveRows();
@@ -170,10 +203,12 @@ void PlaylistModel::removeAt(int pos) {
 void PlaylistModel::clear() {
     beginResetModel();
     m_entries.clear();
+    m_found = FoundEntries();
     endResetModel();
 }
 
 void PlaylistModel::removeMarked(const std::vector<char>& marks) {
+    settle();
     QStringList kept;
     kept.reserve(count());
     for (int i = 0; i < count(); ++i) {
@@ -188,12 +223,14 @@ void PlaylistModel::removeMarked(const std::vector<char>& marks) {
 void PlaylistModel::replaceAll(const QStringList& entries) {
     beginResetModel();
     m_entries = entries.size() > MaxEntries ? entries.mid(0, MaxEntries) : entries;
+    m_found = FoundEntries();
     endResetModel();
 }
 
 void PlaylistModel::reorder(const std::vector<int>& order) {
     if (int(order.size()) != count())
         return;
+    settle();
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newOf(order.size());
     QStringList entries;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/playlist/FoundEntries.h"
+
 #include <QAbstractListModel>
 #include <QStringList>
 
@@ -36,8 +38,11 @@ public:
     // The positions a drag inside the list carries, in list order.
     static QList<int> draggedRows(const QMimeData* data);
 
-    int count() const { return int(m_entries.size()); }
-    const QStringList& entries() const { return m_entries; }
+    int count() const { return int(m_entries.size() + m_found.size()); }
+    const QStringList& entries() const {
+        settle();
+        return m_entries;
+    }
 
     // The text at a position; empty where there is no entry.
     QString text(int pos) const;
@@ -47,6 +52,11 @@ public:
     // value counts what was added.
     bool append(const QString& entry);
     int append(const QStringList& entries);
+    // Appends a file's entries as found: their strings are made when the list
+    // is first wanted whole or changed, and a row shown meanwhile is drawn
+    // from the file's text. The start-up shows its list without making a
+    // string of every entry first.
+    int append(FoundEntries found);
 
     void setText(int pos, const QString& text);
     void swapEntries(int a, int b);
@@ -71,8 +81,12 @@ public:
 
 private:
     void askForTitlesAround(int row) const;
+    // Makes the strings of the entries appended as found.
+    void settle() const;
 
-    QStringList m_entries;
+    mutable QStringList m_entries;
+    // The entries after m_entries that are still as found.
+    mutable FoundEntries m_found;
     SongTitles* m_titles = nullptr;
     QMetaObject::Connection m_titlesRead;
 };

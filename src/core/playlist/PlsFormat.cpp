@@ -1,8 +1,8 @@
 #include "core/playlist/PlsFormat.h"
 
 #include "core/files/TextFile.h"
+#include "core/playlist/FoundEntries.h"
 #include "core/playlist/PathNames.h"
-#include "core/system/HeapArenas.h"
 
 #include <QFile>
 
@@ -77,62 +77,26 @@ bool isFileKey(const char* p, qsizetype n, qsizetype& eq) {
 
 namespace {
 
-// The entries of a file found without making a string of each: the values
-// that are plain (PathNames::isPlainEntry) lie end to end in one block, the
-// others are decoded as they come (they are rare). The strings are made
-// apart from the search, so that a search on another thread makes no
-// allocation for each entry while the window's thread builds the window.
-struct Found {
-    QByteArray plain;
-    QStringList others;
-    // For each entry in order: where its value lies in plain, or
-    // -1 - its index in others.
-    QList<std::pair<qsizetype, qsizetype>> spans;
-
-    // What the strings of the entries take on the heap, about: the list's
-    // array and, for each, a block of its text in UTF-16 and the string's
-    // header.
-    std::size_t stringBytes() const {
-        std::size_t bytes = std::size_t(spans.size()) * sizeof(QString);
-        for (const auto& [at, size] : spans)
-            bytes += (std::size_t(at >= 0 ? size : 0) * 2 + 48) & ~std::size_t(15);
-        return bytes;
-    }
-
-    // The first max entries as strings.
-    QStringList entries(qsizetype max = PlaylistModel::MaxEntries) const {
-        QStringList out;
-        out.reserve(std::min(max, spans.size()));
-        for (const auto& [at, size] : spans.first(std::min(max, spans.size())))
-            out.append(at >= 0 ? QString::fromLatin1(plain.constData() + at, size)
-                               : others.at(-1 - at));
-        return out;
-    }
-};
-
-Found findEntries(TextFile::Lines& lines, int maxEntries) {
-    Found out;
+FoundEntries findEntries(TextFile::Lines& lines, int maxEntries) {
+    FoundEntries out;
     if (maxEntries <= 0)
         return out;
     // A File line and its Title line take some 60 bytes at the least.
-    out.spans.reserve(qsizetype(std::min<qint64>(maxEntries, lines.size() / 60 + 1)));
-    out.plain.reserve(qsizetype(std::min<qint64>(lines.size(), kMaxFileSize)));
+    out.reserve(qsizetype(std::min<qint64>(maxEntries, lines.size() / 60 + 1)),
+                qsizetype(std::min<qint64>(lines.size(), kMaxFileSize)));
     QByteArrayView line;
-    while (out.spans.size() < maxEntries && lines.next(line)) {
+    while (out.size() < maxEntries && lines.next(line)) {
         qsizetype eq = 0;
         if (!isFileKey(line.data(), line.size(), eq))
             continue;
         const QByteArrayView value = line.sliced(eq + 1);
         if (PathNames::isPlainEntry(value)) {
-            out.spans.append({out.plain.size(), value.size()});
-            out.plain.append(value);
+            out.appendPlain(value);
             continue;
         }
         QString entry = TextFile::decodeLine(value.data(), value.size());
-        if (PathNames::isAcceptableEntry(entry)) {
-            out.spans.append({-1 - out.others.size(), 0});
-            out.others.append(std::move(entry));
-        }
+        if (PathNames::isAcceptableEntry(entry))
+            out.appendOther(std::move(entry));
     }
     return out;
 }
@@ -141,7 +105,7 @@ Found findEntries(TextFile::Lines& lines, int maxEntries) {
 
 QStringList parse(const QByteArray& bytes, int maxEntries) {
     TextFile::Lines lines(bytes);
-    return findEntries(lines, maxEntries).entries();
+    return findEntries(lines, maxEntries).take(maxEntries);
 }
 
 bool writeFull(const QString& path, const QStringList& entries, QStringList& readBack) {
@@ -182,7 +146,7 @@ struct FileStamp {
 
 struct ReadAhead {
     FileStamp stamp; // before the read: a change during it shows
-    Found found;
+    FoundEntries found;
     bool ok = false;
 };
 
@@ -190,11 +154,11 @@ std::mutex g_aheadLock;
 QString g_aheadPath;
 std::future<ReadAhead> g_ahead;
 
-Found findNow(const QString& path, int maxEntries, bool& ok) {
+FoundEntries findNow(const QString& path, int maxEntries, bool& ok) {
     TextFile::Lines lines(path, kMaxFileSize);
-    Found out = findEntries(lines, maxEntries);
+    FoundEntries out = findEntries(lines, maxEntries);
     ok = !lines.failed();
-    return ok ? out : Found();
+    return ok ? out : FoundEntries();
 }
 
 } // namespace
@@ -206,12 +170,11 @@ void readAhead(const QString& path) {
         ReadAhead r;
         r.stamp = FileStamp::of(path);
         r.found = findNow(path, PlaylistModel::MaxEntries, r.ok);
-        prepareHeap(r.found.stringBytes());
         return r;
     });
 }
 
-QStringList read(const QString& path, int maxEntries, bool* readable) {
+FoundEntries find(const QString& path, int maxEntries, bool* readable) {
     if (readable)
         *readable = true;
     if (maxEntries <= 0)
@@ -224,14 +187,20 @@ QStringList read(const QString& path, int maxEntries, bool* readable) {
     }
     if (ahead.valid()) {
         ReadAhead r = ahead.get();
-        if (r.ok && r.stamp == FileStamp::of(path))
-            return r.found.entries(maxEntries);
+        if (r.ok && r.stamp == FileStamp::of(path)) {
+            r.found.truncate(maxEntries);
+            return std::move(r.found);
+        }
     }
     bool ok = false;
-    const QStringList out = findNow(path, maxEntries, ok).entries();
+    FoundEntries out = findNow(path, maxEntries, ok);
     if (readable)
         *readable = ok;
     return out;
+}
+
+QStringList read(const QString& path, int maxEntries, bool* readable) {
+    return find(path, maxEntries, readable).take(maxEntries);
 }
 
 QStringList read(const QString& path, int maxEntries) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/playlist/FoundEntries.h"
 #include "core/playlist/PathNames.h"
 #include "core/playlist/PlaylistModel.h"
 
@@ -58,11 +59,13 @@ bool write(const QString& path, const QStringList& entries, bool relative, bool 
 // Reads a file; a missing or unreadable file, or one that is no regular file
 // or larger than kMaxFileSize, gives no entries, and false in readable.
 QStringList read(const QString& path, int maxEntries, bool* readable);
+// The same entries as found, their strings not made yet.
+FoundEntries find(const QString& path, int maxEntries, bool* readable);
 QStringList read(const QString& path, int maxEntries = 32767);
 
-// Starts reading a file on another thread for the read() of the same path
-// that comes next (the start-up reads the autosave while it builds its
-// window). That read() waits for it and takes its entries when the file is
+// Starts reading a file on another thread for the read() or find() of the
+// same path that comes next (the start-up reads the autosave while it builds
+// its window). That call waits for it and takes its entries when the file is
 // still the one that was read (the same file, size and time of change), and
 // reads it afresh otherwise.
 void readAhead(const QString& path);

@@ -48,7 +48,7 @@ QString SettingsStore::readAutosave() {
     bool readable = true;
     const int room = PlaylistModel::MaxEntries - m_model.count();
     if (room > 0)
-        m_model.append(PlsFormat::read(path, room, &readable));
+        m_model.append(PlsFormat::find(path, room, &readable));
     if (readable)
         return {};
     // The next save would put a shorter list in its place, or an empty one:
