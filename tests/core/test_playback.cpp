@@ -137,7 +137,8 @@ private slots:
     // the next entry, and a run that could only fail ends.
     void failures() {
         // Entries ("_" an empty one), Play Song on entry 1 (else Play List),
-        // Loop, songs that end, songs loaded, the file reported, the run on.
+        // Loop, songs that end, songs loaded, the file reported, the run on,
+        // the entry it is at: a run of failures ends after one try of each.
         const char* bad = "missing0 missing1 missing2 missing3 missing4 missing5";
         const struct {
             const char* entries;
@@ -145,11 +146,12 @@ private slots:
             int loop, laps;
             const char *played, *reported;
             bool runOn;
+            int at;
         } cases[] = {
-            {bad, true, 1, 0, "", "missing1", false},
-            {bad, false, 1, 0, "", "missing0", false},
-            {"a missing c _ e", false, 0, 2, "a c", "missing", false},
-            {"a missing c", false, 1, 6, "a c a c a c a", "missing", true}, // three laps
+            {bad, true, 1, 0, "", "missing1", false, 1},
+            {bad, false, 1, 0, "", "missing0", false, 5},
+            {"a missing c _ e", false, 0, 2, "a c", "missing", false, 3},
+            {"a missing c", false, 1, 6, "a c a c a c a", "missing", true, 0}, // three laps
         };
         for (const auto& t : cases) {
             FakePlayback f(paths(t.entries));
@@ -162,6 +164,7 @@ private slots:
             QCOMPARE(loads.replaceInStrings("load ", ""), paths(t.played));
             QCOMPARE(f.host.messages, QStringList{failedText("/m/" + QLatin1String(t.reported))});
             QCOMPARE(f.state.listPlaying.get(), t.runOn);
+            QCOMPARE(f.state.currentIndex.get(), t.at);
             QCOMPARE(f.p1.cuts, 0);
         }
         // Found while it plays: the next song starts at once, then one message.
@@ -210,11 +213,15 @@ private slots:
         QCOMPARE(f.p1.log, QStringList({"cue /m/s0.mp3", "stop", "close"}));
     }
     void dropsAndVolume() {
-        FakePlayback f;
+        FakePlayback f(songs(2));
         f.host.open[0] = f.host.open[1] = true;
-        // Dropped while no run is on: loaded halted.
+        // Dropped while no run is on: loaded halted; if it cannot be played,
+        // that is said and nothing else starts.
         f.c.dropOnPlayer(1, "/d/x.mp3");
+        f.p1.fail();
+        QCoreApplication::processEvents();
         QCOMPARE(f.p1.log, QStringList({"stop", "cue /d/x.mp3", "stop"}));
+        QCOMPARE(f.host.messages, QStringList{failedText("/d/x.mp3")});
         QCOMPARE(f.host.captions[0], QStringLiteral("Player 1: x.mp3"));
         f.c.dropOnPlayer(2, "/d/y.mp3");
         QCOMPARE(f.state.player2File, QStringLiteral("/d/y.mp3"));
