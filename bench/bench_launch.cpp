@@ -1,10 +1,15 @@
 // A second launch of the program with files, from its start until it ends:
-// by then the running copy has taken its files into its list.
+// by then the running copy has taken its files into its list. The first
+// launch with the largest playlist, until its window is on screen.
 #include "support/Session.h"
 
 #include "desktop/SingleInstance.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -56,12 +61,79 @@ void BM_LargestHandOver(benchmark::State& s) {
     s.counters["names"] = double(arrived);
 }
 
+// Milliseconds from the start of a program until Qt's painting log says that
+// it put a main window's first frame on screen; 0 when it did not.
+double untilFirstFrame(const QString& program, const QStringList& args, QProcessEnvironment env) {
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.widgets.painting=true"));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setReadChannel(QProcess::StandardError);
+    QElapsedTimer clock;
+    clock.start();
+    p.start(program, args);
+    double ms = 0;
+    while (ms == 0 && (p.canReadLine() || p.waitForReadyRead(30000))) {
+        while (p.canReadLine()) {
+            const QByteArray line = p.readLine();
+            if (line.startsWith("qt.widgets.painting: Flushing QRegion") &&
+                line.contains("MainWindow(")) {
+                ms = double(clock.nsecsElapsed()) / 1e6;
+                break;
+            }
+        }
+    }
+    p.kill();
+    p.waitForFinished(5000);
+    return ms;
+}
+
+// The program with the largest autosaved playlist, from its launch until its
+// window's first frame, each launch followed by one of a plain Qt window that
+// shows a menu and a list of one path (this benchmark's own --plain-window),
+// measured alike: "x_plain" is the one over the other.
+void BM_LaunchToWindow(benchmark::State& s) {
+    Session session;
+    PlsFormat::write(session.path("bin/jukora.pls"), samplePaths(32767), false, false);
+    double jukora = 0, plain = 0;
+    for (auto _ : s) {
+        const double j = untilFirstFrame(session.path("bin/jukora"), {}, session.env);
+        const double p = untilFirstFrame(QCoreApplication::applicationFilePath(),
+                                         {QStringLiteral("--plain-window")}, session.env);
+        if (j == 0 || p == 0) {
+            s.SkipWithError("no first frame");
+            return;
+        }
+        s.SetIterationTime(j / 1000);
+        jukora += j;
+        plain += p;
+    }
+    s.counters["x_plain"] = jukora / plain;
+    s.counters["plain_ms"] = plain / double(s.iterations());
+}
+
+// The plain window that BM_LaunchToWindow compares with.
+int plainWindow(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.menuBar()->addMenu(QStringLiteral("&Menu"))->addAction(QStringLiteral("Open"));
+    auto* list = new QListWidget;
+    list->addItem(QStringLiteral("/home/user/Music/The Artist/The Album/01 - The Song.mp3"));
+    window.setCentralWidget(list);
+    window.resize(610, 259);
+    window.show();
+    return app.exec();
+}
+
 } // namespace
 
+BENCHMARK(BM_LaunchToWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(15);
 BENCHMARK(BM_LargestHandOver)->Arg(255)->Arg(4095)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SecondLaunch)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv) {
+    if (argc == 2 && QByteArray(argv[1]) == "--plain-window")
+        return plainWindow(argc, argv);
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
