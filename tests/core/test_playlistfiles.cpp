@@ -8,6 +8,7 @@
 #include "core/playlist/PlsFormat.h"
 
 #include <QDir>
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -219,8 +220,9 @@ private slots:
         PlsFormat::readAhead(path);
         QCOMPARE(PlsFormat::read(other), QStringList({"/o.mp3"}));
         QCOMPARE(PlsFormat::read(path, 1), QStringList({"/a.mp3"}));
-        // A file replaced after the read began is read afresh.
+        // A file replaced after it was read is read afresh.
         PlsFormat::readAhead(path);
+        QThread::msleep(300); // the read is done by then
         QVERIFY(PlsFormat::write(path, {"/new.mp3"}, false, false));
         QCOMPARE(PlsFormat::read(path), QStringList({"/new.mp3"}));
         PlsFormat::readAhead(env.path("gone.pls"));
