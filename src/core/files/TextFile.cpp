@@ -217,9 +217,6 @@ QByteArray asUtf8(const QByteArray& bytes) {
 
 namespace {
 
-// Opens a regular file for reading without waiting on it (a FIFO must not
-// hold the program until someone writes); -1 for anything else, or when it
-// is larger than maxSize.
 // Reads up to n bytes; -1 on a failure.
 qsizetype readSome(int fd, char* into, qsizetype n) {
     for (;;) {
