@@ -10,9 +10,9 @@ if ! cpack -G DEB --config "$1/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>
 fi
 deb=$(ls "$out"/jukora_*.deb)
 lintian --fail-on error --info "$deb"
-# TagLib and QtNetwork come from the library scan, libmpv is named by hand.
+# TagLib and QtDBus come from the library scan, libmpv is named by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libtag libqt6network6 libmpv; do
+for lib in libtag libqt6dbus6 libmpv; do
     case "$depends" in
     *"$lib"*) ;;
     *) echo "The package does not depend on $lib: $depends"; exit 1 ;;

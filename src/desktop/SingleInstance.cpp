@@ -1,17 +1,18 @@
 #include "desktop/SingleInstance.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
-#include <QLocalSocket>
 #include <QLockFile>
-#include <QPointer>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 #include <QtEndian>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -26,6 +27,31 @@ constexpr char kTaken = '\1';
 // The wait before accepting again when no descriptor was left for it.
 constexpr int kRetryMs = 200;
 
+// A read from a launch takes at most this much at a time.
+constexpr qsizetype kChunk = 64 * 1024;
+
+bool socketAddress(const QString& socketPath, sockaddr_un& address) {
+    const QByteArray path = QFile::encodeName(socketPath);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return true;
+}
+
+// Waits until fd is ready for events, or the deadline passes.
+bool waitFor(int fd, short events, const QDeadlineTimer& deadline) {
+    for (;;) {
+        pollfd p = {fd, events, 0};
+        const int r = ::poll(&p, 1, int(std::min<qint64>(deadline.remainingTime(), 1 << 30)));
+        if (r > 0)
+            return true;
+        if (r == 0 || errno != EINTR)
+            return false;
+    }
+}
+
 QString fileSafe(const QString& name) {
     QString out = name;
     for (QChar& c : out) {
@@ -38,19 +64,21 @@ QString fileSafe(const QString& name) {
 } // namespace
 
 struct SingleInstance::Connection {
-    QLocalSocket* socket = nullptr;
+    int fd = -1;
+    QSocketNotifier* notifier = nullptr; // the idle timer is its child
     QTimer* idle = nullptr;
-    QByteArray body;
+    QByteArray data;    // the message as far as it has come
     qint64 length = -1; // of the body, once the head has arrived
-    bool answered = false;
 };
 
 SingleInstance::SingleInstance(QString socketPath, QObject* parent)
     : QObject(parent), m_socketPath(std::move(socketPath)) {}
 
 SingleInstance::~SingleInstance() {
-    for (auto& c : m_connections)
-        c->socket->disconnect(this);
+    for (auto& c : m_connections) {
+        delete c->notifier;
+        ::close(c->fd);
+    }
     if (m_listener < 0)
         return;
     delete m_notifier;
@@ -113,30 +141,53 @@ SingleInstance::Start SingleInstance::start(const QStringList& files, int timeou
 }
 
 bool SingleInstance::handOver(const QStringList& files, int timeoutMs) {
-    QLocalSocket socket;
-    socket.connectToServer(m_socketPath);
-    if (!socket.waitForConnected(timeoutMs))
+    sockaddr_un address;
+    if (!socketAddress(m_socketPath, address))
         return false;
-    socket.write(message(files));
-    while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(timeoutMs))
-            return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    const QDeadlineTimer deadline(timeoutMs);
+    // A running copy whose queue of launches is full makes this one wait.
+    bool connected = false;
+    while (!connected) {
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            connected = true;
+        } else if (errno != EINTR && (errno != EAGAIN || deadline.hasExpired())) {
+            break;
+        } else if (errno == EAGAIN) {
+            QThread::msleep(5);
+        }
+    }
+    const QByteArray bytes = message(files);
+    qsizetype sent = 0;
+    while (connected && sent < bytes.size()) {
+        // Each wait for room has the whole time, as each read of the other
+        // copy may be slow.
+        const ssize_t n =
+            ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += n;
+        } else if (errno != EINTR &&
+                   (errno != EAGAIN || !waitFor(fd, POLLOUT, QDeadlineTimer(timeoutMs)))) {
+            connected = false;
+        }
     }
     // The running copy answers as soon as it has the files.
-    socket.waitForReadyRead(timeoutMs);
-    return true;
+    if (connected)
+        waitFor(fd, POLLIN, QDeadlineTimer(timeoutMs));
+    ::close(fd);
+    return connected;
 }
 
 bool SingleInstance::listen() {
     // The socket is made here rather than by QLocalServer, which stops
     // listening for good the first time an accept fails (no descriptor
     // left): this one waits a moment and goes on.
-    const QByteArray path = QFile::encodeName(m_socketPath);
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    if (path.isEmpty() || size_t(path.size()) >= sizeof address.sun_path)
+    sockaddr_un address;
+    if (!socketAddress(m_socketPath, address))
         return false;
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const QByteArray path = QFile::encodeName(m_socketPath);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return false;
@@ -183,59 +234,60 @@ void SingleInstance::acceptPending() {
             drop(m_connections.front().get());
         auto c = std::make_unique<Connection>();
         Connection* raw = c.get();
-        c->socket = new QLocalSocket(this);
-        if (!c->socket->setSocketDescriptor(fd)) {
-            ::close(fd);
-            delete c->socket;
-            continue;
-        }
-        c->idle = new QTimer(c->socket);
+        c->fd = fd;
+        c->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        c->idle = new QTimer(c->notifier);
         c->idle->setSingleShot(true);
         c->idle->start(m_idleMs);
         connect(c->idle, &QTimer::timeout, this, [this, raw] { drop(raw); });
-        connect(c->socket, &QLocalSocket::readyRead, this, [this, raw] { read(raw); });
-        connect(c->socket, &QLocalSocket::disconnected, this, [this, raw] { drop(raw); });
+        connect(c->notifier, &QSocketNotifier::activated, this, [this, raw] { read(raw); });
         m_connections.push_back(std::move(c));
-        if (raw->socket->bytesAvailable() > 0)
-            read(raw);
+        read(raw);
     }
 }
 
 void SingleInstance::read(Connection* c) {
-    if (c->answered)
-        return;
     c->idle->start(m_idleMs);
-    QLocalSocket* s = c->socket;
-    if (c->length < 0) {
-        if (s->bytesAvailable() < kHead)
-            return;
-        char head[kHead];
-        s->read(head, kHead);
-        const qint64 length = qFromBigEndian<quint32>(head + 4);
-        if (qFromBigEndian<quint32>(head) != kMagic || length > kMaxMessage) {
-            drop(c);
-            return;
+    // All that has come, up to the end of the message: a launch that is
+    // dropped then sees its connection end, not fail.
+    bool ended = false;
+    for (;;) {
+        const qint64 wanted = (c->length < 0 ? kHead : kHead + c->length) - c->data.size();
+        if (wanted <= 0)
+            break;
+        const qsizetype had = c->data.size();
+        c->data.resize(had + std::min<qint64>(wanted, kChunk));
+        const ssize_t n = ::recv(c->fd, c->data.data() + had, size_t(c->data.size() - had), 0);
+        c->data.resize(had + std::max<ssize_t>(n, 0));
+        if (n <= 0) {
+            if (n < 0 && errno == EINTR)
+                continue;
+            ended = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+            break;
         }
-        c->length = length;
+        if (c->length < 0 && c->data.size() >= kHead) {
+            const qint64 length = qFromBigEndian<quint32>(c->data.constData() + 4);
+            if (qFromBigEndian<quint32>(c->data.constData()) != kMagic || length > kMaxMessage) {
+                drop(c);
+                return;
+            }
+            c->length = length;
+        }
     }
-    // The body is gathered as it comes and read once, when it is whole.
-    const qint64 missing = c->length - c->body.size();
-    if (missing > 0)
-        c->body += s->read(std::min(missing, s->bytesAvailable()));
-    if (c->body.size() < c->length)
-        return;
-    const std::optional<QStringList> files = parseBody(c->body);
-    if (!files) {
-        drop(c);
+    if (c->length < 0 || c->data.size() < kHead + c->length) {
+        if (ended)
+            drop(c);
         return;
     }
-    c->answered = true;
-    c->body = QByteArray();
-    s->write(&kTaken, 1);
-    s->disconnectFromServer();
+    const std::optional<QStringList> files = parseBody(QByteArrayView(c->data).sliced(kHead));
+    if (files)
+        ::send(c->fd, &kTaken, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    drop(c);
+    if (!files)
+        return;
     // The files are handled once this notification has returned: their
-    // handling may open a dialog, and nothing of it may run on a socket
-    // that can go away meanwhile.
+    // handling may open a dialog, and nothing of it may run while a
+    // connection is being read.
     QMetaObject::invokeMethod(
         this, [this, files = *files] { emit filesArrived(files); }, Qt::QueuedConnection);
 }
@@ -247,7 +299,10 @@ void SingleInstance::drop(Connection* c) {
         return;
     std::unique_ptr<Connection> gone = std::move(*it);
     m_connections.erase(it);
-    gone->socket->disconnect(this);
-    gone->socket->abort();
-    gone->socket->deleteLater();
+    // Its notifier may be the one being handled.
+    gone->notifier->setEnabled(false);
+    gone->notifier->disconnect(this);
+    gone->idle->disconnect(this);
+    gone->notifier->deleteLater();
+    ::close(gone->fd);
 }

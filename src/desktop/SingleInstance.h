@@ -10,7 +10,6 @@
 #include <optional>
 #include <vector>
 
-class QLocalSocket;
 class QSocketNotifier;
 class QTimer;
 

@@ -10,7 +10,6 @@
 #include "desktop/SingleInstance.h"
 
 #include <QDialog>
-#include <QLocalSocket>
 #include <QProcess>
 
 #include <csignal>
@@ -30,21 +29,6 @@ constexpr int kDeadline = 20000;
 void setEnv(std::initializer_list<std::pair<const char*, QString>> vars) {
     for (const auto& [name, value] : vars)
         value.isNull() ? qunsetenv(name) : qputenv(name, value.toLocal8Bit());
-}
-
-// A connection that sends what it is given, and no more.
-int rawConnection(const QString& socket, const QByteArray& bytes = {}) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un a = {};
-    a.sun_family = AF_UNIX;
-    const QByteArray path = QFile::encodeName(socket);
-    std::memcpy(a.sun_path, path.constData(), size_t(path.size()));
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size())
-        return fd;
-    if (fd >= 0)
-        ::close(fd);
-    return -1;
 }
 
 } // namespace

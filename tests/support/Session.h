@@ -6,12 +6,32 @@
 #include "core/playlist/PlsFormat.h"
 
 #include <QDirIterator>
-#include <QLocalSocket>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cstring>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <vector>
+
+// A connection to the socket that has sent bytes, as any program could make
+// it; -1 when none could be made.
+inline int rawConnection(const QString& socket, const QByteArray& bytes = {}) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un a = {};
+    a.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(socket);
+    std::memcpy(a.sun_path, path.constData(), std::min(size_t(path.size()), sizeof a.sun_path - 1));
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size())
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
 
 // A session in a temporary folder with its own home and XDG folders, the
 // program inside (JUKORA_BINARY), for starting the real program.
@@ -70,9 +90,10 @@ struct Session {
     }
     // Whether a running copy answers on the socket.
     bool answers() const {
-        QLocalSocket probe;
-        probe.connectToServer(socket());
-        return probe.waitForConnected(1000);
+        const int fd = rawConnection(socket());
+        if (fd >= 0)
+            ::close(fd);
+        return fd >= 0;
     }
     // Whether a launch ends, and without a failure, within ms.
     static bool endsWell(QProcess* p, int ms = 20000) {
