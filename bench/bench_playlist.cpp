@@ -247,7 +247,8 @@ double startChild(const QString& mode, const QString& folder, long& rss) {
 // autosave and one of a plain Qt window that shows a menu and a list of one
 // path: "x_plain" is the full start over the plain window's, "x_window" over
 // the main window's without a list, "x_titles" the start with titles over
-// the one without.
+// the one without. Each child is this program, with the same libraries:
+// what the program's own libraries cost counts in BM_LaunchToWindow.
 void BM_Startup(benchmark::State& s) {
     TestEnv env;
     PlsFormat::write(env.autosaveFile(), paths(), false, false);
