@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <sys/socket.h>
