@@ -219,6 +219,27 @@ private slots:
         for (const QString& bad : {dir.path() + "/none/s.socket", longName})
             QCOMPARE(SingleInstance(bad).start({}, 100), SingleInstance::Start::Alone);
         QVERIFY(!SingleInstance(dir.path() + "/none.socket").handOver({}, 100));
+        // A copy that ends while the files are on their way: the launch stops
+        // at once, without a hand-over.
+        {
+            const QString gone = dir.path() + "/gone.socket";
+            const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_un a = {};
+            a.sun_family = AF_UNIX;
+            std::memcpy(a.sun_path, QFile::encodeName(gone).constData(), size_t(gone.size()));
+            QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+                    ::listen(listener, 1) == 0);
+            std::future<bool> sending = std::async(std::launch::async, [gone] {
+                return SingleInstance(gone).handOver(QStringList(4000, QString(2000, u'x')), 60000);
+            });
+            const int fd = ::accept(listener, nullptr, nullptr);
+            char head[8];
+            QCOMPARE(::recv(fd, head, sizeof head, MSG_WAITALL), qsizetype(sizeof head));
+            ::close(fd);
+            ::close(listener);
+            QVERIFY(sending.wait_for(std::chrono::seconds(5)) == std::future_status::ready);
+            QVERIFY(!sending.get());
+        }
         // A copy that ends removes its socket, not one made there since.
         const QString other = dir.path() + "/other.socket";
         auto older = std::make_unique<SingleInstance>(other);
