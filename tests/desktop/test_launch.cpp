@@ -265,6 +265,11 @@ private slots:
             ::close(fd);
         ::setrlimit(RLIMIT_NOFILE, &old);
         handOver({"/m/after the flood.mp3"});
+        // A launch that ends halfway through its message is let go at once.
+        const int halfway = rawConnection(socket, SingleInstance::message({"/m/a.mp3"}).left(12));
+        QTRY_COMPARE(server.connectionCount(), 1);
+        ::close(halfway);
+        QTRY_COMPARE(server.connectionCount(), 0);
         // Silent connections are dropped, never more than the limit held.
         server.setIdleTimeout(300);
         std::vector<int> silent;
