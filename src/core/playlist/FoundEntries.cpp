@@ -1,12 +1,9 @@
 #include "core/playlist/FoundEntries.h"
 
-#include <algorithm>
-
-QStringList FoundEntries::take(qsizetype max) const {
-    const qsizetype n = std::clamp<qsizetype>(max, 0, size());
+QStringList FoundEntries::strings() const {
     QStringList out;
-    out.reserve(n);
-    for (qsizetype i = 0; i < n; ++i)
+    out.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
         out.append(at(i));
     return out;
 }

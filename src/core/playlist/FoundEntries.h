@@ -24,8 +24,8 @@ public:
         return from >= 0 ? QString::fromLatin1(m_plain.constData() + from, length)
                          : m_others.at(-1 - from);
     }
-    // The first max entries as strings.
-    QStringList take(qsizetype max) const;
+    // Every entry as a string.
+    QStringList strings() const;
     // Keeps the first max entries.
     void truncate(qsizetype max) {
         if (max < size())

@@ -125,9 +125,9 @@ void PlaylistModel::settle() const {
     if (m_found.isEmpty())
         return;
     if (m_entries.isEmpty())
-        m_entries = m_found.take(m_found.size());
+        m_entries = m_found.strings();
     else
-        m_entries.append(m_found.take(m_found.size()));
+        m_entries.append(m_found.strings());
     m_found = FoundEntries();
 }
 
@@ -166,7 +166,7 @@ int PlaylistModel::append(FoundEntries found) {
         m_found = std::move(found);
     } else {
         settle();
-        m_entries.append(found.take(n));
+        m_entries.append(found.strings());
     }
     endInsertRows();
     return n;

@@ -105,7 +105,7 @@ FoundEntries findEntries(TextFile::Lines& lines, int maxEntries) {
 
 QStringList parse(const QByteArray& bytes, int maxEntries) {
     TextFile::Lines lines(bytes);
-    return findEntries(lines, maxEntries).take(maxEntries);
+    return findEntries(lines, maxEntries).strings();
 }
 
 bool writeFull(const QString& path, const QStringList& entries, QStringList& readBack) {
@@ -200,7 +200,7 @@ FoundEntries find(const QString& path, int maxEntries, bool* readable) {
 }
 
 QStringList read(const QString& path, int maxEntries, bool* readable) {
-    return find(path, maxEntries, readable).take(maxEntries);
+    return find(path, maxEntries, readable).strings();
 }
 
 QStringList read(const QString& path, int maxEntries) {
